@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, run, test and fuzz Brixo.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config ccache
+  qtbase5-dev libqt5svg5-dev qttools5-dev-tools qt5-qmake
+  libhidapi-dev libusb-1.0-0-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang-14 libclang-rt-14-dev
+  xvfb xauth x11-apps imagemagick python3 desktop-file-utils shared-mime-info
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
