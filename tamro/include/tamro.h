@@ -1,0 +1,114 @@
+/* tamro: the adapter driver library.
+ *
+ * Finds debug adapters (USB bulk "TA-MRO", USB HID "TA-HID", the "Lantrovex" remote-lab
+ * server), carries the adapter's command frames to the selected one and implements its
+ * command set. Every operation is synchronous, takes 32-bit integers and caller-owned byte
+ * buffers, and returns a ResultCode (0 success, negative failure). The library keeps no
+ * pointer into a caller's buffer after returning. Codes are only ever appended.
+ */
+#ifndef TAMRO_H
+#define TAMRO_H
+
+#include <stdint.h>
+
+#define TAMRO_VERSION_MAJOR 1
+#define TAMRO_VERSION_MINOR 0
+#define TAMRO_VERSION_PATCH 0
+#define TAMRO_VERSION ((TAMRO_VERSION_MAJOR << 16) | (TAMRO_VERSION_MINOR << 8) | TAMRO_VERSION_PATCH)
+
+#if defined(TAMRO_BUILDING)
+#define TAMRO_API __attribute__((visibility("default")))
+#else
+#define TAMRO_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int32_t ResultCode;
+
+/* Result codes of tamro and of the libraries built on it. */
+enum TamroResultCode {
+    Ok = 0,
+    NoAdapter = -1,             /* nothing found, index outside the list, unusable entry */
+    /* -2: the adapter sent an error reply with reason 4 */
+    UnknownConnectError = -3,   /* unknown status byte in the open reply */
+    FpgaLinkFailed = -4,        /* scan status bits not binary 01 */
+    NoDeviceSelected = -5,      /* no transport selected, or the device cannot be opened */
+    AdapterBadData = -6,        /* error reply with reason 0 to 3 */
+    BadReply = -7,              /* wrong length, marks, kind or contents */
+    AdapterBadConnectData = -8, /* open reply status 0xCC */
+    NoReply = -9,               /* nothing came back within the time limit */
+    NotSupported = -16,         /* the adapter or the transport refuses the command */
+    FpgaDataFailed = -17,
+    FpgaConfigFailed = -18,
+    ReportWriteFailed = -19,    /* an HID report write failed; never shown in a box */
+    SocketCreateFailed = -20,
+    BadServerAddress = -21,
+    ServerConnectFailed = -22,
+    RequestTooLarge = -23,
+    SendFailed = -24,
+    ServerTimeout = -25,        /* defined for callers; tamro never returns it */
+    RemoteConnectFailed = -26,  /* defined for callers; tamro never returns it */
+    ShortRemoteReply = -27,
+    /* Codes of the lab debugging library built on tamro. */
+    PreviousStepRunning = -256,
+    FileOpenFailed = -257,
+    FileEmpty = -258,
+    FirmwareTooOld = 18
+};
+
+/* Device list buffer filled by ScanDevice: 10 terminated names of 128 bytes, then the
+ * entry count as a 32-bit integer at byte offset 1280. */
+#define TAMRO_LIST_SLOTS 10
+#define TAMRO_LIST_SLOT_SIZE 128
+#define TAMRO_LIST_COUNT_OFFSET 1280
+#define TAMRO_LIST_SIZE (TAMRO_LIST_COUNT_OFFSET + 4)
+
+/* Message boxes (off after load). */
+TAMRO_API int EnableMessageShow(int enable);   /* low byte 0: off; returns 1 when boxes are off */
+TAMRO_API int SetLocalLanguage(int language);  /* stores and returns 0 or 1 */
+TAMRO_API void *SetMainWindow(void *window);   /* native window id owning the boxes; returned */
+
+/* Discovery and selection. */
+TAMRO_API ResultCode ScanDevice(char *deviceList, const char *serverAddress, int port);
+TAMRO_API ResultCode SelectDevice(int index);
+TAMRO_API ResultCode OpenDevice(void);
+TAMRO_API int CloseDevice(void);               /* returns 0; carries no result code */
+
+/* Register scans: `bits` from 0 to 2048; buffers hold ceil(bits / 8) bytes, least
+ * significant bit first. */
+TAMRO_API ResultCode ReadRegister(int instruction, int bits, unsigned char *data);
+TAMRO_API ResultCode WriteRegister(int instruction, const unsigned char *data, int bits);
+TAMRO_API ResultCode WriteInstruction(int instruction);
+/* The general scan, on the session kept by OpenDevice; `out` is filled when the low byte of
+ * `capture` is 1. */
+TAMRO_API ResultCode BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
+                                        unsigned char *out, int capture);
+
+/* Adapter settings and queries. */
+TAMRO_API ResultCode TAMROfeatureSet(int speed, int speedFlag, int power, int powerFlag);
+TAMRO_API ResultCode GetIOVoltage(char *voltage /* 7 bytes */);
+/* Buffers may be null: version 7 bytes, build time 30, serial 9, identifier 25; the fourth
+ * receives nothing. */
+TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *serial,
+                                     char *reserved, char *identifier);
+/* Buffers may be null: PCB version 16 (zeroed by the caller), date text 20, serial 8 (no
+ * terminator), identifier 25, firmware version 20; the fourth, seventh and eighth receive
+ * nothing. */
+TAMRO_API ResultCode GetTamroInfo(char *pcbVersion, char *dateText, char *serial,
+                                  char *reserved4, char *identifier, char *firmwareVersion,
+                                  char *reserved7, char *reserved8);
+
+/* FPGA configuration download and firmware upgrade. */
+TAMRO_API ResultCode ConfigureFPGAAsk(int totalSize);
+TAMRO_API ResultCode ConfigureFPGAData(const unsigned char *data, int size);
+TAMRO_API ResultCode ConfigureFPGADone(void);
+TAMRO_API ResultCode UpgradeFirmwareAsk(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TAMRO_H */
