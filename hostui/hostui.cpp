@@ -1,0 +1,108 @@
+#include "hostui.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStyle>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace hostui {
+
+namespace {
+bool collecting = false;
+std::vector<Box> collected;
+
+QApplication *runningApp()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance());
+}
+} // namespace
+
+void setCollecting(bool on)
+{
+    collecting = on;
+    if (!on)
+        collected.clear();
+}
+
+std::vector<Box> takeCollected()
+{
+    std::vector<Box> out;
+    out.swap(collected);
+    return out;
+}
+
+void *findOwner(void *owner)
+{
+    if (!owner || !runningApp())
+        return nullptr;
+    // internalWinId() is 0 for widgets without a native window, so this never creates one.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->internalWinId() && reinterpret_cast<void *>(w->internalWinId()) == owner)
+            return w;
+    return nullptr;
+}
+
+void showMessage(void *owner, const std::string &text, const std::string &caption)
+{
+    if (collecting) {
+        collected.push_back({owner, text, caption});
+        return;
+    }
+    if (!runningApp()) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok,
+                    static_cast<QWidget *>(findOwner(owner)));
+    box.exec();
+}
+
+ProgressBar::ProgressBar(void *owner, const std::string &title)
+{
+    auto *parent = static_cast<QWidget *>(findOwner(owner));
+    if (!parent)
+        return;
+    auto *bar = new QProgressBar(parent);
+    bar->setObjectName(QStringLiteral("hostuiProgress"));
+    bar->setWindowTitle(QString::fromStdString(title));
+    bar->setTextVisible(false);
+    const int height = parent->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bar->setGeometry(0, 0, parent->width(), height > 0 ? height : 16);
+    bar->setRange(minimum_, maximum_);
+    bar->setValue(minimum_);
+    bar->show();
+    bar->raise();
+    widget_ = bar;
+}
+
+ProgressBar::~ProgressBar()
+{
+    delete static_cast<QProgressBar *>(widget_);
+}
+
+void ProgressBar::setRange(int minimum, int maximum)
+{
+    minimum_ = minimum;
+    maximum_ = maximum < minimum ? minimum : maximum;
+    value_ = minimum_;
+    if (auto *bar = static_cast<QProgressBar *>(widget_)) {
+        bar->setRange(minimum_, maximum_);
+        bar->setValue(value_);
+    }
+}
+
+void ProgressBar::step()
+{
+    if (value_ < maximum_)
+        ++value_;
+    if (auto *bar = static_cast<QProgressBar *>(widget_)) {
+        bar->setValue(value_);
+        bar->repaint();
+    }
+}
+
+} // namespace hostui

@@ -1,0 +1,279 @@
+// The adapter's command set over the USB transports.
+#include "results.h"
+#include "state.h"
+
+#include <tamro.h>
+
+#include <cstring>
+
+namespace tamro {
+
+namespace {
+
+// One register scan on an open session; fills `out` (at most ceil(bits / 8) bytes).
+int scanOn(Session &session, int instruction, int bits, const uint8_t *in, uint8_t *out, bool capture)
+{
+    Bytes request;
+    if (!buildScanSequence(instruction, bits, in, capture, request))
+        return NotSupported; // nothing is sent for a bit count the frame cannot carry
+    Bytes reply;
+    const int length = scanReplyLength(bits, capture);
+    const int rc = exchange(session, request, reply, length, kReplyLimitMs,
+                            capture ? KindNormal : KindAck);
+    if (rc != Ok)
+        return rc;
+    const uint8_t status = capture ? reply[4] : reply[3];
+    if ((status & 3) != 1)
+        return FpgaLinkFailed;
+    if (capture && out && bits > 0)
+        std::memcpy(out, &reply[5], size_t((bits + 7) / 8));
+    return Ok;
+}
+
+int scan(int instruction, int bits, const uint8_t *in, uint8_t *out, bool capture)
+{
+    State &s = state();
+    if (bits < 0 || bits > kMaxScanBits)
+        return NotSupported;
+    if (s.transport == TransportBulk || s.transport == TransportHid) {
+        int code = Ok;
+        std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
+        if (code != Ok)
+            return code;
+        return scanOn(*session, instruction, bits, in, out, capture);
+    }
+    // TransportNetwork: the remote scan goes here.
+    return NoDeviceSelected;
+}
+
+// A query on a session of its own; selects entry 0 for its duration when nothing is selected.
+int query(uint8_t command, int replyLength, Bytes &reply)
+{
+    State &s = state();
+    const bool temporary = s.transport == TransportNone;
+    if (temporary && selectDevice(0) != Ok) {
+        s.transport = TransportNone;
+        return NoDeviceSelected;
+    }
+    int code = NoDeviceSelected;
+    if (s.transport == TransportBulk || s.transport == TransportHid) {
+        std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
+        if (code == Ok)
+            code = exchange(*session, queryRequest(command), reply, replyLength);
+    }
+    if (temporary)
+        s.transport = TransportNone;
+    return code;
+}
+
+// An FPGA or upgrade step: handshake, request pieces, a 10- or 7-byte reply, its status.
+int fpgaStep(const Bytes *pieces, int count, int replyLength, int limitMs, int failure,
+             bool continueAfterFailedHandshake = false)
+{
+    State &s = state();
+    if (s.transport != TransportBulk && s.transport != TransportHid)
+        return NoDeviceSelected;
+    int code = Ok;
+    std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
+    if (!session)
+        return code;
+    if (code != Ok && !continueAfterFailedHandshake)
+        return code;
+    for (int i = 0; i < count; ++i) {
+        const int sent = session->send(pieces[i].data(), int(pieces[i].size()));
+        if (sent != Ok)
+            return sent;
+    }
+    Bytes reply;
+    session->receive(reply, replyLength, limitMs);
+    code = checkReply(reply.data(), int(reply.size()), KindNormal, replyLength);
+    if (code == Ok && reply[4] != 0)
+        code = failure;
+    return code;
+}
+
+Bytes withSize(uint8_t command, uint32_t size)
+{
+    return {0xFF, 0xFE, command, uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16),
+            uint8_t(size >> 24)};
+}
+
+} // namespace
+
+} // namespace tamro
+
+using namespace tamro;
+
+extern "C" {
+
+TAMRO_API ResultCode ReadRegister(int instruction, int bits, unsigned char *data)
+{
+    if (bits < 0 || bits > kMaxScanBits)
+        return reportResult(NotSupported);
+    const Bytes ones(size_t((bits + 7) / 8), 0x01);
+    return reportResult(scan(instruction, bits, ones.data(), data, true));
+}
+
+TAMRO_API ResultCode WriteRegister(int instruction, const unsigned char *data, int bits)
+{
+    return reportResult(scan(instruction, bits, data, nullptr, false));
+}
+
+TAMRO_API ResultCode WriteInstruction(int instruction)
+{
+    return reportResult(scan(instruction, 0, nullptr, nullptr, false));
+}
+
+TAMRO_API ResultCode BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
+                                        unsigned char *out, int capture)
+{
+    State &s = state();
+    const bool cap = (capture & 0xFF) == 1;
+    if (s.transport == TransportNetwork) {
+        // The remote scan goes here.
+        return reportResult(NoDeviceSelected);
+    }
+    if (!s.kept)
+        return reportResult(bits < 0 || bits > kMaxScanBits ? NotSupported : NoReply);
+    return reportResult(scanOn(*s.kept, instruction, bits, in, out, cap));
+}
+
+TAMRO_API ResultCode TAMROfeatureSet(int speed, int speedFlag, int power, int powerFlag)
+{
+    State &s = state();
+    if (s.transport == TransportNone)
+        return NoDeviceSelected;
+    Bytes frames;
+    if (speedFlag & 0xFF)
+        frames.insert(frames.end(), {0xFF, 0xFE, 0x0C, uint8_t(speed), 0xFE, 0xFF});
+    if (powerFlag & 0xFF)
+        frames.insert(frames.end(), {0xFF, 0xFE, 0x0D, uint8_t(power), 0xFE, 0xFF});
+    if (frames.empty())
+        return reportResult(Ok);
+    if (s.transport == TransportNetwork)
+        return reportResult(NotSupported);
+    int code = Ok;
+    std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
+    if (code == Ok) {
+        const int sent = session->send(frames.data(), int(frames.size()));
+        if (sent == ReportWriteFailed)
+            code = sent;
+    }
+    return reportResult(code);
+}
+
+TAMRO_API ResultCode GetIOVoltage(char *text)
+{
+    State &s = state();
+    if (s.transport == TransportNone)
+        return NoDeviceSelected;
+    Bytes reply;
+    int code = query(0x0E, 12, reply);
+    char value[7];
+    if (code == Ok)
+        code = decodeVoltage(reply.data(), int(reply.size()), value);
+    if (code == Ok && text)
+        std::memcpy(text, value, sizeof value);
+    return reportResult(code);
+}
+
+TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *serial, char *,
+                                     char *identifier)
+{
+    Bytes reply;
+    int code = query(0x0F, 34, reply);
+    VersionTexts t;
+    if (code == Ok)
+        code = decodeVersion(reply.data(), int(reply.size()), t);
+    if (code == Ok) {
+        if (version)
+            std::memcpy(version, t.version, 7);
+        if (buildTime)
+            std::memcpy(buildTime, t.buildTime, sizeof t.buildTime);
+        if (serial)
+            std::memcpy(serial, t.serial, sizeof t.serial);
+        if (identifier)
+            std::memcpy(identifier, t.identifier, sizeof t.identifier);
+    }
+    return reportResult(code);
+}
+
+TAMRO_API ResultCode GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier,
+                                  char *firmware, char *, char *)
+{
+    State &s = state();
+    const bool temporary = s.transport == TransportNone;
+    if (temporary && selectDevice(0) != Ok) {
+        s.transport = TransportNone;
+        return reportResult(NoDeviceSelected);
+    }
+    const int keep = s.transport;
+    Bytes reply;
+    int code = query(0x17, 8, reply);
+    reportResult(code);
+    int length = 0;
+    if (code == Ok)
+        length = int(int16_t(uint16_t(reply[4] | reply[5] << 8)));
+    if (code == Ok && length >= 1) {
+        code = query(0x16, length + 6, reply);
+        InfoTexts t;
+        if (code == Ok)
+            code = decodeInfo(reply.data(), int(reply.size()), t);
+        if (code == Ok) {
+            if (pcb)
+                std::memcpy(pcb, t.pcb, sizeof t.pcb);
+            if (date)
+                std::memcpy(date, t.date, sizeof t.date);
+            if (serial)
+                std::memcpy(serial, t.serial, sizeof t.serial);
+            if (identifier)
+                std::memcpy(identifier, t.identifier, sizeof t.identifier);
+            if (firmware)
+                std::memcpy(firmware, t.firmware, sizeof t.firmware);
+        }
+        reportResult(code);
+    }
+    s.transport = temporary ? int(TransportNone) : keep;
+    return code;
+}
+
+TAMRO_API ResultCode ConfigureFPGAAsk(int totalSize)
+{
+    Bytes request = withSize(0x11, uint32_t(totalSize));
+    request.insert(request.end(), {0xFE, 0xFF});
+    return reportResult(fpgaStep(&request, 1, 10, kReplyLimitMs, NotSupported));
+}
+
+TAMRO_API ResultCode ConfigureFPGAData(const unsigned char *data, int size)
+{
+    if (size < 0 || (size > 0 && !data))
+        return reportResult(NotSupported);
+    const Bytes pieces[3] = {withSize(0x12, uint32_t(size)), Bytes(data, data + size), {0xFE, 0xFF}};
+    // An empty piece has no data write.
+    if (size == 0) {
+        const Bytes two[2] = {pieces[0], pieces[2]};
+        return reportResult(fpgaStep(two, 2, 10, kFpgaDataLimitMs, FpgaDataFailed));
+    }
+    return reportResult(fpgaStep(pieces, 3, 10, kFpgaDataLimitMs, FpgaDataFailed));
+}
+
+TAMRO_API ResultCode ConfigureFPGADone(void)
+{
+    const Bytes request = queryRequest(0x13);
+    return reportResult(fpgaStep(&request, 1, 10, kReplyLimitMs, FpgaConfigFailed));
+}
+
+TAMRO_API ResultCode UpgradeFirmwareAsk(void)
+{
+    State &s = state();
+    const int remembered = s.transport;
+    if (remembered == TransportNone)
+        selectDevice(0);
+    const Bytes request = queryRequest(0x15);
+    const int code = fpgaStep(&request, 1, 7, kReplyLimitMs, NotSupported, true);
+    reportResult(code);
+    s.transport = remembered;
+    return code;
+}
+
+} // extern "C"

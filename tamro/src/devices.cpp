@@ -1,0 +1,131 @@
+// Discovery and selection of adapters.
+#include "results.h"
+#include "state.h"
+#include "usb_backend.h"
+
+#include <tamro.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace tamro {
+
+namespace {
+constexpr uint16_t kBulkVendor = 0x8888, kBulkProduct = 0x0519;
+constexpr uint16_t kHidVendor = 0x0483, kHidProduct = 0x0521;
+} // namespace
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+void copySlot(char *slot, int size, const std::string &text)
+{
+    const size_t n = text.size() < size_t(size - 1) ? text.size() : size_t(size - 1);
+    std::memcpy(slot, text.data(), n);
+    slot[n] = 0;
+}
+
+void closeKept() { state().kept.reset(); }
+
+int selectDevice(int index)
+{
+    State &s = state();
+    closeKept();
+    s.transport = TransportNone;
+    if (index < 0 || index >= s.count)
+        return NoAdapter;
+    const DeviceEntry &e = s.table[index];
+    int kind = TransportNone;
+    if (std::strcmp(e.kind, "TA-MRO") == 0)
+        kind = TransportBulk;
+    else if (std::strcmp(e.kind, "TA-HID") == 0)
+        kind = TransportHid;
+    // The remote-lab entry ("Lantrovex") selects TransportNetwork here.
+    if (kind == TransportNone)
+        return NoAdapter;
+
+    std::memcpy(s.selectedPath, e.path, sizeof s.selectedPath);
+    int code = Ok;
+    openSession(kind, s.selectedPath, code); // closed again on return
+    if (code == NoDeviceSelected)
+        return NoAdapter;
+    if (code == Ok)
+        s.transport = kind;
+    return code;
+}
+
+} // namespace tamro
+
+using namespace tamro;
+
+extern "C" {
+
+TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
+{
+    State &s = state();
+    s.count = 0;
+    int shown = 0;
+    auto append = [&](const std::string &kind, const std::string &display, const std::string &path) {
+        if (s.count >= kMaxDevices) // the list has ten slots; later devices are not listed
+            return;
+        copySlot(s.table[s.count].kind, kNameSlot, kind);
+        copySlot(s.table[s.count].path, kPathSlot, path);
+        if (list)
+            copySlot(list + kNameSlot * s.count, kNameSlot, display);
+        ++s.count;
+        ++shown;
+    };
+
+    if (address && *address && (port & 0xFFFF) != 0) {
+        copySlot(s.serverAddress, kAddressSlot, address);
+        s.serverPort = uint16_t(port & 0xFFFF);
+        // The remote-lab presence probe lists "Lantrovex" first when the server answers.
+    }
+
+    for (const UsbDeviceInfo &d : bulkBackend().enumerate(kBulkVendor, kBulkProduct)) {
+        const std::string name = d.descriptionReadable ? d.description : "(Unnamed STM32 device)";
+        append(name, name, d.path);
+    }
+    int hidOrdinal = 0;
+    for (const UsbDeviceInfo &d : hidBackend().enumerate(kHidVendor, kHidProduct)) {
+        if (!d.descriptionReadable) {
+            append("(Unnamed HID device)", "(Unnamed HID device)", d.path);
+            continue;
+        }
+        ++hidOrdinal;
+        append("TA-HID", hidOrdinal == 1 ? "TA-HID" : "TA-HID :" + std::to_string(hidOrdinal),
+               d.path);
+    }
+
+    if (list) {
+        const int32_t count = shown;
+        std::memcpy(list + TAMRO_LIST_COUNT_OFFSET, &count, sizeof count);
+    }
+    return shown > 0 ? Ok : NoAdapter;
+}
+
+TAMRO_API ResultCode SelectDevice(int index) { return reportResult(selectDevice(index)); }
+
+TAMRO_API ResultCode OpenDevice(void)
+{
+    State &s = state();
+    closeKept();
+    int code = NoDeviceSelected;
+    if (s.transport == TransportBulk || s.transport == TransportHid) {
+        s.kept = openSession(s.transport, s.selectedPath, code); // kept even if the handshake failed
+    } else if (s.transport == TransportNetwork) {
+        code = Ok;
+    }
+    return reportResult(code);
+}
+
+TAMRO_API int CloseDevice(void)
+{
+    closeKept();
+    return 0;
+}
+
+} // extern "C"

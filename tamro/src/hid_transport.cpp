@@ -1,0 +1,89 @@
+// HID transport: frames travel in reports of the device's report lengths, the first byte of
+// each carrying the number of frame bytes that follow.
+#include "transport.h"
+#include "usb_backend.h"
+
+#include <tamro.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tamro {
+
+namespace {
+
+class HidSession final : public Session {
+public:
+    HidSession(void *device, const std::string &path) : device_(device)
+    {
+        hidBackend().reportLengths(device, path, out_, in_);
+        if (out_ < 3)
+            out_ = 65;
+        if (in_ < 2)
+            in_ = 65;
+        report_.resize(size_t(out_));
+        input_.resize(size_t(in_));
+    }
+    ~HidSession() override { hidBackend().close(device_); }
+
+    int send(const uint8_t *data, int n) override
+    {
+        const int room = out_ - 2;
+        do {
+            const int k = n < room ? n : room;
+            std::fill(report_.begin(), report_.end(), 0);
+            report_[1] = uint8_t(k);
+            if (k > 0)
+                std::memcpy(&report_[2], data, size_t(k));
+            if (hidBackend().write(device_, report_.data(), report_.size()) <= 0)
+                return ReportWriteFailed;
+            data += k;
+            n -= k;
+        } while (n > 0);
+        return Ok;
+    }
+
+    void receive(Bytes &reply, int wanted, int limitMs) override
+    {
+        reply.clear();
+        const size_t capacity = size_t(wanted) + 1;
+        const size_t ask = wanted < in_ ? size_t(wanted) + 1 : size_t(in_ - 1);
+        // Every useful report adds a byte at least; reports that add nothing are bounded too.
+        for (int reads = 0; reply.size() < size_t(wanted) && reads <= wanted + 1; ++reads) {
+            const int got = hidBackend().readTimeout(device_, input_.data(), ask, limitMs);
+            if (got <= 0)
+                return;
+            size_t c = std::min<size_t>(input_[0], size_t(got) - 1);
+            c = std::min(c, capacity - reply.size());
+            reply.insert(reply.end(), input_.begin() + 1, input_.begin() + 1 + long(c));
+        }
+    }
+
+    int handshake() override
+    {
+        const Bytes request = openRequest();
+        if (send(request.data(), int(request.size())) != Ok)
+            return ReportWriteFailed;
+        Bytes reply;
+        receive(reply, 7, kReplyLimitMs);
+        const int rc = checkReply(reply.data(), int(reply.size()), KindNormal, 7);
+        return rc != Ok ? rc : openStatus(reply[4]);
+    }
+
+private:
+    void *device_;
+    int out_ = 65, in_ = 65;
+    Bytes report_, input_;
+};
+
+} // namespace
+
+std::unique_ptr<Session> openHidSession(const std::string &path)
+{
+    void *device = hidBackend().open(path);
+    if (!device)
+        return nullptr;
+    return std::make_unique<HidSession>(device, path);
+}
+
+} // namespace tamro
