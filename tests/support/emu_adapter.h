@@ -110,17 +110,18 @@ public:
 private:
     friend void attach(Adapter *);
     void handleInput();
+    void process(const Bytes &frame);
     void reply(int command, Bytes frame);
-    Bytes scanReply(const Bytes &sequence, bool &ok);
+    Bytes scanReply(const Bytes &sequence);
 
     Kind kind_;
     std::string path_;
     bool isOpen_ = false;
     Bytes pending_;                    // request bytes not yet forming a complete frame
-    std::deque<Bytes> outgoing_;       // HID: input reports; bulk: reply frames
+    struct Outgoing { long long dueMs; Bytes bytes; };
+    std::deque<Outgoing> outgoing_;    // HID: input reports; bulk: reply frames
     struct Queued { int command; Fault fault; };
     std::deque<Queued> faults_;
-    int delayMs_ = 0;
 };
 
 // Makes tamro's HID and bulk backends talk to the attached adapters (instead of hidapi and
