@@ -47,7 +47,8 @@ public:
     {
         reply.clear();
         const size_t capacity = size_t(wanted) + 1;
-        const size_t ask = wanted < in_ ? size_t(wanted) + 1 : size_t(in_ - 1);
+        // One byte beyond the reply is asked for, so that a longer reply shows as longer.
+        const size_t ask = wanted + 1 < in_ ? size_t(wanted) + 2 : size_t(in_ - 1);
         // Every useful report adds a byte at least; reports that add nothing are bounded too.
         for (int reads = 0; reply.size() < size_t(wanted) && reads <= wanted + 1; ++reads) {
             const int got = hidBackend().readTimeout(device_, input_.data(), ask, limitMs);

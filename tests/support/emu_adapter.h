@@ -32,8 +32,9 @@ struct Fault {
         RawReports,  // HID only: deliver exactly `reports` as input reports (as hidapi returns them)
         Delay        // deliver the reply after `value` ms (a late reply stays queued)
     };
-    Type type = NoReply;
-    int value = 0;
+    Fault(Type t = NoReply, int v = 0) : type(t), value(v) {}
+    Type type;
+    int value;
     Bytes bytes;
     std::vector<Bytes> reports;
 };

@@ -1,0 +1,93 @@
+// Message boxes and the progress bar on a real (offscreen) Qt event loop.
+#include "hostui.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+TEST(HostUi, BoxIsOwnedByTheWindowWithThatNativeId)
+{
+    QWidget main, other;
+    main.resize(400, 300);
+    main.show();
+    other.show();
+    void *id = reinterpret_cast<void *>(main.winId());
+    (void)other.winId();
+    EXPECT_EQ(hostui::findOwner(id), &main);
+    EXPECT_EQ(hostui::findOwner(nullptr), nullptr);
+    EXPECT_EQ(hostui::findOwner(reinterpret_cast<void *>(uintptr_t(0xDEAD))), nullptr);
+
+    // A real modal box: dismissed from the event loop once it is up.
+    QWidget *seenParent = nullptr;
+    QString seenText, seenTitle;
+    QTimer::singleShot(0, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w)) {
+                seenParent = box->parentWidget();
+                seenText = box->text();
+                seenTitle = box->windowTitle();
+                box->accept();
+            }
+    });
+    hostui::showMessage(id, "连接FPGA失败！", "错误代码：-4");
+    EXPECT_EQ(seenParent, &main);
+    EXPECT_EQ(seenText, QString::fromUtf8("连接FPGA失败！"));
+    EXPECT_EQ(seenTitle, QString::fromUtf8("错误代码：-4"));
+}
+
+TEST(HostUi, CollectingRecordsInsteadOfShowing)
+{
+    hostui::setCollecting(true);
+    int dummy;
+    hostui::showMessage(&dummy, "a", "b");
+    hostui::showMessage(nullptr, "c", "d");
+    auto boxes = hostui::takeCollected();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].owner, &dummy);
+    EXPECT_EQ(boxes[1].text, "c");
+    EXPECT_TRUE(hostui::takeCollected().empty());
+    hostui::setCollecting(false);
+}
+
+TEST(HostUi, ProgressBarAcrossTheTopOfTheOwner)
+{
+    QWidget main;
+    main.resize(500, 300);
+    main.show();
+    {
+        hostui::ProgressBar bar(reinterpret_cast<void *>(main.winId()), "下载进度");
+        ASSERT_TRUE(bar.shown());
+        bar.setRange(0, 3);
+        auto *widget = main.findChild<QProgressBar *>("hostuiProgress");
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry().topLeft(), QPoint(0, 0));
+        EXPECT_EQ(widget->width(), 500);
+        EXPECT_TRUE(widget->isVisible());
+        for (int i = 0; i < 5; ++i)
+            bar.step();
+        EXPECT_EQ(bar.value(), 3); // never past the range
+        EXPECT_EQ(widget->value(), 3);
+        EXPECT_EQ(widget->maximum(), 3);
+    }
+    EXPECT_EQ(main.findChild<QProgressBar *>("hostuiProgress"), nullptr); // destroyed
+
+    hostui::ProgressBar orphan(nullptr, "下载进度");
+    EXPECT_FALSE(orphan.shown());
+    orphan.setRange(0, 2);
+    orphan.step();
+    EXPECT_EQ(orphan.value(), 1);
+}
+
+int main(int argc, char **argv)
+{
+    // Test discovery runs the binary without the suite's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
