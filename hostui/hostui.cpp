@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QStyle>
 #include <QWidget>
@@ -76,12 +77,21 @@ ProgressBar::ProgressBar(void *owner, const std::string &title)
     bar->setValue(minimum_);
     bar->show();
     bar->raise();
-    widget_ = bar;
+    widget_ = new QPointer<QProgressBar>(bar); // the owner window may go first
 }
 
 ProgressBar::~ProgressBar()
 {
-    delete static_cast<QProgressBar *>(widget_);
+    auto *guard = static_cast<QPointer<QProgressBar> *>(widget_);
+    if (guard)
+        delete guard->data();
+    delete guard;
+}
+
+QProgressBar *ProgressBar::live() const
+{
+    auto *guard = static_cast<QPointer<QProgressBar> *>(widget_);
+    return guard ? guard->data() : nullptr;
 }
 
 void ProgressBar::setRange(int minimum, int maximum)
@@ -89,7 +99,7 @@ void ProgressBar::setRange(int minimum, int maximum)
     minimum_ = minimum;
     maximum_ = maximum < minimum ? minimum : maximum;
     value_ = minimum_;
-    if (auto *bar = static_cast<QProgressBar *>(widget_)) {
+    if (QProgressBar *bar = live()) {
         bar->setRange(minimum_, maximum_);
         bar->setValue(value_);
     }
@@ -99,7 +109,7 @@ void ProgressBar::step()
 {
     if (value_ < maximum_)
         ++value_;
-    if (auto *bar = static_cast<QProgressBar *>(widget_)) {
+    if (QProgressBar *bar = live()) {
         bar->setValue(value_);
         bar->repaint();
     }

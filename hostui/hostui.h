@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class QProgressBar;
+
 namespace hostui {
 
 // Shows a modal box with an OK button (blocks until dismissed), or writes
@@ -34,10 +36,11 @@ public:
     void step(); // advances by one and repaints at once (the caller blocks the event loop)
     int value() const { return value_; }
     int maximum() const { return maximum_; }
-    bool shown() const { return widget_ != nullptr; }
+    bool shown() const { return live() != nullptr; }
 
 private:
-    void *widget_ = nullptr; // QProgressBar, when shown
+    QProgressBar *live() const;
+    void *widget_ = nullptr; // guarded QProgressBar, when shown
     int minimum_ = 0, maximum_ = 100, value_ = 0;
 };
 

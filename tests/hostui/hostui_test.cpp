@@ -75,6 +75,15 @@ TEST(HostUi, ProgressBarAcrossTheTopOfTheOwner)
     }
     EXPECT_EQ(main.findChild<QProgressBar *>("hostuiProgress"), nullptr); // destroyed
 
+    // The owner window closing first leaves a bar that only counts.
+    auto *gone = new QWidget;
+    gone->show();
+    hostui::ProgressBar late(reinterpret_cast<void *>(gone->winId()), "下载进度");
+    ASSERT_TRUE(late.shown());
+    delete gone;
+    EXPECT_FALSE(late.shown());
+    late.step();
+
     hostui::ProgressBar orphan(nullptr, "下载进度");
     EXPECT_FALSE(orphan.shown());
     orphan.setRange(0, 2);
