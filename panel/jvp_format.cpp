@@ -1,0 +1,317 @@
+#include "jvp_format.h"
+
+#include <QBuffer>
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace panelfile {
+
+int kindCount(Kind k)
+{
+    switch (k) {
+    case Kind::Switch: return kSwitchCount;
+    case Kind::Key: return kKeyCount;
+    case Kind::RedLed: return kRedLedCount;
+    case Kind::GreenLed: return kGreenLedCount;
+    case Kind::Digit: return kDigitCount;
+    default: return 0;
+    }
+}
+
+namespace {
+
+QJsonObject xy(int x, int y)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("x"), x);
+    o.insert(QStringLiteral("y"), y);
+    return o;
+}
+
+QJsonObject xy(QSize s) { return xy(s.width(), s.height()); }
+
+// Absent, non-numeric or fractional numbers read as 0; out-of-int values too.
+int toInt(const QJsonValue &v)
+{
+    if (!v.isDouble())
+        return 0;
+    const double d = v.toDouble();
+    if (!std::isfinite(d) || d != std::floor(d) || d > 2147483647.0 || d < -2147483648.0)
+        return 0;
+    return static_cast<int>(d);
+}
+
+QString toStr(const QJsonValue &v) { return v.isString() ? v.toString() : QString(); }
+
+bool sizeMember(const QJsonObject &top, const char *key, QSize &out, int grow = 0)
+{
+    const auto it = top.constFind(QLatin1String(key));
+    if (it == top.constEnd())
+        return false;
+    const QJsonObject o = it->toObject();
+    out = QSize(toInt(o.value(QStringLiteral("x"))) + grow, toInt(o.value(QStringLiteral("y"))) + grow);
+    return true;
+}
+
+QPoint posOf(const QJsonObject &entry)
+{
+    const QJsonObject p = entry.value(QStringLiteral("position")).toObject();
+    return QPoint(toInt(p.value(QStringLiteral("x"))), toInt(p.value(QStringLiteral("y"))));
+}
+
+}  // namespace
+
+QByteArray writeJvp(Document &doc)
+{
+    int w = 0, h = 0;
+    if (!doc.background.isNull()) {
+        w = doc.background.width();
+        h = doc.background.height();
+    } else {
+        int mx = 0, my = 0;
+        for (const Entry &e : doc.entries) {
+            if (e.kind == Kind::DataSlot || e.kind == Kind::TextLabel)
+                continue;
+            mx = std::max(mx, e.pos.x());
+            my = std::max(my, e.pos.y());
+        }
+        w = mx + 20;
+        h = my + 20;
+    }
+    const int hw = w / 2, hh = h / 2;
+
+    QJsonArray comps;
+    int ordinal = 0;
+    // Fixed kinds go out grouped by kind, ascending index; lists keep their order.
+    const Kind fixedOrder[] = {Kind::Switch, Kind::Key, Kind::RedLed, Kind::GreenLed, Kind::Digit};
+    for (Kind k : fixedOrder) {
+        QVector<const Entry *> of;
+        for (const Entry &e : doc.entries)
+            if (e.kind == k && e.index >= 0 && e.index < kindCount(k))
+                of.append(&e);
+        std::stable_sort(of.begin(), of.end(), [](const Entry *a, const Entry *b) { return a->index < b->index; });
+        for (const Entry *e : of) {
+            QJsonObject o;
+            o.insert(QStringLiteral("key"), ordinal++);
+            o.insert(QStringLiteral("position"), xy(e->pos.x() - hw, e->pos.y() - hh));
+            switch (k) {
+            case Kind::Switch: {
+                QJsonObject v;
+                v.insert(QStringLiteral("checked"), 0);
+                v.insert(QStringLiteral("isVertical"), e->upright);
+                o.insert(QStringLiteral("index"), e->index);
+                o.insert(QStringLiteral("type"), QStringLiteral("switch"));
+                o.insert(QStringLiteral("value"), v);
+                break;
+            }
+            case Kind::Key:
+                o.insert(QStringLiteral("index"), e->index);
+                o.insert(QStringLiteral("type"), QStringLiteral("button"));
+                o.insert(QStringLiteral("value"), 0);
+                break;
+            case Kind::RedLed:
+            case Kind::GreenLed: {
+                const bool green = k == Kind::GreenLed;
+                QJsonObject v;
+                v.insert(QStringLiteral("color"), green ? QStringLiteral("green") : QStringLiteral("red"));
+                v.insert(QStringLiteral("on"), 0);
+                o.insert(QStringLiteral("index"), green ? kRedLedCount + e->index : e->index);
+                o.insert(QStringLiteral("type"), QStringLiteral("led"));
+                o.insert(QStringLiteral("value"), v);
+                break;
+            }
+            default: {
+                QJsonArray segs;
+                for (int i = 0; i < 8; ++i)
+                    segs.append(false);
+                o.insert(QStringLiteral("index"), e->index);
+                o.insert(QStringLiteral("type"), QStringLiteral("sstube"));
+                o.insert(QStringLiteral("value"), segs);
+                break;
+            }
+            }
+            comps.append(o);
+        }
+    }
+    for (Kind k : {Kind::DataSlot, Kind::TextLabel}) {
+        for (const Entry &e : doc.entries) {
+            if (e.kind != k)
+                continue;
+            QJsonObject o;
+            o.insert(QStringLiteral("key"), e.key);
+            o.insert(QStringLiteral("index"), e.index);
+            o.insert(QStringLiteral("position"), xy(e.pos.x() - hw, e.pos.y() - hh));
+            if (k == Kind::DataSlot) {
+                QJsonObject v;
+                v.insert(QStringLiteral("bitWidth"), e.bitWidth);
+                v.insert(QStringLiteral("data"), e.text);
+                v.insert(QStringLiteral("isVertical"), e.isVertical);
+                o.insert(QStringLiteral("type"), QStringLiteral("data"));
+                o.insert(QStringLiteral("value"), v);
+            } else {
+                o.insert(QStringLiteral("type"), QStringLiteral("text"));
+                o.insert(QStringLiteral("value"), e.text);
+            }
+            comps.append(o);
+        }
+    }
+
+    if (doc.imageFormat == QLatin1String("bmp"))
+        doc.imageFormat = QStringLiteral("jpg");
+    QByteArray encoded;
+    if (!doc.background.isNull()) {
+        QBuffer buf(&encoded);
+        buf.open(QIODevice::WriteOnly);
+        doc.background.save(&buf, doc.imageFormat.toLatin1().constData(), 80);
+    }
+
+    QJsonObject top;
+    top.insert(QStringLiteral("backgroundImage"),
+               QString(QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,")
+                       + QString::fromLatin1(encoded.toBase64())));
+    top.insert(QStringLiteral("backgroundSize"), xy(w, h));
+    top.insert(QStringLiteral("buttonSize"), xy(doc.buttonSize));
+    top.insert(QStringLiteral("components"), comps);
+    top.insert(QStringLiteral("dataFontSize"), 14);
+    top.insert(QStringLiteral("description"), doc.description);
+    top.insert(QStringLiteral("flag"), QStringLiteral("jsonvirtualpanel"));
+    top.insert(QStringLiteral("keyChainLength"), 20);
+    top.insert(QStringLiteral("ledChainLength"), 36);
+    // Readers add 10 to each side; files have always carried 16 x 16 here.
+    top.insert(QStringLiteral("ledSize"), xy(16, 16));
+    top.insert(QStringLiteral("name"), doc.name);
+    top.insert(QStringLiteral("sstubeChainLength"), 64);
+    top.insert(QStringLiteral("sstubeSize"), xy(doc.sstubeSize));
+    top.insert(QStringLiteral("switchChainLength"), 36);
+    top.insert(QStringLiteral("switchSize"), xy(doc.switchSize));
+    top.insert(QStringLiteral("textFontSize"), 14);
+    top.insert(QStringLiteral("version"), QStringLiteral("1.2.2"));
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
+{
+    QJsonParseError err{};
+    const QJsonDocument jd = QJsonDocument::fromJson(bytes, &err);
+    if (err.error != QJsonParseError::NoError) {
+        qDebug() << "json error!";
+        return false;
+    }
+    const QJsonObject top = jd.object();
+    doc.name = toStr(top.value(QStringLiteral("name")));
+    doc.description = toStr(top.value(QStringLiteral("description")));
+
+    const QJsonValue compsValue = top.value(QStringLiteral("components"));
+    const QJsonArray comps = compsValue.isArray() ? compsValue.toArray() : QJsonArray();
+
+    Geometry g;
+    QSize sz;
+    if (sizeMember(top, "panelSize", sz)) {
+        g.panelSize = sz;
+        g.offset = QPoint(-(sz.width() / 2), -(sz.height() / 2));
+    } else if (sizeMember(top, "backgroundSize", sz)) {
+        int mx = 10000, my = 10000;
+        for (const QJsonValue &v : comps) {
+            const QPoint p = posOf(v.toObject());
+            mx = std::min(mx, p.x());
+            my = std::min(my, p.y());
+        }
+        int w = sz.width(), h = sz.height();
+        if (w == 0 || h == 0) {
+            g.offset = QPoint(mx, my);
+        } else {
+            const int cx = -(w / 2), cy = -(h / 2);
+            int ox = cx, oy = cy, dw = 0, dh = 0;
+            // Widen in 64 bits: a hostile position must not overflow the size.
+            if (mx < cx) {
+                ox = mx;
+                dw = static_cast<int>(std::min<long long>(static_cast<long long>(cx) - mx, 1000000));
+                w = static_cast<int>(std::min<long long>(static_cast<long long>(w) + dw, 1000000));
+            }
+            if (my < cy) {
+                oy = my;
+                dh = static_cast<int>(std::min<long long>(static_cast<long long>(cy) - my, 1000000));
+                h = static_cast<int>(std::min<long long>(static_cast<long long>(h) + dh, 1000000));
+            }
+            g.offset = QPoint(ox, oy);
+            g.extension = QSize(dw, dh);
+        }
+        g.panelSize = QSize(w, h);
+    }
+
+    sizeMember(top, "switchSize", doc.switchSize);
+    sizeMember(top, "buttonSize", doc.buttonSize);
+    sizeMember(top, "sstubeSize", doc.sstubeSize);
+    sizeMember(top, "ledSize", doc.ledSize, 10);
+
+    const QString bg = toStr(top.value(QStringLiteral("backgroundImage")));
+    const QStringList parts = bg.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    doc.background = QImage();
+    if (!parts.isEmpty()) {
+        const QStringList pieces = parts.first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        if (!pieces.isEmpty())
+            doc.imageFormat = pieces.last();
+        QString rest = bg;
+        rest.remove(QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,"));
+        // fromBase64 skips characters outside the alphabet.
+        doc.background.loadFromData(QByteArray::fromBase64(rest.toLatin1()));
+    }
+
+    doc.entries.clear();
+    for (const QJsonValue &v : comps) {
+        const QJsonObject o = v.toObject();
+        const QString type = toStr(o.value(QStringLiteral("type")));
+        Entry e;
+        e.index = toInt(o.value(QStringLiteral("index")));
+        const QPoint p = posOf(o);
+        e.pos = QPoint(static_cast<int>(std::clamp<long long>(static_cast<long long>(p.x()) - g.offset.x(), -1000000, 1000000)),
+                       static_cast<int>(std::clamp<long long>(static_cast<long long>(p.y()) - g.offset.y(), -1000000, 1000000)));
+        const QJsonValue value = o.value(QStringLiteral("value"));
+        if (type == QLatin1String("switch")) {
+            e.kind = Kind::Switch;
+            const QJsonValue iv = value.toObject().value(QStringLiteral("isVertical"));
+            e.upright = iv.isUndefined() || iv.isNull() || (iv.isBool() && iv.toBool());
+        } else if (type == QLatin1String("ledg")) {
+            e.kind = Kind::GreenLed;
+        } else if (type == QLatin1String("ledr")) {
+            e.kind = Kind::RedLed;
+        } else if (type == QLatin1String("button")) {
+            e.kind = Kind::Key;
+        } else if (type == QLatin1String("sstube")) {
+            e.kind = Kind::Digit;
+        } else if (type == QLatin1String("led")) {
+            if (e.index >= kRedLedCount && e.index < kRedLedCount + kGreenLedCount) {
+                e.kind = Kind::GreenLed;
+                e.index -= kRedLedCount;
+            } else {
+                e.kind = Kind::RedLed;
+            }
+        } else if (type == QLatin1String("text")) {
+            e.kind = Kind::TextLabel;
+            e.text = toStr(value);
+        } else if (type == QLatin1String("data")) {
+            e.kind = Kind::DataSlot;
+            const QJsonObject vo = value.toObject();
+            e.bitWidth = toInt(vo.value(QStringLiteral("bitWidth")));
+            e.text = toStr(vo.value(QStringLiteral("data")));
+            e.isVertical = vo.value(QStringLiteral("isVertical")).toBool();
+        } else {
+            continue;
+        }
+        const int n = kindCount(e.kind);
+        if (n > 0 && (e.index < 0 || e.index >= n))
+            continue;
+        doc.entries.append(e);
+    }
+    if (geometry)
+        *geometry = g;
+    return true;
+}
+
+}  // namespace panelfile

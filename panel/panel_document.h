@@ -1,0 +1,53 @@
+#pragma once
+// Widget-free value of a panel as the panel files hold it.
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QVector>
+
+namespace panelfile {
+
+enum class Kind { Switch, Key, RedLed, GreenLed, Digit, DataSlot, TextLabel };
+
+// Array sizes of the fixed component kinds.
+constexpr int kSwitchCount = 36;
+constexpr int kKeyCount = 20;
+constexpr int kRedLedCount = 18;
+constexpr int kGreenLedCount = 18;
+constexpr int kDigitCount = 8;
+
+int kindCount(Kind k);  // 0 for data slots and text labels (unbounded lists)
+
+struct Entry {
+    Kind kind = Kind::Switch;
+    int index = 0;
+    int key = 0;          // creation number of data slots and text labels
+    QPoint pos;           // top-left corner, relative to the panel's top-left corner
+    bool upright = true;  // switches
+    int bitWidth = 0;     // data slots
+    bool isVertical = false;
+    QString text;         // data slot text or label text
+};
+
+struct Document {
+    QString name;
+    QString description;
+    QSize switchSize{30, 60};
+    QSize buttonSize{40, 40};
+    QSize ledSize{26, 26};
+    QSize sstubeSize{40, 60};
+    QImage background;
+    QString imageFormat = QStringLiteral("png");
+    QVector<Entry> entries;  // only the shown components
+};
+
+// Geometry a reader derived: panel size (W, H), origin offset and the
+// extension added on the left/top when components lie outside the picture.
+struct Geometry {
+    QSize panelSize{0, 0};
+    QPoint offset;
+    QSize extension{0, 0};
+};
+
+}  // namespace panelfile
