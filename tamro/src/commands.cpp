@@ -1,4 +1,5 @@
 // The adapter's command set over the USB transports.
+#include "net_connection.h"
 #include "results.h"
 #include "state.h"
 
@@ -42,7 +43,8 @@ int scan(int instruction, int bits, const uint8_t *in, uint8_t *out, bool captur
             return code;
         return scanOn(*session, instruction, bits, in, out, capture);
     }
-    // TransportNetwork: the remote scan goes here.
+    if (s.transport == TransportNetwork)
+        return net::remoteScan(capture, instruction, bits, in, out);
     return NoDeviceSelected;
 }
 
@@ -130,8 +132,7 @@ TAMRO_API ResultCode BSC_Sample_Preload(int instruction, int bits, const unsigne
     State &s = state();
     const bool cap = (capture & 0xFF) == 1;
     if (s.transport == TransportNetwork) {
-        // The remote scan goes here.
-        return reportResult(NoDeviceSelected);
+        return reportResult(net::remoteScan(cap, instruction, bits, in, out));
     }
     if (!s.kept)
         return reportResult(bits < 0 || bits > kMaxScanBits ? NotSupported : NoReply);

@@ -1,4 +1,5 @@
 // Discovery and selection of adapters.
+#include "net_connection.h"
 #include "results.h"
 #include "state.h"
 #include "usb_backend.h"
@@ -34,6 +35,7 @@ int selectDevice(int index)
 {
     State &s = state();
     closeKept();
+    net::closeModuleConnection(); // a new selection never leaves the old server connection open
     s.transport = TransportNone;
     if (index < 0 || index >= s.count)
         return NoAdapter;
@@ -43,7 +45,12 @@ int selectDevice(int index)
         kind = TransportBulk;
     else if (std::strcmp(e.kind, "TA-HID") == 0)
         kind = TransportHid;
-    // The remote-lab entry ("Lantrovex") selects TransportNetwork here.
+    else if (std::strcmp(e.kind, "Lantrovex") == 0) {
+        const int code = net::openModuleConnection(s.serverAddress, s.serverPort);
+        if (code == Ok)
+            s.transport = TransportNetwork;
+        return code;
+    }
     if (kind == TransportNone)
         return NoAdapter;
 
@@ -82,7 +89,10 @@ TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
     if (address && *address && (port & 0xFFFF) != 0) {
         copySlot(s.serverAddress, kAddressSlot, address);
         s.serverPort = uint16_t(port & 0xFFFF);
-        // The remote-lab presence probe lists "Lantrovex" first when the server answers.
+        net::ResultList results;
+        if (net::presenceProbe(s.serverAddress, s.serverPort, results) == Ok && results.count > 0 &&
+            results.tag[0] == net::TagNeedReturn)
+            append("Lantrovex", "Lantrovex", "");
     }
 
     for (const UsbDeviceInfo &d : bulkBackend().enumerate(kBulkVendor, kBulkProduct)) {

@@ -1,0 +1,170 @@
+// The remote-lab client over POSIX sockets.
+#include "net_connection.h"
+#include "state.h"
+
+#include <hostui.h>
+#include <tamro.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tamro {
+namespace net {
+
+namespace {
+int receiveLimitMs = kDefaultReceiveLimitMs;
+Connection &module()
+{
+    static Connection c;
+    return c;
+}
+void clientError(const char *text) { hostui::showMessage(nullptr, text, "Client Error"); }
+} // namespace
+
+void setReceiveLimitMs(int ms) { receiveLimitMs = ms; }
+
+Connection::~Connection() { close(); }
+
+void Connection::close()
+{
+    if (socket >= 0)
+        ::close(socket);
+    socket = -1;
+    connected = false;
+}
+
+int connectTo(Connection &c, const char *address, int port)
+{
+    c.close();
+    c.socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (c.socket < 0)
+        return c.lastResult = SocketCreateFailed;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (getaddrinfo(address, nullptr, &hints, &found) != 0 || !found) {
+        c.close();
+        return c.lastResult = BadServerAddress;
+    }
+    sockaddr_in to{};
+    std::memcpy(&to, found->ai_addr, sizeof to);
+    freeaddrinfo(found);
+    to.sin_port = htons(uint16_t(port));
+    if (::connect(c.socket, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+        c.close();
+        return c.lastResult = ServerConnectFailed;
+    }
+    c.connected = true;
+    return c.lastResult = Ok;
+}
+
+int sendRequest(Connection &c, const std::string &request)
+{
+    if (request.size() + 1 > sizeof c.send)
+        return RequestTooLarge;
+    std::memcpy(c.send, request.data(), request.size() + 1);
+    if (!c.connected) // a broken module connection fails at once
+        return SendFailed;
+    size_t done = 0;
+    while (done < request.size()) {
+        const ssize_t n = ::send(c.socket, c.send + done, request.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) {
+            c.close();
+            return SendFailed;
+        }
+        done += size_t(n);
+    }
+    return Ok;
+}
+
+int receiveAnswer(Connection &c, int &length)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(receiveLimitMs);
+    length = 0;
+    while (c.connected) {
+        const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+        pollfd p{c.socket, POLLIN, 0};
+        if (left <= 0 || ::poll(&p, 1, left) == 0) {
+            c.close(); // a late answer would be taken for the next one
+            return ServerTimeout;
+        }
+        char byte;
+        const ssize_t n = ::recv(c.socket, &byte, 1, 0);
+        if (n < 0) {
+            c.close();
+            clientError("Failed receive!");
+            clientError("Failed recv!");
+            return -1;
+        }
+        if (n == 0) {
+            c.close();
+            std::fputs("There is no any data!\r\n", stdout);
+            clientError("Failed recv!");
+            return -1;
+        }
+        if (length >= kBufferSize - 1) { // longer than the buffer: refused, never cut short
+            c.close();
+            return -1;
+        }
+        c.receive[length++] = byte;
+        c.receive[length] = 0;
+        if (length >= 6 && std::memcmp(c.receive + length - 6, "elope>", 6) == 0)
+            return Ok;
+    }
+    return -1;
+}
+
+int presenceProbe(const char *address, int port, ResultList &results)
+{
+    results.clear();
+    ParameterList params;
+    params.add(12, kAccessCode);
+    std::string request;
+    if (!buildRequest(params, address, request))
+        return RequestTooLarge;
+    Connection c;
+    int code = connectTo(c, address, port);
+    if (code == Ok)
+        code = sendRequest(c, request);
+    int length = 0;
+    if (code == Ok)
+        code = receiveAnswer(c, length);
+    c.close();
+    if (code == Ok)
+        parseAnswer(c.receive, length, results);
+    return code;
+}
+
+int openModuleConnection(const char *address, int port) { return connectTo(module(), address, port); }
+
+void closeModuleConnection() { module().close(); }
+
+int remoteScan(bool capture, int instruction, int bits, const uint8_t *in, uint8_t *out)
+{
+    ParameterList params;
+    if (!scanParameters(capture, instruction, bits, in, params))
+        return NotSupported;
+    std::string request;
+    if (!buildRequest(params, state().serverAddress, request))
+        return RequestTooLarge;
+    Connection &c = module();
+    int code = sendRequest(c, request);
+    int length = 0;
+    if (code == Ok)
+        code = receiveAnswer(c, length);
+    if (code != Ok)
+        return code;
+    ResultList results;
+    parseAnswer(c.receive, length, results);
+    return decodeScan(results, capture, bits, out);
+}
+
+} // namespace net
+} // namespace tamro

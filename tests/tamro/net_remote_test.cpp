@@ -1,0 +1,162 @@
+// The remote-lab transport through the exports, over real loopback sockets to the emulated server.
+#include "support/emu_lab_server.h"
+#include "net_connection.h"
+
+#include <hostui.h>
+#include <tamro.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Records each scan and answers with a fixed pattern of shifted-out bits.
+struct RecordingTarget : emu::ScanTarget {
+    struct Scan {
+        int instruction;
+        int bits;
+        std::vector<uint8_t> in;
+    };
+    std::vector<Scan> scans;
+    uint8_t scan(uint8_t instruction, const uint8_t *in, int bits, uint8_t *out) override
+    {
+        const int n = (bits + 7) / 8;
+        scans.push_back({instruction, bits, std::vector<uint8_t>(in, in + n)});
+        for (int i = 0; out && i < n; ++i)
+            out[i] = uint8_t(0x12 + 0x99 * i);
+        return 0x01;
+    }
+};
+
+using Params = std::vector<std::pair<std::string, std::string>>;
+
+class Remote : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        hostui::setCollecting(true);
+        EnableMessageShow(0);
+        tamro::net::setReceiveLimitMs(500);
+    }
+    void TearDown() override
+    {
+        SelectDevice(-1);
+        hostui::takeCollected();
+    }
+    // Lists and selects the server; true when "Lantrovex" came first and selection worked.
+    bool selectServer()
+    {
+        char list[1284] = {};
+        if (ScanDevice(list, "127.0.0.1", server.port()) != Ok || std::strcmp(list, "Lantrovex") != 0)
+            return false;
+        return SelectDevice(0) == Ok;
+    }
+    Params last() { return server.requests().back().params; }
+
+    RecordingTarget target;
+    emu::LabServer server{&target};
+};
+
+} // namespace
+
+TEST_F(Remote, ProbeListsTheServerOnlyOnNeedReturn)
+{
+    char list[1284] = {};
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), Ok);
+    EXPECT_STREQ(list, "Lantrovex");
+    ASSERT_FALSE(server.requests().empty());
+    EXPECT_EQ(last(), (Params{{"0C", "7B3E-C902-4F1A-E86D"}}));
+    EXPECT_NE(server.requests().back().raw.find("Host: 127.0.0.1\r\n"), std::string::npos);
+
+    server.setProbeAnswer(false);
+    std::memset(list, 0, sizeof list);
+    ScanDevice(list, "127.0.0.1", server.port());
+    EXPECT_STRNE(list, "Lantrovex");
+
+    const size_t before = server.requests().size();
+    ScanDevice(list, nullptr, server.port());
+    ScanDevice(list, "127.0.0.1", 0x10000); // low 16 bits are 0
+    EXPECT_EQ(server.requests().size(), before);
+}
+
+TEST_F(Remote, ScansTravelAsParametersAndReturnTheirBits)
+{
+    ASSERT_TRUE(selectServer());
+    EXPECT_EQ(OpenDevice(), Ok);
+
+    ASSERT_EQ(WriteInstruction(5), Ok);
+    EXPECT_EQ(last(), (Params{{"00", "0"}, {"01", ""}, {"03", ""}, {"06", "0405"}, {"04", ""}, {"07", ""}}));
+
+    unsigned char data[2] = {};
+    ASSERT_EQ(ReadRegister(3, 16, data), Ok);
+    EXPECT_EQ(last(), (Params{{"00", "1"}, {"01", ""}, {"03", ""}, {"06", "0403"}, {"04", ""}, {"02", ""},
+                              {"05", "0101"}, {"06", "0801"}, {"04", ""}, {"07", ""}}));
+    EXPECT_EQ(data[0], 0x12);
+    EXPECT_EQ(data[1], 0xAB);
+
+    std::vector<unsigned char> wide(256);
+    for (size_t i = 0; i < wide.size(); ++i)
+        wide[i] = uint8_t(i);
+    ASSERT_EQ(WriteRegister(7, wide.data(), 2048), Ok);
+    ASSERT_FALSE(target.scans.empty());
+    EXPECT_EQ(target.scans.back().bits, 2048);
+    EXPECT_EQ(target.scans.back().in, wide);
+
+    unsigned char in[1] = {0x5}, out[1] = {};
+    ASSERT_EQ(BSC_Sample_Preload(2, 3, in, out, 1), Ok);
+    EXPECT_EQ(target.scans.back().bits, 3);
+    EXPECT_EQ(out[0], 0x12);
+
+    EXPECT_EQ(TAMROfeatureSet(1, 1, 0, 0), NotSupported);
+    EXPECT_EQ(ConfigureFPGAAsk(100), NoDeviceSelected);
+}
+
+TEST_F(Remote, MisbehavingServerGivesCodes)
+{
+    struct Case {
+        emu::LabServer::Misbehaviour m;
+        int write, read;
+    };
+    const std::vector<Case> cases = {
+        {emu::LabServer::BadStatus, FpgaLinkFailed, Ok},
+        {emu::LabServer::WrongByteCount, Ok, ShortRemoteReply},
+        {emu::LabServer::MalformedXml, FpgaLinkFailed, ShortRemoteReply},
+        {emu::LabServer::AnswerTooMuch, -1, -1},
+        {emu::LabServer::CloseEarly, -1, -1},
+        {emu::LabServer::NeverAnswer, ServerTimeout, ServerTimeout},
+    };
+    for (const Case &c : cases) {
+        server.setMisbehaviour(emu::LabServer::Normal);
+        ASSERT_TRUE(selectServer());
+        server.setMisbehaviour(c.m);
+        unsigned char w[1] = {1};
+        EXPECT_EQ(WriteRegister(1, w, 8), c.write) << c.m;
+        server.setMisbehaviour(emu::LabServer::Normal);
+        ASSERT_TRUE(selectServer());
+        server.setMisbehaviour(c.m);
+        unsigned char r[2] = {0xEE, 0xEE};
+        EXPECT_EQ(ReadRegister(1, 8, r), c.read) << c.m;
+        EXPECT_EQ(r[1], 0xEE) << c.m; // never past the register's bytes
+        if (c.read == -1 || c.read == ServerTimeout) {
+            server.setMisbehaviour(emu::LabServer::Normal);
+            // a broken or out-of-step connection fails at once instead of hanging
+            EXPECT_NE(ReadRegister(1, 8, r), Ok) << c.m;
+        }
+    }
+}
+
+TEST_F(Remote, UnreachableServerFailsSelection)
+{
+    const int port = server.port();
+    char list[1284] = {};
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", port), Ok);
+    ASSERT_EQ(ScanDevice(list, "no.such.host.invalid", port), NoAdapter);
+}
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
