@@ -137,7 +137,14 @@ TEST_F(Remote, MisbehavingServerGivesCodes)
         ASSERT_TRUE(selectServer());
         server.setMisbehaviour(c.m);
         unsigned char r[2] = {0xEE, 0xEE};
+        hostui::takeCollected();
         EXPECT_EQ(ReadRegister(1, 8, r), c.read) << c.m;
+        if (c.m == emu::LabServer::CloseEarly) {
+            const std::vector<hostui::Box> boxes = hostui::takeCollected();
+            ASSERT_FALSE(boxes.empty());
+            EXPECT_EQ(boxes[0].text, "Failed recv!");
+            EXPECT_EQ(boxes[0].caption, "Client Error");
+        }
         EXPECT_EQ(r[1], 0xEE) << c.m; // never past the register's bytes
         if (c.read == -1 || c.read == ServerTimeout) {
             server.setMisbehaviour(emu::LabServer::Normal);
