@@ -1,0 +1,61 @@
+#include "vp2_format.h"
+
+#include <gtest/gtest.h>
+
+using namespace panelfile;
+
+TEST(Vp2Format, WritesLinesAndReadsThemBack)
+{
+    Vp2Panel p;
+    p.name = QStringLiteral("lab, one");
+    p.backgroundFileName = QStringLiteral("panel.back.png");
+    p.backgroundSize = QSize(640, 480);
+    p.switchSize = QSize(30, 60);
+    p.buttonSize = QSize(40, 40);
+    p.ledSize = QSize(26, 26);
+    p.sstubeSize = QSize(21, 33);
+    p.switches.resize(2);
+    p.switches[1] = {true, 50, 60, true};
+    p.keys.resize(1);
+    p.digits.resize(1);
+    const QByteArray bytes = writeVp2(p);
+    const QList<QByteArray> lines = bytes.split('\n');
+    EXPECT_EQ(lines[1], QByteArray("2,1,0,0,1"));
+    EXPECT_EQ(lines[2], QByteArray("30,60,40,40,26,26,21,33"));
+    EXPECT_EQ(lines[4], QByteArray("sw1,1,50,60,1,"));
+    EXPECT_EQ(lines[6], QByteArray("sstube0,0,0,0,0,"));
+
+    const Vp2Panel back = decodeVp2(splitVp2Lines(bytes));
+    EXPECT_EQ(back.backgroundFileName, QStringLiteral("panel.back.png"));  // comma in name did not shift it
+    EXPECT_EQ(back.backgroundSize, QSize(640, 480));
+    ASSERT_EQ(back.switches.size(), 2);
+    EXPECT_TRUE(back.switches[1].lying);
+    EXPECT_EQ(back.switches[1].x, 50);
+    EXPECT_EQ(back.sstubeSize, QSize(21, 33));
+    EXPECT_EQ(back.digits.size(), 1);
+}
+
+TEST(Vp2Format, BlocksFollowTheStoredCountsAndStayBounded)
+{
+    QByteArray text = "n,,0,0,d,0,0,1\n0,0,18,9,1\n1,1,1,1,1,1,1,1\n";
+    for (int i = 0; i < 18; ++i)
+        text += "redLed" + QByteArray::number(i) + ",1," + QByteArray::number(i) + ",0,0,\n";
+    for (int i = 0; i < 9; ++i)
+        text += "greenLed" + QByteArray::number(i) + ",1,100,7,0,\n";
+    text += "sstube0,1,9,9,0,\n";
+    Vp2Panel p = decodeVp2(splitVp2Lines(text));
+    ASSERT_EQ(p.redLeds.size(), 18);
+    EXPECT_EQ(p.redLeds[17].x, 17);
+    ASSERT_EQ(p.greenLeds.size(), 9);
+    EXPECT_EQ(p.greenLeds[8].y, 7);
+    ASSERT_EQ(p.digits.size(), 1);
+    EXPECT_EQ(p.digits[0].x, 9);
+
+    // Hostile counts: no row beyond the file is read and arrays stay at their maxima.
+    p = decodeVp2(splitVp2Lines("n\n2147483647,-5,99,x\nsw0,1\n"));
+    EXPECT_EQ(p.switches.size(), 36);
+    EXPECT_TRUE(p.keys.isEmpty());
+    EXPECT_EQ(p.redLeds.size(), 18);
+    EXPECT_FALSE(p.redLeds[0].visible);
+    EXPECT_TRUE(decodeVp2({}).switches.isEmpty());
+}
