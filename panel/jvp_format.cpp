@@ -257,10 +257,18 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
         const QStringList pieces = parts.first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
         if (!pieces.isEmpty())
             doc.imageFormat = pieces.last();
-        QString rest = bg;
-        rest.remove(QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,"));
+        const QString prefix = QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,");
+        QByteArray base64;
+        // The usual file has the prefix once, in front: skip it without copying the text.
+        if (bg.startsWith(prefix) && bg.indexOf(prefix, prefix.size()) < 0) {
+            base64 = QStringView(bg).mid(prefix.size()).toLatin1();
+        } else {
+            QString rest = bg;
+            rest.remove(prefix);
+            base64 = rest.toLatin1();
+        }
         // fromBase64 skips characters outside the alphabet.
-        doc.background.loadFromData(QByteArray::fromBase64(rest.toLatin1()));
+        doc.background.loadFromData(QByteArray::fromBase64(base64));
     }
 
     doc.entries.clear();
