@@ -59,3 +59,42 @@ TEST(Vp2Format, BlocksFollowTheStoredCountsAndStayBounded)
     EXPECT_FALSE(p.redLeds[0].visible);
     EXPECT_TRUE(decodeVp2({}).switches.isEmpty());
 }
+
+#include "jvp_format.h"
+
+// Truncations and byte flips of valid files must never crash or misindex.
+TEST(PanelReaders, SurviveDamagedInput)
+{
+    Document d;
+    d.background = QImage(16, 16, QImage::Format_RGB32);
+    d.background.fill(Qt::green);
+    Entry e;
+    e.kind = Kind::DataSlot;
+    e.text = QStringLiteral("x");
+    d.entries.append(e);
+    const QByteArray jvp = writeJvp(d);
+    Vp2Panel p;
+    p.switches.resize(36);
+    p.digits.resize(8);
+    const QByteArray vp2 = writeVp2(p);
+    quint32 seed = 7;
+    for (int round = 0; round < 300; ++round) {
+        for (const QByteArray *src : {&jvp, &vp2}) {
+            QByteArray b = src->left(int(seed % (src->size() + 1)));
+            for (int k = 0; k < 4 && !b.isEmpty(); ++k) {
+                seed = seed * 1664525u + 1013904223u;
+                b[int(seed % b.size())] = char(seed >> 24);
+            }
+            Document out;
+            readJvp(b, out);
+            for (const Entry &x : out.entries) {
+                if (kindCount(x.kind) > 0) {
+                    ASSERT_TRUE(x.index >= 0 && x.index < kindCount(x.kind));
+                }
+            }
+            const Vp2Panel q = decodeVp2(splitVp2Lines(b));
+            ASSERT_LE(q.switches.size(), 36);
+            ASSERT_LE(q.digits.size(), 8);
+        }
+    }
+}
