@@ -1,0 +1,29 @@
+#include "app/mainwindow.h"
+#include "app/sysconfig.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTranslator>
+
+int main(int argc, char* argv[])
+{
+    Q_INIT_RESOURCE(brixo);
+    Q_INIT_RESOURCE(translations);
+    QApplication app(argc, argv);
+    QTranslator translator;
+    bool isEnglish = false;
+    if (translator.load(QStringLiteral(":/trans/english"))) {
+        app.installTranslator(&translator);
+        isEnglish = true;
+    }
+    const QString file = sysconfig::languageFile(QCoreApplication::applicationDirPath(),
+                                                 QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    if (sysconfig::selectsChinese(file)) {
+        app.removeTranslator(&translator);
+        isEnglish = false;
+    }
+    MainWindow window;
+    window.setLanguage(isEnglish);
+    window.show();
+    return app.exec();
+}

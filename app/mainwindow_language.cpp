@@ -1,0 +1,40 @@
+#include "app/mainwindow.h"
+#include "app/messagebox.h"
+#include "app/sysconfig.h"
+
+#include <QCoreApplication>
+
+void MainWindow::setLanguage(bool english)
+{
+    isEnglish = english;
+}
+
+void MainWindow::saveSysConfig()
+{
+    const QString file = sysconfig::joinPath(configDirectory, QStringLiteral("config.json"));
+    lastSaveFailed = !sysconfig::writeLanguage(file, language);
+    if (lastSaveFailed) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Brixo"),
+                        QStringLiteral("无法保存语言设置：%1").arg(file), QMessageBox::Ok);
+        box.setInformativeText(QStringLiteral("The language setting could not be saved."));
+        MessageBox::exec(box);
+    }
+}
+
+void MainWindow::changeLanguage()
+{
+    if (MessageBox::question(QStringLiteral("这将会关闭程序然后重新打开，现在继续吗？"),
+                             QStringLiteral("That will close the program and reopen it. Are you sure you want to continue?"))
+        == QMessageBox::No)
+        return;
+    language = isEnglish ? QStringLiteral("chinese") : QStringLiteral("english");
+    saveSysConfig();
+    // A restart would come back in the old language; stay and keep the user's work.
+    if (lastSaveFailed)
+        return;
+    close();
+    const QString program = QCoreApplication::applicationFilePath();
+    if (startDetached)
+        startDetached(program);
+    QCoreApplication::quit();
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Every message box of the program goes through here, so a test can queue the answer
+// instead of hanging on a modal loop.
+#include <QMessageBox>
+#include <QStringList>
+
+class MessageBox
+{
+public:
+    struct Shown { QString title, text, informative; QMessageBox::Icon icon; };
+
+    // Runs the box modally unless an answer is queued; queued answers are used in order.
+    static QMessageBox::StandardButton exec(QMessageBox& box);
+    static QMessageBox::StandardButton question(const QString& text, const QString& informative = QString());
+    static void setNextAnswer(QMessageBox::StandardButton answer);
+    static const QList<Shown>& shown();
+    static void clearShown();
+
+private:
+    static QList<QMessageBox::StandardButton>& answers();
+    static QList<Shown>& shownList();
+};
