@@ -1,0 +1,156 @@
+/* vestrix: the lab debugging library.
+ *
+ * Drives the lab circuit in a lab board's FPGA through the debug adapter that tamro selected:
+ * the panel's test registers (switches, keys, LEDs, digits, CPU data and signals), the lab
+ * CPU's run control, its control and main memories over their scan chains, the FPGA
+ * configuration download with a progress bar, and the information windows.
+ *
+ * Every call is synchronous and returns a ResultCode (0 success, negative failure, 18 the one
+ * positive failure) unless noted. Arguments are 32-bit integers and caller-owned buffers; the
+ * library keeps no pointer into a caller's buffer after returning. Register buffers hold
+ * ceil(bits / 8) bytes, least significant bit first: register bit n is bit n % 8 of byte
+ * n / 8. Writers take (data, bits), readers take (bits, buffer). Codes are only appended.
+ */
+#ifndef VESTRIX_H
+#define VESTRIX_H
+
+#include <stdint.h>
+
+#define VESTRIX_VERSION_MAJOR 1
+#define VESTRIX_VERSION_MINOR 0
+#define VESTRIX_VERSION_PATCH 0
+#define VESTRIX_VERSION \
+    ((VESTRIX_VERSION_MAJOR << 16) | (VESTRIX_VERSION_MINOR << 8) | VESTRIX_VERSION_PATCH)
+
+#if defined(VESTRIX_BUILDING)
+#define VESTRIX_API __attribute__((visibility("default")))
+#else
+#define VESTRIX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int32_t ResultCode;
+
+/* The library's own codes; every other failure is a tamro code passed on unchanged. */
+#define VESTRIX_PREVIOUS_STEP_RUNNING (-256) /* the lab CPU has not finished the last step */
+#define VESTRIX_FILE_OPEN_FAILED (-257)      /* the configuration file cannot be opened */
+#define VESTRIX_FILE_EMPTY (-258)            /* the configuration file is empty */
+#define VESTRIX_FIRMWARE_TOO_OLD 18          /* adapter firmware dated before 2015-12-10 */
+
+/* Sizes of the device list filled by ScanTAMRO: 10 terminated names of 128 bytes, then the
+ * entry count as a 32-bit integer. */
+#define VESTRIX_LIST_SLOTS 10
+#define VESTRIX_LIST_SLOT_SIZE 128
+#define VESTRIX_LIST_COUNT_OFFSET 1280
+#define VESTRIX_LIST_SIZE (VESTRIX_LIST_COUNT_OFFSET + 4)
+
+/* Buffer sizes of the silent information calls. */
+#define VESTRIX_TAMRO_DATE_SIZE 30 /* ShowTamroInfo first buffer (at least) */
+#define VESTRIX_TAMRO_PCB_SIZE 16  /* ShowTamroInfo second buffer */
+#define VESTRIX_CHIP_TEXT_SIZE 11  /* ShowChipInfo text buffer */
+
+/* The on-chip debugger version read by the last ShowChipInfo, a date in hexadecimal digits
+ * (0x20220919 is 2022-09-19); 0 until then. */
+extern VESTRIX_API int32_t ver_FPGA;
+
+/* --- state and connection ------------------------------------------------------------ */
+
+/* Library and tamro message boxes on (low byte nonzero) or off (the default). Returns
+ * tamro's new suppression flag: 1 when boxes are off. */
+VESTRIX_API int EnableDLLMessage(int enable);
+/* 0: Chinese texts; anything else: English where the library has them. Returns tamro's
+ * stored flag (0 or 1). */
+VESTRIX_API int SetDllLanguage(int language);
+/* The native id of the window that owns the library's boxes and progress bar; returned. */
+VESTRIX_API void *SetParentWnd(void *window);
+/* Lists the adapters (and the server at serverAddress:port, if not null) into `names`
+ * (VESTRIX_LIST_SIZE bytes). 0 when at least one is listed, -1 otherwise. */
+VESTRIX_API ResultCode ScanTAMRO(char *names, const char *serverAddress, int port);
+/* Selects entry `index` of the last scan and checks its firmware date; on a refused date
+ * (18) nothing stays selected. */
+VESTRIX_API ResultCode ConnectDevice(int index);
+
+/* --- lab registers --------------------------------------------------------------------- */
+
+VESTRIX_API ResultCode SetSwitchStatus(const void *data, int bits);  /* register 9 */
+VESTRIX_API ResultCode SetButtonStatus(const void *data, int bits);  /* register 7 */
+VESTRIX_API ResultCode GetLedStatus(int bits, void *buffer);         /* register 8 */
+VESTRIX_API ResultCode GetHexStatus(int bits, void *buffer);         /* register 3 */
+VESTRIX_API ResultCode ReadCpuData(int bits, void *buffer);          /* register 1 */
+VESTRIX_API ResultCode ReadSignalData(int bits, void *buffer);       /* register 10 */
+/* Panel input on (low byte nonzero) or off. */
+VESTRIX_API ResultCode SetVirtualMode(int on);
+VESTRIX_API ResultCode ResetLab(void);
+
+/* --- run control: all but ResetCpu, IsStopOnBK and StopRunWithBK refuse with -256 while
+ *     the lab CPU is busy ------------------------------------------------------------------ */
+
+VESTRIX_API ResultCode ResetCpu(void);
+VESTRIX_API ResultCode RunMicroInstructionStep(void);
+VESTRIX_API ResultCode RunInstructionStep(int word);
+/* Runs until the breakpoint `word`; the two low bits of `mode` are the target mode. */
+VESTRIX_API ResultCode RunWithBreakpoint(int mode, int word);
+/* Low byte nonzero: start a continuous run; zero: stop a continuous run if one is going. */
+VESTRIX_API ResultCode RunContinuous(int run);
+/* 0 when the lab CPU is idle, -256 while it runs. */
+VESTRIX_API ResultCode IsStopOnBK(void);
+/* Stops a breakpoint run if one is going. */
+VESTRIX_API ResultCode StopRunWithBK(void);
+
+/* --- memories ------------------------------------------------------------------------ */
+
+/* Control memory: `count` 32-bit words (4 bytes each, memory order) at consecutive
+ * addresses. A read with count below 1 sends nothing, leaves `words` untouched and returns
+ * 0. */
+VESTRIX_API ResultCode WriteCM(int address, int count, const void *words);
+VESTRIX_API ResultCode ReadCM(int address, int count, void *words);
+/* Main memory: `count` words, the address growing by `step` after each. A read with count
+ * below 1 sends nothing and returns 0. */
+VESTRIX_API ResultCode WriteMM(int address, int count, const int32_t *words, int step);
+VESTRIX_API ResultCode ReadMM(int address, int count, int32_t *words, int step);
+/* Park the chains, keeping their content. */
+VESTRIX_API ResultCode ResetCMScanChain(void);
+VESTRIX_API ResultCode ResetMMScanChain(void);
+/* Copies the field of *byteCount x 8 + *bitCount bits (bit count 0 to 7) that starts at bit
+ * *bitOffset (0 to 7) of data[byteIndex] into `output`: the full bytes first, then the
+ * remaining bits in the low bits of one more byte. Returns the index of the byte holding the
+ * first bit after the field. Touches no hardware. */
+VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsigned char *output,
+                                 const int *bitOffset, const int *byteCount, const int *bitCount);
+
+/* --- FPGA configuration download ------------------------------------------------------ */
+
+/* Downloads the .rbf file at `path` (UTF-8) in 500-byte pieces, with a progress bar across
+ * the top of the parent window. -257: cannot open; -258: empty. */
+VESTRIX_API ResultCode ConfigureFPGA(const char *path);
+/* The single steps, passed straight to the adapter. */
+VESTRIX_API ResultCode ConfigureFPGABytes(int totalSize);
+VESTRIX_API ResultCode ConfigureFPGAContent(const unsigned char *data, int size);
+VESTRIX_API ResultCode ConfigureFPGAOk(void);
+VESTRIX_API ResultCode EnterUpgradeFirmware(void);
+
+/* --- information ------------------------------------------------------------------------ */
+
+/* dateText null: shows the adapter window. Otherwise fills dateText (VESTRIX_TAMRO_DATE_SIZE
+ * bytes, terminated; its first 10 characters are the firmware date YYYY.MM.DD or
+ * YYYY-MM-DD) and, if not null, pcbVersion (VESTRIX_TAMRO_PCB_SIZE bytes, terminated), and
+ * shows nothing. `form` is accepted and has no effect on the window. */
+VESTRIX_API ResultCode ShowTamroInfo(char *dateText, char *pcbVersion, int form);
+/* text null: shows the on-chip debugger window. Otherwise fills text
+ * (VESTRIX_CHIP_TEXT_SIZE bytes, terminated) and *kind (if not null) and shows nothing.
+ * Either way stores the version in ver_FPGA. */
+VESTRIX_API ResultCode ShowChipInfo(char *text, unsigned char *kind);
+VESTRIX_API ResultCode ShowTamroVolt(void);
+VESTRIX_API ResultCode SetTAMROSpeed(int speed);
+VESTRIX_API ResultCode SetTAMROPower(int power);
+/* The library's notice, at most 23 characters; a static buffer rewritten on each call. */
+VESTRIX_API const char *GetCopyRightText(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VESTRIX_H */
