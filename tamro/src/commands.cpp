@@ -100,6 +100,14 @@ Bytes withSize(uint8_t command, uint32_t size)
             uint8_t(size >> 24)};
 }
 
+
+// A caller passes null for a text it does not want.
+void copyOut(char *to, const char *from, size_t n)
+{
+    if (to)
+        std::memcpy(to, from, n);
+}
+
 } // namespace
 
 } // namespace tamro
@@ -187,14 +195,10 @@ TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *seria
     if (code == Ok)
         code = decodeVersion(reply.data(), int(reply.size()), t);
     if (code == Ok) {
-        if (version)
-            std::memcpy(version, t.version, 7);
-        if (buildTime)
-            std::memcpy(buildTime, t.buildTime, sizeof t.buildTime);
-        if (serial)
-            std::memcpy(serial, t.serial, sizeof t.serial);
-        if (identifier)
-            std::memcpy(identifier, t.identifier, sizeof t.identifier);
+        copyOut(version, t.version, 7);
+        copyOut(buildTime, t.buildTime, sizeof t.buildTime);
+        copyOut(serial, t.serial, sizeof t.serial);
+        copyOut(identifier, t.identifier, sizeof t.identifier);
     }
     return reportResult(code);
 }
@@ -221,16 +225,11 @@ TAMRO_API ResultCode GetTamroInfo(char *pcb, char *date, char *serial, char *, c
         if (code == Ok)
             code = decodeInfo(reply.data(), int(reply.size()), t);
         if (code == Ok) {
-            if (pcb)
-                std::memcpy(pcb, t.pcb, sizeof t.pcb);
-            if (date)
-                std::memcpy(date, t.date, sizeof t.date);
-            if (serial)
-                std::memcpy(serial, t.serial, sizeof t.serial);
-            if (identifier)
-                std::memcpy(identifier, t.identifier, sizeof t.identifier);
-            if (firmware)
-                std::memcpy(firmware, t.firmware, sizeof t.firmware);
+            copyOut(pcb, t.pcb, sizeof t.pcb);
+            copyOut(date, t.date, sizeof t.date);
+            copyOut(serial, t.serial, sizeof t.serial);
+            copyOut(identifier, t.identifier, sizeof t.identifier);
+            copyOut(firmware, t.firmware, sizeof t.firmware);
         }
         reportResult(code);
     }
