@@ -79,4 +79,13 @@ public:
     QString filePath, fileKind, savePath = QStringLiteral("D:/"), lastDirectory, imageFormat = QStringLiteral("png");
     QPixmap backgroundImage;
     QString panelName, experimentName;
+
+    // Each concern below keeps its own members in its own block, so they grow independently.
+    // --- panel model, createCtl, component widgets (panel/mainwindow_model.cpp) ---
+
+    // --- design dock and designer toolbox (panel/mainwindow_designer.cpp) ---
+
+    // --- panel files and component tables (panel/mainwindow_files.cpp, panel/mainwindow_tables.cpp) ---
+
+    // --- board link and run mode (board/mainwindow_run.cpp) ---
 };
