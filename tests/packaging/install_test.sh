@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the build into a throw-away prefix and uses it the way a lab PC and a lab program do:
+# desktop file and MIME type valid, libraries with versioned SONAMEs, a C client built through
+# pkg-config against the installed headers only, and run.
+set -euo pipefail
+build_dir=$1; src_dir=$2; want_vestrix=$3
+prefix=$(mktemp -d); trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build_dir" --prefix "$prefix" > "$prefix/install.log"
+
+libdir=$(find "$prefix" -name pkgconfig -type d | head -1); libdir=${libdir%/pkgconfig}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+test -x "$prefix/bin/brixo" || fail "program not installed"
+desktop-file-validate "$prefix/share/applications/brixo.desktop" || fail "desktop file invalid"
+test -f "$prefix/share/mime/application/x-brixo-panel.xml" || fail "MIME type not registered"
+grep -q '<glob pattern="\*.jvp"/>' "$prefix/share/mime/packages/brixo-panel.xml" || fail "no .jvp glob"
+test -f "$prefix/share/icons/hicolor/scalable/apps/brixo.svg" || fail "no application icon"
+test -f "$prefix/share/icons/hicolor/scalable/mimetypes/application-x-brixo-panel.svg" || fail "no panel icon"
+grep -q "udev rules" "$prefix/install.log" || fail "install does not say where the udev rules go"
+
+libs=(tamro)
+[ "$want_vestrix" = 1 ] && libs+=(vestrix)
+export PKG_CONFIG_PATH="$libdir/pkgconfig"
+for lib in "${libs[@]}"; do
+  so="$libdir/lib$lib.so"
+  test -L "$so" || fail "lib$lib.so development link missing"
+  readelf -d "$so" | grep -q "SONAME.*\[lib$lib.so.1\]" || fail "lib$lib.so has no versioned SONAME"
+  test -f "$prefix/include/$lib.h" || fail "$lib.h not installed"
+  # The client is compiled outside the source tree's include paths: only the prefix is visible.
+  cc -std=c11 -Wall -Werror -o "$prefix/${lib}_client" "$src_dir/${lib}_client.c" \
+     $(pkg-config --cflags --libs "$lib") -Wl,-rpath,"$libdir"
+  out=$("$prefix/${lib}_client") || fail "$lib client failed: $out"
+  echo "$out"
+done
+# The installed program must find its libraries inside the prefix (no build-tree paths).
+if ldd "$prefix/bin/brixo" | grep -q "not found"; then fail "installed brixo misses a library"; fi
+if ldd "$prefix/bin/brixo" | grep -q "$build_dir"; then fail "installed brixo uses the build tree"; fi
+echo "install test passed"
