@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QPixmap>
 
+#include "board/virtualcomponentdata.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -88,4 +90,7 @@ public:
     // --- panel files and component tables (panel/mainwindow_files.cpp, panel/mainwindow_tables.cpp) ---
 
     // --- board link and run mode (board/mainwindow_run.cpp) ---
+    // The board data lives as long as the window; createCtl sizes it.
+    VirtualComponentData* componentData = new VirtualComponentData(this);
+    const VirtualComponentData* getComponent() const { return componentData; }
 };
