@@ -1,5 +1,7 @@
 #include "jvp_format.h"
 
+#include "base64_text.h"
+
 #include <QBuffer>
 #include <QDebug>
 #include <QJsonArray>
@@ -251,24 +253,24 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
     sizeMember(top, "ledSize", doc.ledSize, 10);
 
     const QString bg = toStr(top.value(QStringLiteral("backgroundImage")));
-    const QStringList parts = bg.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    // Views, not copies: the text after the first ';' is the whole picture.
+    const auto parts = QStringView(bg).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     doc.background = QImage();
     if (!parts.isEmpty()) {
-        const QStringList pieces = parts.first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        const auto pieces = parts.first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
         if (!pieces.isEmpty())
-            doc.imageFormat = pieces.last();
+            doc.imageFormat = pieces.last().toString();
         const QString prefix = QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,");
-        QByteArray base64;
-        // The usual file has the prefix once, in front: skip it without copying the text.
+        QByteArray picture;
+        // The usual file has the prefix once, in front: decode behind it without copying the text.
         if (bg.startsWith(prefix) && bg.indexOf(prefix, prefix.size()) < 0) {
-            base64 = QStringView(bg).mid(prefix.size()).toLatin1();
+            picture = decodeBase64Lenient(QStringView(bg).mid(prefix.size()));
         } else {
             QString rest = bg;
             rest.remove(prefix);
-            base64 = rest.toLatin1();
+            picture = decodeBase64Lenient(rest);
         }
-        // fromBase64 skips characters outside the alphabet.
-        doc.background.loadFromData(QByteArray::fromBase64(base64));
+        doc.background.loadFromData(picture);
     }
 
     doc.entries.clear();
