@@ -1,5 +1,7 @@
 #include "app/messagebox.h"
 
+#include <QDialog>
+
 QList<QMessageBox::StandardButton>& MessageBox::answers() { static QList<QMessageBox::StandardButton> a; return a; }
 QList<MessageBox::Shown>& MessageBox::shownList() { static QList<Shown> s; return s; }
 const QList<MessageBox::Shown>& MessageBox::shown() { return shownList(); }
@@ -20,4 +22,14 @@ QMessageBox::StandardButton MessageBox::question(const QString& text, const QStr
     box.setDefaultButton(QMessageBox::Yes);
     box.setInformativeText(informative);
     return exec(box);
+}
+
+QList<MessageBox::DialogHandler>& MessageBox::dialogHandlers() { static QList<DialogHandler> h; return h; }
+void MessageBox::setNextDialog(DialogHandler handler) { dialogHandlers().append(std::move(handler)); }
+
+int MessageBox::execDialog(QDialog& dialog)
+{
+    if (!dialogHandlers().isEmpty())
+        return dialogHandlers().takeFirst()(dialog);
+    return dialog.exec();
 }

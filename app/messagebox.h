@@ -4,6 +4,10 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <functional>
+
+class QDialog;
+
 class MessageBox
 {
 public:
@@ -16,7 +20,15 @@ public:
     static const QList<Shown>& shown();
     static void clearShown();
 
+    // Modal dialogs of the program run through here too: a queued handler receives the
+    // dialog instead of a modal loop (it may fill it in and press its buttons) and its
+    // return value is the dialog's result.
+    using DialogHandler = std::function<int(QDialog&)>;
+    static int execDialog(QDialog& dialog);
+    static void setNextDialog(DialogHandler handler);
+
 private:
     static QList<QMessageBox::StandardButton>& answers();
     static QList<Shown>& shownList();
+    static QList<DialogHandler>& dialogHandlers();
 };
