@@ -1,20 +1,32 @@
 #include "panel/brixolineedit.h"
 
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
 BrixoLineedit::BrixoLineedit(QWidget* parent) : QLineEdit(parent)
 {
-    setObjectName(QStringLiteral("BrixoLineedit"));
+    setObjectName(QStringLiteral("textLabel"));
+    // Typed text stays visible: the label grows with what the student writes.
+    connect(this, &QLineEdit::textEdited, this, &BrixoLineedit::fitToText);
 }
 
-void BrixoLineedit::setLabelText(const QString& text)
+void BrixoLineedit::setLabelText(QString text)
 {
     resize(100, 20);
     QFont f = font();
     f.setPointSize(14);
     setFont(f);
     setText(text);
-    // A line edit's size hint ignores its text, so fit the width to the text itself.
-    const QFontMetrics fm(f);
-    const QMargins m = textMargins() + contentsMargins();
-    const int width = fm.horizontalAdvance(text) + m.left() + m.right() + 8;
-    resize(qMax(width, fm.horizontalAdvance(QLatin1Char('x')) * 2), qMax(sizeHint().height(), fm.height() + 4));
+    fitToText();
+}
+
+void BrixoLineedit::fitToText()
+{
+    const QFontMetrics fm(font());
+    QStyleOptionFrame opt;
+    initStyleOption(&opt);
+    const QSize content(fm.horizontalAdvance(text()) + 2 * fm.averageCharWidth(), fm.height() + 4);
+    const QSize fitted = style()->sizeFromContents(QStyle::CT_LineEdit, &opt, content, this);
+    resize(qMax(fitted.width(), 20), fitted.height());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// A text label on the panel: free text the user types straight into it.
+// A free text label on the panel; the user types its text straight into it.
 #include <QLineEdit>
 
 class BrixoLineedit : public QLineEdit
@@ -8,9 +8,11 @@ class BrixoLineedit : public QLineEdit
 public:
     explicit BrixoLineedit(QWidget* parent = nullptr);
 
-    int key = 0;    // creation number
-    int index = 0;  // label number written to the panel file
+    void setLabelText(QString text);
 
-    // Shows a label read from a file: large type, widget fitted to the text.
-    void setLabelText(const QString& text);
+    int key = 0;
+    int index = 0;
+
+private:
+    void fitToText();
 };
