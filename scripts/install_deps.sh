@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick python3 desktop-file-utils shared-mime-info
+  fonts-wqy-microhei fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

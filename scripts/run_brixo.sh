@@ -9,7 +9,7 @@ cmake -S "$top" -B "$build" -G Ninja -DBRIXO_TESTS=OFF >/dev/null
 cmake --build "$build" --target brixo
 exe="$build/app/brixo"
 panel=()
-[ -f "$top/examples/adder.jvp" ] && panel=("$top/examples/adder.jvp")
+[ -f "$top/examples/adder_a.jvp" ] && panel=("$top/examples/adder_a.jvp")
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$exe" "${panel[@]}"
 fi
