@@ -14,6 +14,13 @@ namespace hostui {
 namespace {
 bool collecting = false;
 std::vector<Box> collected;
+std::vector<ProgressEvent> progressEvents;
+
+void record(ProgressEvent::Kind kind, void *owner, const std::string &title, int value, int maximum)
+{
+    if (collecting)
+        progressEvents.push_back({kind, owner, title, value, maximum});
+}
 
 QApplication *runningApp()
 {
@@ -24,8 +31,17 @@ QApplication *runningApp()
 void setCollecting(bool on)
 {
     collecting = on;
-    if (!on)
+    if (!on) {
         collected.clear();
+        progressEvents.clear();
+    }
+}
+
+std::vector<ProgressEvent> takeProgressEvents()
+{
+    std::vector<ProgressEvent> out;
+    out.swap(progressEvents);
+    return out;
 }
 
 std::vector<Box> takeCollected()
@@ -62,8 +78,9 @@ void showMessage(void *owner, const std::string &text, const std::string &captio
     box.exec();
 }
 
-ProgressBar::ProgressBar(void *owner, const std::string &title)
+ProgressBar::ProgressBar(void *owner, const std::string &title) : owner_(owner)
 {
+    record(ProgressEvent::Created, owner, title, value_, maximum_);
     auto *parent = static_cast<QWidget *>(findOwner(owner));
     if (!parent)
         return;
@@ -82,6 +99,7 @@ ProgressBar::ProgressBar(void *owner, const std::string &title)
 
 ProgressBar::~ProgressBar()
 {
+    record(ProgressEvent::Destroyed, owner_, {}, value_, maximum_);
     auto *guard = static_cast<QPointer<QProgressBar> *>(widget_);
     if (guard)
         delete guard->data();
@@ -99,6 +117,7 @@ void ProgressBar::setRange(int minimum, int maximum)
     minimum_ = minimum;
     maximum_ = maximum < minimum ? minimum : maximum;
     value_ = minimum_;
+    record(ProgressEvent::Range, owner_, {}, value_, maximum_);
     if (QProgressBar *bar = live()) {
         bar->setRange(minimum_, maximum_);
         bar->setValue(value_);
@@ -109,6 +128,7 @@ void ProgressBar::step()
 {
     if (value_ < maximum_)
         ++value_;
+    record(ProgressEvent::Step, owner_, {}, value_, maximum_);
     if (QProgressBar *bar = live()) {
         bar->setValue(value_);
         bar->repaint();

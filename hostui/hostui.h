@@ -23,6 +23,17 @@ struct Box {
 void setCollecting(bool on);
 std::vector<Box> takeCollected();
 
+// Test hook: while collecting, the life of every progress bar is recorded as well (the bar
+// itself is still made when it can be).
+struct ProgressEvent {
+    enum Kind { Created, Range, Step, Destroyed } kind;
+    void *owner;
+    std::string title; // Created only
+    int value;         // the bar's value after the event
+    int maximum;
+};
+std::vector<ProgressEvent> takeProgressEvents();
+
 // A bar across the top of the owner window's client area. Without a running QApplication or
 // a known owner window it only counts.
 class ProgressBar {
@@ -40,6 +51,7 @@ public:
 
 private:
     QProgressBar *live() const;
+    void *owner_ = nullptr;
     void *widget_ = nullptr; // guarded QProgressBar, when shown
     int minimum_ = 0, maximum_ = 100, value_ = 0;
 };

@@ -160,6 +160,7 @@ void Adapter::clearRecords()
     frames.clear();
     inputReports = opens = closes = 0;
     fpgaData.clear();
+    fpgaPieceSizes.clear();
     fpgaAnnounced = -1;
     fpgaDone = upgradeRequested = false;
 }
@@ -420,7 +421,9 @@ void Adapter::process(const Bytes &f)
         return;
     case 0x12:
         fpgaData.insert(fpgaData.end(), f.begin() + 7, f.end() - 2);
-        reply(cmd, normal({fpgaDataStatus, 0, 0, 0}));
+        fpgaPieceSizes.push_back(int(f.size()) - 9);
+        reply(cmd, normal({int(fpgaPieceSizes.size()) - 1 == failFpgaPiece ? uint8_t(1) : fpgaDataStatus,
+                           0, 0, 0}));
         return;
     case 0x13:
         fpgaDone = true;

@@ -83,6 +83,7 @@ public:
         std::string pcb = "PCB-V3.1";       // up to 15 bytes
     } info;
     uint8_t fpgaSizeStatus = 0, fpgaDataStatus = 0, fpgaDoneStatus = 0, upgradeStatus = 0;
+    int failFpgaPiece = -1;            // the data piece with this index (from clearRecords) answers status 1
 
     // Queue a misbehaviour for the next reply to `command` (-1: to any request).
     void queueFault(const Fault &fault, int command = -1);
@@ -96,6 +97,7 @@ public:
     int lastSpeed = -1, lastPower = -1;
     int fpgaAnnounced = -1;            // size from the last 0x11 request
     Bytes fpgaData;                    // concatenated data of every 0x12 piece
+    std::vector<int> fpgaPieceSizes;   // size of each 0x12 piece, in order
     bool fpgaDone = false, upgradeRequested = false;
     void clearRecords();
 

@@ -188,6 +188,10 @@ uint8_t LabCircuit::scan(uint8_t instruction, const uint8_t *in, int bits, uint8
             record.in.back() &= uint8_t((1u << (bits % 8)) - 1);
     }
     scans_.push_back(record);
+    if (failScan >= 0 && int(scans_.size()) - 1 == failScan) {
+        shiftOut({}, bits, out);
+        return 0x03;
+    }
     if (bits <= 0)
         return linkStatus;
 

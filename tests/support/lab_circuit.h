@@ -64,6 +64,9 @@ public:
     int controlChainBits() const;
     // Status byte of every scan reply; 0x01 is a good link, anything else makes tamro fail.
     uint8_t linkStatus = 0x01;
+    // The scan with this index in scans() (counted from the last clearRecords) reports a bad
+    // link (status 0x03) and changes nothing; -1: none. Lets a test fail one step of a sequence.
+    int failScan = -1;
 
     // --- run status --------------------------------------------------------------------
     // After a run command the status reads busy for `busyReads` reads of register 6 (-1:
