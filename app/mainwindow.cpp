@@ -1,12 +1,20 @@
 #include "app/mainwindow.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
 #include <QTimer>
 #include <QToolBar>
 
@@ -18,6 +26,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Brixo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon")));
     createMenuAndBar();
+    loadComponentImages();
+    createDock();
     showMaximized();
     panelView = new QGraphicsView(this);
     panelView->setObjectName(QStringLiteral("panelView"));
@@ -35,7 +45,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     lastDirectory = QStringLiteral("../");
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    deleteAllFace();
+}
 
 static QAction* makeAction(QObject* owner, const char* name, const QString& text, const QString& icon = QString())
 {
@@ -109,11 +122,80 @@ void MainWindow::createMenuAndBar()
     addToolBar(Qt::LeftToolBarArea, designToolBar);
 }
 
-void MainWindow::turnDesign(bool isDesign)
+void MainWindow::createDock()
 {
-    designMode = isDesign;
-    saveAction->setEnabled(true);
-    saveAsAction->setEnabled(true);
-    for (QAction* a : {panelSettingsAction, backgroundAction, componentTableAction})
-        a->setEnabled(isDesign);
+    designDock = new QDockWidget(tr("设计工具箱"), this);
+    designDock->setObjectName(QStringLiteral("designDock"));
+    designDock->setFixedWidth(120);
+    designDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    designDock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    dockContent = new QWidget(designDock);
+    dockContent->setObjectName(QStringLiteral("dockContent"));
+    dockLayout = new QGridLayout(dockContent);
+    dockLayout->setSpacing(10);
+    dockLayout->setAlignment(Qt::AlignTop);
+
+    const auto combo = [this](const char* name, const QPixmap& icon, const QString& text, int visible) {
+        auto* c = new QComboBox(dockContent);
+        c->setObjectName(QLatin1String(name));
+        c->addItem(QIcon(icon), text);
+        c->setMaxVisibleItems(visible);
+        return c;
+    };
+    switchCombo = combo("switchCombo", switchOnImage, tr("  开关"), 37);
+    keyCombo = combo("keyCombo", keyPressedImage, tr("  按键"), 21);
+    redLedCombo = combo("redLedCombo", ledRedImage, tr("  红灯"), 19);
+    greenLedCombo = combo("greenLedCombo", ledGreenImage, tr("  绿灯"), 19);
+    digitCombo = combo("digitCombo", digitBackgroundImage, tr(" 数码管"), 9);
+
+    dataSlotButton = new QPushButton(tr("数据槽"), dockContent);
+    dataSlotButton->setObjectName(QStringLiteral("dataSlotButton"));
+    textLabelButton = new QPushButton(tr("注释槽"), dockContent);
+    textLabelButton->setObjectName(QStringLiteral("textLabelButton"));
+    digitSizeLabel = new QLabel(tr("数码管尺寸大小："), dockContent);
+    digitSizeLabel->setObjectName(QStringLiteral("digitSizeLabel"));
+    digitSizeSlider = new QSlider(Qt::Horizontal, dockContent);
+    digitSizeSlider->setObjectName(QStringLiteral("digitSizeSlider"));
+    digitSizeSlider->setRange(0, 10);
+    digitSizeSlider->setValue(5);
+    backgroundSizeLabel = new QLabel(tr("背景图片大小："), dockContent);
+    backgroundSizeLabel->setObjectName(QStringLiteral("backgroundSizeLabel"));
+    backgroundSizeSlider = new QSlider(Qt::Horizontal, dockContent);
+    backgroundSizeSlider->setObjectName(QStringLiteral("backgroundSizeSlider"));
+    backgroundSizeSlider->setRange(0, 20);
+    backgroundSizeSlider->setValue(10);
+
+    dataSlotGroup = new QGroupBox(tr("数据槽属性"), dockContent);
+    dataSlotGroup->setObjectName(QStringLiteral("dataSlotGroup"));
+    auto* groupLayout = new QGridLayout(dataSlotGroup);
+    const QRegularExpression digits(QStringLiteral("[1-9][0-9]+$"));
+    bitWidthEdit = new QLineEdit(dataSlotGroup);
+    bitWidthEdit->setObjectName(QStringLiteral("bitWidthEdit"));
+    bitWidthEdit->setValidator(new QRegularExpressionValidator(digits, bitWidthEdit));
+    indexEdit = new QLineEdit(dataSlotGroup);
+    indexEdit->setObjectName(QStringLiteral("indexEdit"));
+    indexEdit->setValidator(new QRegularExpressionValidator(digits, indexEdit));
+    groupLayout->addWidget(new QLabel(tr("位宽"), dataSlotGroup), 0, 0);
+    groupLayout->addWidget(bitWidthEdit, 0, 1);
+    groupLayout->addWidget(new QLabel(tr("序号"), dataSlotGroup), 1, 0);
+    groupLayout->addWidget(indexEdit, 1, 1);
+    // The key edit is never laid out: the event filter writes the pressed slot's key here and
+    // modifyBrixoLabel reads it back to find that slot.
+    keyEdit = new QLineEdit(dataSlotGroup);
+    keyEdit->setObjectName(QStringLiteral("keyEdit"));
+    keyEdit->setReadOnly(true);
+    keyEdit->setStyleSheet(QStringLiteral("QWidget { background-color:gray; }"));
+    keyEdit->hide();
+    keyLabel = new QLabel(QStringLiteral("key"), dataSlotGroup);
+    keyLabel->setObjectName(QStringLiteral("keyLabel"));
+    keyLabel->hide();
+
+    int row = 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{switchCombo, keyCombo, redLedCombo, greenLedCombo, digitCombo,
+                                                       dataSlotButton, textLabelButton, digitSizeLabel, digitSizeSlider,
+                                                       backgroundSizeLabel, backgroundSizeSlider, dataSlotGroup})
+        dockLayout->addWidget(w, row++, 0);
+    designDock->setWidget(dockContent);
+    addDockWidget(Qt::LeftDockWidgetArea, designDock);
+    designDock->hide();
 }

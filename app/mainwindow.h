@@ -4,11 +4,25 @@
 #include <QGraphicsView>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPoint>
+#include <QPointer>
+#include <QSize>
+#include <QVector>
 
 #include "board/virtualcomponentdata.h"
 
 class QAction;
+class QButtonGroup;
+class QComboBox;
+class QDockWidget;
+class QGridLayout;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QSlider;
+class QPushButton;
+class BrixoButton;
+class BrixoLineedit;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -33,7 +47,7 @@ public slots:
 
     // --- construction, menus and modes (app/mainwindow.cpp) ---
     void createMenuAndBar();
-    void turnDesign(bool isDesign);
+    void turnDesign(bool isDesign); // app/mainwindow_modes.cpp
 
 public:
     // --- language state ---
@@ -84,6 +98,105 @@ public:
 
     // Each concern below keeps its own members in its own block, so they grow independently.
     // --- panel model, createCtl, component widgets (panel/mainwindow_model.cpp) ---
+public slots:
+    void createCtl();
+    void settingCtlNumber(int a, int b, int c, int d, int e);
+    void deleteAllFace();
+    void showSSTube(int index, char seg);
+    void returnKey(int index);
+    void createDock();
+    void designUIChange();
+    void designUIrecovery();
+    void designConnect();
+    void experimentConnect();
+    void ctlToolConnect();
+
+public:
+    bool eventFilter(QObject* obj, QEvent* evt) override;
+
+    // Kind maxima; every reader resets the counts to these before building.
+    static constexpr int maxSwitches = 36, maxKeys = 20, maxRedLeds = 18, maxGreenLeds = 18, maxDigits = 8;
+    // Green LED i is LED 18 + i on the board's LED chain, in tool tips, the toolbox and panel files.
+    static constexpr int greenLedBase = 18;
+    static int greenLedNumber(int i) { return greenLedBase + i; }
+
+    // The window has a panel once createCtl has built the arrays (until deleteAllFace).
+    bool hasPanel() const;
+    void resetCountsToMaxima();
+    // The title rule: "Brixo - " + name, or "Brixo" for an empty name.
+    static QString panelTitle(const QString& name);
+    void setPanelName(const QString& name);
+    // A switch is upright when its width equals switchSize's width; lying swaps width and height.
+    bool isSwitchUpright(const QWidget* sw) const;
+    void setSwitchUpright(QPushButton* sw, bool upright);
+
+    QVector<QPushButton*> switchButtons, keyButtons, redLedButtons, greenLedButtons, digitButtons;
+    QVector<QGraphicsView*> digitViews;
+    QVector<QGraphicsScene*> digitScenes;
+    QButtonGroup* switchGroup = nullptr;
+    QButtonGroup* keyGroup = nullptr;
+    QButtonGroup* redLedGroup = nullptr;
+    QButtonGroup* greenLedGroup = nullptr;
+    QButtonGroup* digitGroup = nullptr;
+    int switchCount = maxSwitches, keyCount = maxKeys, redLedCount = maxRedLeds, greenLedCount = maxGreenLeds,
+        digitCount = maxDigits;
+    QSize switchSize{20, 35}, buttonSize{40, 40}, ledSize{32, 32}, sstubeSize{21, 33};
+    QList<BrixoButton*> dataSlots;
+    QList<BrixoLineedit*> textLabels;
+    int nextDataSlotKey = 0, nextTextLabelKey = 0;
+    QString backgroundPath, backgroundFileName;
+    QString highlightColor = QStringLiteral("gray"), plainColor = QStringLiteral("white");
+
+    // Component pictures, loaded once at construction.
+    QPixmap switchOffImage, switchOnImage, switchOffLayImage, switchOnLayImage;
+    QPixmap keyReleasedImage, keyPressedImage; // KEY1 and KEY0
+    QPixmap ledOffImage, ledRedImage, ledGreenImage;
+    QPixmap digitBackgroundImage;
+    QPixmap segmentImages[8]; // A1 .. H1: segments a to g, then the decimal point
+
+    // Selection and drag state of the design-mode event filter.
+    int currentIndex = 0;
+    QPointer<QWidget> currentWidget;
+    bool dragging = false;
+    QPoint dragOrigin;
+
+    // The design toolbox (createDock); the designer's slots read and fill these.
+    QDockWidget* designDock = nullptr;
+    QWidget* dockContent = nullptr;
+    QGridLayout* dockLayout = nullptr;
+    QComboBox* switchCombo = nullptr;
+    QComboBox* keyCombo = nullptr;
+    QComboBox* redLedCombo = nullptr;
+    QComboBox* greenLedCombo = nullptr;
+    QComboBox* digitCombo = nullptr;
+    QPushButton* dataSlotButton = nullptr;  // "数据槽"
+    QPushButton* textLabelButton = nullptr; // "注释槽"
+    QLabel* digitSizeLabel = nullptr;
+    QSlider* digitSizeSlider = nullptr;
+    QLabel* backgroundSizeLabel = nullptr;
+    QSlider* backgroundSizeSlider = nullptr;
+    QGroupBox* dataSlotGroup = nullptr;
+    QLineEdit* bitWidthEdit = nullptr;
+    QLineEdit* indexEdit = nullptr;
+    QLineEdit* keyEdit = nullptr; // read-only, outside any layout: the pressed data slot's key
+    QLabel* keyLabel = nullptr;
+
+    // Signal wiring by mode. Each connect slot first drops its own earlier connections, so
+    // entering a mode twice never delivers a signal twice; add new connections to the list
+    // of the slot that makes them.
+    QList<QMetaObject::Connection> designConnections; // designConnect: group presses -> returnKey
+    QList<QMetaObject::Connection> toolConnections;   // ctlToolConnect: toolbox and Design menu
+    QList<QMetaObject::Connection> runConnections;    // experimentConnect: run-mode input
+    static void dropConnections(QList<QMetaObject::Connection>& connections);
+
+private:
+    void loadComponentImages();
+    void releaseComponentArrays();
+    // The digit pictures scaled to sstubeSize, redone only when the size changes.
+    const QPixmap& scaledDigitPicture(int layer);
+    QSize scaledDigitSize;
+    QPixmap scaledDigitLayers[9]; // 0: BG, 1..8: segments
+public:
 
     // --- design dock and designer toolbox (panel/mainwindow_designer.cpp) ---
 
