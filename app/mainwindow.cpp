@@ -18,8 +18,16 @@
 #include <QTimer>
 #include <QToolBar>
 
+static void initResources()
+{
+    // The pictures live in a static library; naming them here keeps them linked into every
+    // program that builds a window, the tests included.
+    Q_INIT_RESOURCE(brixo);
+}
+
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
+    initResources();
     setObjectName(QStringLiteral("MainWindow"));
     configDirectory = QCoreApplication::applicationDirPath();
     startDetached = [](const QString& program) { return QProcess::startDetached(program, QStringList()); };

@@ -1,0 +1,296 @@
+// The panel model held by the main window: createCtl, numbering, digit drawing, data slots and
+// the design-mode event filter, driven on a real window.
+#include "app/mainwindow.h"
+#include "panel/brixobutton.h"
+#include "panel/brixolineedit.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGraphicsPixmapItem>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+const QString selected = QStringLiteral("QWidget { background-color:gray; }");
+
+QImage render(QGraphicsScene* scene, const QSize& size)
+{
+    QImage img(size, QImage::Format_ARGB32);
+    img.fill(Qt::black);
+    QPainter p(&img);
+    scene->render(&p, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+    return img;
+}
+
+// A pixel where the scaled segment picture is fully opaque, i.e. inside the lit segment.
+QPoint insideSegment(const QPixmap& segment, const QSize& size)
+{
+    const QImage img = segment.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(img.pixel(x, y)) == 255)
+                return {x, y};
+    return {-1, -1};
+}
+
+void send(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+struct Panel : ::testing::Test {
+    MainWindow w;
+    void build(int s, int k, int r, int g, int d)
+    {
+        w.settingCtlNumber(s, k, r, g, d);
+        w.createCtl();
+    }
+};
+}
+
+TEST_F(Panel, CreateCtlBuildsHiddenWidgetsAndSizesTheBoardData)
+{
+    EXPECT_FALSE(w.hasPanel());
+    build(10, 4, 8, 8, 2);
+    ASSERT_TRUE(w.hasPanel());
+    const struct { const char* kind; const QVector<QPushButton*>& buttons; QButtonGroup* group; int count; QSize size; int board; } kinds[] = {
+        {"switch", w.switchButtons, w.switchGroup, 10, {20, 35}, w.getComponent()->switchCount()},
+        {"key", w.keyButtons, w.keyGroup, 4, {40, 40}, w.getComponent()->keyCount()},
+        {"red", w.redLedButtons, w.redLedGroup, 8, {32, 32}, w.getComponent()->redLedCount()},
+        {"green", w.greenLedButtons, w.greenLedGroup, 8, {32, 32}, w.getComponent()->greenLedCount()},
+        {"digit", w.digitButtons, w.digitGroup, 2, {21, 33}, w.getComponent()->digitCount()},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.kind);
+        ASSERT_EQ(k.buttons.size(), k.count);
+        EXPECT_EQ(k.board, k.count);
+        EXPECT_FALSE(k.group->exclusive());
+        for (int i = 0; i < k.count; ++i) {
+            EXPECT_TRUE(k.buttons[i]->isHidden());
+            EXPECT_EQ(k.buttons[i]->size(), k.size);
+            EXPECT_EQ(k.buttons[i]->parentWidget(), w.panelView);
+            EXPECT_EQ(k.group->id(k.buttons[i]), i);
+        }
+    }
+    ASSERT_EQ(w.digitViews.size(), 2);
+    EXPECT_EQ(w.digitViews[1]->parentWidget(), w.digitButtons[1]);
+    EXPECT_EQ(w.digitViews[1]->scene(), w.digitScenes[1]);
+}
+
+TEST_F(Panel, CountsBeyondTheMaximaAreHeldAtTheMaxima)
+{
+    build(99, 21, 19, -3, 9);
+    EXPECT_EQ(w.switchButtons.size(), 36);
+    EXPECT_EQ(w.keyButtons.size(), 20);
+    EXPECT_EQ(w.redLedButtons.size(), 18);
+    EXPECT_EQ(w.greenLedButtons.size(), 0);
+    EXPECT_EQ(w.digitButtons.size(), 8);
+    EXPECT_EQ(w.getComponent()->switchCount(), 36);
+}
+
+TEST_F(Panel, RebuildingReleasesTheEarlierWidgetsButKeepsDataSlotsAndLabels)
+{
+    build(3, 3, 3, 3, 3);
+    auto* slot = new BrixoButton(w.panelView);
+    w.dataSlots << slot;
+    auto* label = new BrixoLineedit(w.panelView);
+    w.textLabels << label;
+    QPointer<QPushButton> oldSwitch = w.switchButtons[0];
+    QPointer<QButtonGroup> oldGroup = w.switchGroup;
+    build(2, 2, 2, 2, 2);
+    EXPECT_TRUE(oldSwitch.isNull());
+    EXPECT_TRUE(oldGroup.isNull());
+    // 10 component buttons plus the data slot: no hidden leftovers from the first build.
+    EXPECT_EQ(w.panelView->findChildren<QPushButton*>().size(), 11);
+    QPointer<BrixoButton> keptSlot = slot;
+    QPointer<BrixoLineedit> keptLabel = label;
+    EXPECT_FALSE(keptSlot.isNull());
+
+    w.deleteAllFace();
+    EXPECT_FALSE(w.hasPanel());
+    EXPECT_TRUE(keptSlot.isNull());
+    EXPECT_TRUE(keptLabel.isNull());
+    EXPECT_TRUE(w.dataSlots.isEmpty() && w.textLabels.isEmpty() && w.switchButtons.isEmpty() && w.digitScenes.isEmpty());
+    EXPECT_TRUE(w.panelView->findChildren<QPushButton*>().isEmpty());
+}
+
+TEST_F(Panel, SwitchOrientationIsReadFromTheWidth)
+{
+    build(1, 0, 0, 0, 0);
+    QPushButton* sw = w.switchButtons[0];
+    EXPECT_TRUE(w.isSwitchUpright(sw));
+    w.setSwitchUpright(sw, false);
+    EXPECT_EQ(sw->size(), QSize(35, 20));
+    EXPECT_EQ(sw->iconSize(), QSize(35, 20));
+    EXPECT_FALSE(w.isSwitchUpright(sw));
+    w.switchSize = QSize(35, 20);
+    EXPECT_TRUE(w.isSwitchUpright(sw));
+}
+
+TEST(PanelNumbering, GreenLedsCountFrom18AndTitlesFollowTheName)
+{
+    EXPECT_EQ(MainWindow::greenLedNumber(0), 18);
+    EXPECT_EQ(MainWindow::greenLedNumber(2), 20);
+    MainWindow w;
+    EXPECT_EQ(w.windowTitle(), "Brixo");
+    w.setPanelName("adder");
+    EXPECT_EQ(w.windowTitle(), "Brixo - adder");
+    EXPECT_EQ(w.panelName, "adder");
+    w.setPanelName(QString());
+    EXPECT_EQ(w.windowTitle(), "Brixo");
+}
+
+TEST_F(Panel, DigitShowsExactlyTheLitSegments)
+{
+    build(0, 0, 0, 0, 2);
+    const QSize size = w.sstubeSize;
+    const QPoint g = insideSegment(w.segmentImages[6], size);
+    const QPoint dp = insideSegment(w.segmentImages[7], size);
+    const QPoint a = insideSegment(w.segmentImages[0], size);
+    ASSERT_GE(g.x(), 0);
+    ASSERT_GE(dp.x(), 0);
+    w.showSSTube(1, 0);
+    const QImage dark = render(w.digitScenes[1], size);
+    EXPECT_EQ(w.digitScenes[1]->items().size(), 1);
+    const struct { int pattern; bool a, g, dp; int items; } cases[] = {
+        {0xFF, true, true, true, 9},
+        {0xBF, true, false, true, 8}, // 0 with its decimal point
+        {0x7F, true, true, false, 8},
+        {0x40, false, true, false, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        w.showSSTube(1, static_cast<char>(c.pattern));
+        EXPECT_EQ(w.digitScenes[1]->items().size(), c.items);
+        const QImage lit = render(w.digitScenes[1], size);
+        EXPECT_EQ(lit.pixel(a) != dark.pixel(a), c.a);
+        EXPECT_EQ(lit.pixel(g) != dark.pixel(g), c.g);
+        EXPECT_EQ(lit.pixel(dp) != dark.pixel(dp), c.dp);
+    }
+    w.showSSTube(5, 0x7F); // no such digit: ignored
+    w.showSSTube(-1, 0x7F);
+}
+
+TEST_F(Panel, DigitPicturesAreScaledOncePerSize)
+{
+    build(0, 0, 0, 0, 1);
+    const auto keys = [this] {
+        QList<qint64> k;
+        for (QGraphicsItem* item : w.digitScenes[0]->items(Qt::AscendingOrder))
+            k << static_cast<QGraphicsPixmapItem*>(item)->pixmap().cacheKey();
+        return k;
+    };
+    w.showSSTube(0, 0x03);
+    const QList<qint64> first = keys();
+    w.showSSTube(0, 0x03);
+    EXPECT_EQ(keys(), first);
+    w.sstubeSize = QSize(30, 47);
+    w.showSSTube(0, 0x03);
+    const QList<qint64> resized = keys();
+    EXPECT_NE(resized, first);
+    EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(w.digitScenes[0]->items().first())->pixmap().size(), QSize(30, 47));
+}
+
+TEST(BrixoButtonText, SpaceTogglesVerticalWritingAndRefreshKeepsIt)
+{
+    BrixoButton b;
+    b.setDataText("1234", false);
+    EXPECT_EQ(b.text(), "1234");
+    EXPECT_EQ(b.font().pointSize(), 14);
+    b.setDataText(b.text(), true);
+    EXPECT_TRUE(b.isVertical);
+    EXPECT_EQ(b.text(), "1\n2\n3\n4");
+    EXPECT_GT(b.height(), b.width());
+    b.setDataText("00FF", false); // a refresh while vertical shows the value as it is
+    EXPECT_EQ(b.text(), "00FF");
+    EXPECT_TRUE(b.isVertical);
+    b.setDataText("1\n2\n3\n4", true);
+    EXPECT_FALSE(b.isVertical);
+    EXPECT_EQ(b.text(), "1234");
+}
+
+TEST_F(Panel, DoubleClickSelectsSpaceRotatesTheSwitchAndLeaveDeselects)
+{
+    build(2, 0, 0, 0, 0);
+    w.turnDesign(true);
+    QPushButton* sw = w.switchButtons[1];
+    sw->show();
+    QTest::mouseDClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(w.currentIndex, 1); // the press reached returnKey through the group
+    EXPECT_EQ(sw->styleSheet(), selected);
+    QTest::keyClick(sw, Qt::Key_Space);
+    EXPECT_EQ(sw->size(), QSize(35, 20));
+    EXPECT_EQ(sw->icon().pixmap(35, 20).toImage(), QIcon(w.switchOnLayImage).pixmap(35, 20).toImage());
+    QTest::keyClick(sw, Qt::Key_Space);
+    EXPECT_EQ(sw->size(), QSize(20, 35));
+    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.switchOnImage).pixmap(20, 35).toImage());
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(sw, &leave);
+    EXPECT_NE(sw->styleSheet(), selected);
+    QTest::keyClick(sw, Qt::Key_Space); // not selected any more: nothing turns
+    EXPECT_EQ(sw->size(), QSize(20, 35));
+
+    // Space over a selected switch that is not the one last pressed does nothing either.
+    w.switchButtons[0]->show();
+    w.returnKey(1);
+    w.switchButtons[0]->setStyleSheet(selected);
+    QTest::keyClick(w.switchButtons[0], Qt::Key_Space);
+    EXPECT_EQ(w.switchButtons[0]->size(), QSize(20, 35));
+}
+
+TEST_F(Panel, DragMovesTheComponentByThePointerTravel)
+{
+    build(0, 1, 0, 0, 0);
+    w.turnDesign(true);
+    QPushButton* key = w.keyButtons[0];
+    key->show();
+    key->move(100, 50);
+    send(key, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(w.dragging);
+    send(key, QEvent::MouseMove, {15, 25}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(key->pos(), QPoint(110, 70));
+    send(key, QEvent::MouseButtonRelease, {15, 25}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(w.dragging);
+    send(key, QEvent::MouseMove, {30, 30}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(key->pos(), QPoint(110, 70));
+
+    // A press outside the widget's own rectangle starts no drag.
+    send(key, QEvent::MouseButtonPress, {-3, 5}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_FALSE(w.dragging);
+}
+
+TEST_F(Panel, PressingADataSlotFillsTheToolboxAndSpaceTurnsItsWriting)
+{
+    auto* slot = new BrixoButton(w.panelView);
+    slot->key = 7;
+    w.dataSlots << slot;
+    slot->setDataText("1234", false);
+    slot->show();
+    slot->installEventFilter(&w);
+    QTest::mousePress(slot, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTest::mouseRelease(slot, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w.bitWidthEdit->text(), "16");
+    EXPECT_EQ(w.indexEdit->text(), "0");
+    EXPECT_EQ(w.keyEdit->text(), "7");
+    QTest::keyClick(slot, Qt::Key_Space); // not selected yet
+    EXPECT_EQ(slot->text(), "1234");
+    QTest::mouseDClick(slot, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTest::keyClick(slot, Qt::Key_Space);
+    EXPECT_EQ(slot->text(), "1\n2\n3\n4");
+    QTest::keyClick(slot, Qt::Key_Space);
+    EXPECT_EQ(slot->text(), "1234");
+}
+
+TEST_F(Panel, EventsOfObjectsThatAreNotWidgetsPassUntouched)
+{
+    QObject plain;
+    QEvent e(QEvent::MouseButtonDblClick);
+    EXPECT_FALSE(w.eventFilter(&plain, &e));
+    EXPECT_TRUE(w.currentWidget.isNull());
+}
