@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -36,6 +37,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     createMenuAndBar();
     loadComponentImages();
     createDock();
+    // Without a window manager (a bare X server) maximising does nothing: start on the whole
+    // available screen so the window is full size either way.
+    if (const QScreen* s = screen())
+        setGeometry(s->availableGeometry());
     showMaximized();
     panelView = new QGraphicsView(this);
     panelView->setObjectName(QStringLiteral("panelView"));
