@@ -75,6 +75,7 @@ static QAction* makeAction(QObject* owner, const char* name, const QString& text
 void MainWindow::createMenuAndBar()
 {
     newAction = makeAction(this, "newAction", tr("新建虚拟面板(&N)"), ":/images/XJXNMB");
+    connect(newAction, &QAction::triggered, this, &MainWindow::createNewPanel);
     openAction = makeAction(this, "openAction", tr("打开虚拟面板(&O)"), ":/images/open");
     openAction->setShortcut(QKeySequence::Open);
     saveAction = makeAction(this, "saveAction", tr("保存虚拟面板(&S)"), ":/images/BCMB");

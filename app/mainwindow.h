@@ -199,6 +199,35 @@ private:
 public:
 
     // --- design dock and designer toolbox (panel/mainwindow_designer.cpp) ---
+public slots:
+    void removeCombo();
+    void addCombo();
+    // Each list's currentIndexChanged and activated reach these: item k puts component k - 1 on the panel.
+    void addoneSwitch(int index);
+    void addoneKey(int index);
+    void addoneRedLed(int index);
+    void addoneGreenled(int index);
+    void addoneSStube(int index);
+    void addLineEdit();
+    void addText();
+    void modifyBrixoLabel();
+    void removingCtl(QWidget* useLessCtl);
+    void changeCTLSize(int index);
+    void changeBackgroundSize(int index);
+    void addBackground();
+    int setXp(int x, int increase);
+    int setyp(int y, int increase);
+    void createNewPanel();
+    // Runs the settings dialog for a new panel; true when it was accepted and the panel built.
+    bool showPannelSetting();
+    void showPanelInfo();
+
+public:
+    // Item colours of the lists from what is on the panel: gray placed, white not.
+    void markPlacedItems();
+    void placeFromList(int kind, int item);
+    // ctlToolConnect's share for the toolbox and the Design menu, kept in toolConnections.
+    void connectDesignerTools();
 
     // --- panel files and component tables (panel/mainwindow_files.cpp, panel/mainwindow_tables.cpp) ---
 

@@ -144,4 +144,5 @@ void MainWindow::experimentConnect()
 void MainWindow::ctlToolConnect()
 {
     dropConnections(toolConnections);
+    connectDesignerTools();
 }

@@ -266,6 +266,9 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
                 dragging = true;
                 dragOrigin = me->pos();
             }
+        } else if ((me->buttons() & Qt::RightButton) && isSelected(w)) {
+            removingCtl(w);
+            markPlacedItems();
         }
         break;
     }

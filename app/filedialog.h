@@ -1,0 +1,28 @@
+#pragma once
+// Every file dialog of the program goes through here, so a test can queue the chosen
+// name instead of hanging on a modal dialog (the counterpart of MessageBox).
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+class FileDialog
+{
+public:
+    struct Asked { QString caption, directory, filter; bool save; };
+
+    // Runs the toolkit's dialog unless an answer is queued; queued answers are used in
+    // order, an empty one standing for a cancelled dialog.
+    static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                   const QString& filter);
+    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                   const QString& filter);
+    static void setNextAnswer(const QString& fileName);
+    static bool hasQueuedAnswer();
+    static const QList<Asked>& asked();
+    static void clearAsked();
+
+private:
+    static QList<QString>& answers();
+    static QList<Asked>& askedList();
+};

@@ -1,0 +1,406 @@
+// The design toolbox driven like a user does: lists, buttons, edits and sliders of the dock.
+#include "app/filedialog.h"
+#include "app/mainwindow.h"
+#include "app/messagebox.h"
+#include "panel/brixobutton.h"
+#include "panel/brixolineedit.h"
+#include "panel/pannelsetting.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGraphicsPixmapItem>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Builds a full panel the way New does, answering the settings dialog with its presets.
+void newPanel(MainWindow& w, const QString& name = QString(), const QString& id = QString())
+{
+    MessageBox::setNextDialog([&](QDialog& d) {
+        auto& s = static_cast<pannelSetting&>(d);
+        s.nameEdit->setText(name);
+        s.identifierEdit->setText(id);
+        QTest::mouseClick(s.okButton, Qt::LeftButton);
+        return s.result();
+    });
+    if (w.designMode)
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+    w.createNewPanel();
+}
+
+QColor itemColor(QComboBox* combo, int item)
+{
+    return combo->itemData(item, Qt::BackgroundRole).value<QColor>();
+}
+
+// Types into an edit and presses Return, as the user commits a value.
+void commit(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Counts the connections of a signal; the toolkit keeps this protected.
+struct Peek : QObject {
+    static int receiversOf(QObject* o, const char* signal) { return static_cast<Peek*>(o)->receivers(signal); }
+};
+
+class Designer : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MessageBox::clearShown();
+        w = std::make_unique<MainWindow>();
+        newPanel(*w);
+    }
+    std::unique_ptr<MainWindow> w;
+};
+
+}  // namespace
+
+TEST_F(Designer, NewPanelFromRunModeEntersDesignAndBuildsPresets)
+{
+    EXPECT_TRUE(w->designMode);
+    EXPECT_TRUE(w->designAction->isChecked());
+    EXPECT_EQ(w->switchButtons.size(), 36);
+    EXPECT_EQ(w->keyButtons.size(), 20);
+    EXPECT_EQ(w->redLedButtons.size(), 18);
+    EXPECT_EQ(w->greenLedButtons.size(), 18);
+    EXPECT_EQ(w->digitButtons.size(), 8);
+    EXPECT_EQ(w->componentData->switchCount(), 36);
+    EXPECT_EQ(w->componentData->digitCount(), 8);
+    EXPECT_TRUE(w->isNewPanel);
+    EXPECT_EQ(w->fileKind, QStringLiteral("jvp"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Brixo"));
+    EXPECT_TRUE(MessageBox::shown().isEmpty()) << "no question in run mode";
+    for (QPushButton* b : w->switchButtons)
+        EXPECT_FALSE(b->isVisibleTo(w->panelView));
+}
+
+TEST_F(Designer, ListsCarryOneItemPerComponent)
+{
+    struct Case { QComboBox* combo; int items; QString last; };
+    const Case cases[] = {{w->switchCombo, 37, QStringLiteral("  开关35")},
+                          {w->keyCombo, 21, QStringLiteral("  按键19")},
+                          {w->redLedCombo, 19, QStringLiteral("  指示灯17")},
+                          {w->greenLedCombo, 19, QStringLiteral("17. 指示灯35")},
+                          {w->digitCombo, 9, QStringLiteral(" 数码管7")}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(c.combo->count(), c.items) << c.combo->objectName().toStdString();
+        EXPECT_EQ(c.combo->itemText(c.items - 1), c.last);
+        EXPECT_EQ(itemColor(c.combo, c.items - 1), QColor(QStringLiteral("white")));
+    }
+    EXPECT_EQ(w->greenLedCombo->itemText(0), QStringLiteral("  绿灯"));
+}
+
+TEST_F(Designer, ChoosingAListItemPlacesItsComponent)
+{
+    w->switchCombo->setCurrentIndex(3);
+    QPushButton* sw = w->switchButtons[2];
+    EXPECT_TRUE(sw->isVisibleTo(w->panelView));
+    EXPECT_EQ(sw->pos(), QPoint(4, 0));
+    EXPECT_EQ(itemColor(w->switchCombo, 3), QColor(QStringLiteral("gray")));
+    EXPECT_EQ(itemColor(w->switchCombo, 2), QColor(QStringLiteral("white")));
+
+    // Dragged away and chosen again: it comes back to its place.
+    sw->move(100, 60);
+    w->addoneSwitch(3);
+    EXPECT_EQ(sw->pos(), QPoint(4, 0));
+
+    // The header only reconnects: nothing is shown or coloured.
+    w->switchCombo->setCurrentIndex(0);
+    for (int i = 0; i < w->switchButtons.size(); ++i)
+        EXPECT_EQ(w->switchButtons[i]->isVisibleTo(w->panelView), i == 2);
+    EXPECT_FALSE(w->switchCombo->itemData(0, Qt::BackgroundRole).isValid());
+
+    const std::pair<QComboBox*, QVector<QPushButton*>*> others[] = {
+        {w->keyCombo, &w->keyButtons}, {w->redLedCombo, &w->redLedButtons},
+        {w->greenLedCombo, &w->greenLedButtons}, {w->digitCombo, &w->digitButtons}};
+    for (const auto& [combo, buttons] : others) {
+        combo->setCurrentIndex(combo->count() - 1);
+        QPushButton* last = buttons->last();
+        EXPECT_TRUE(last->isVisibleTo(w->panelView)) << combo->objectName().toStdString();
+        EXPECT_EQ(last->pos(), QPoint(2 * (buttons->size() - 1), 0));
+    }
+}
+
+TEST_F(Designer, RepeatedAddsDeliverAPressOnce)
+{
+    for (int item = 1; item <= 5; ++item)
+        w->switchCombo->setCurrentIndex(item);
+    w->addoneKey(1);
+    for (QButtonGroup* g : {w->switchGroup, w->keyGroup, w->redLedGroup, w->greenLedGroup, w->digitGroup})
+        EXPECT_EQ(Peek::receiversOf(g, SIGNAL(idPressed(int))), 1) << g->objectName().toStdString();
+    EXPECT_EQ(Peek::receiversOf(w->switchCombo, SIGNAL(activated(int))), 1);
+    EXPECT_EQ(Peek::receiversOf(w->dataSlotButton, SIGNAL(clicked(bool))), 1);
+
+    QTest::mouseClick(w->switchButtons[4], Qt::LeftButton);
+    EXPECT_EQ(w->currentIndex, 4);
+}
+
+TEST_F(Designer, DataSlotsAreNumberedAndPlacedInCreationOrder)
+{
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(w->dataSlotButton, Qt::LeftButton);
+    ASSERT_EQ(w->dataSlots.size(), 3);
+    BrixoButton* third = w->dataSlots[2];
+    EXPECT_EQ(third->key, 2);
+    EXPECT_EQ(third->index, 2);
+    EXPECT_EQ(third->pos(), QPoint(15, 10));
+    EXPECT_EQ(third->text(), QStringLiteral("00000000"));
+    EXPECT_EQ(third->bitWidth, 16);
+    EXPECT_FALSE(third->isVertical);
+    EXPECT_TRUE(third->isVisibleTo(w->panelView));
+    EXPECT_EQ(w->componentData->dataSlotCount(), 3);
+
+    QTest::mouseClick(w->textLabelButton, Qt::LeftButton);
+    QTest::mouseClick(w->textLabelButton, Qt::LeftButton);
+    ASSERT_EQ(w->textLabels.size(), 2);
+    EXPECT_EQ(w->textLabels[1]->key, 1);
+    EXPECT_EQ(w->textLabels[1]->pos(), QPoint(10, 10));
+    EXPECT_EQ(w->textLabels[1]->placeholderText(), QStringLiteral("添加一段注释"));
+    EXPECT_TRUE(w->textLabels[1]->text().isEmpty());
+}
+
+TEST_F(Designer, SlotEditsChangeOnlyThePressedSlotAndOnlyTwoDigitValues)
+{
+    for (int i = 0; i < 3; ++i)
+        w->addLineEdit();
+    BrixoButton* first = w->dataSlots[0];
+    BrixoButton* third = w->dataSlots[2];
+    w->removingCtl(w->dataSlots[1]);
+    ASSERT_EQ(w->dataSlots.size(), 2);
+
+    QTest::mouseClick(third, Qt::LeftButton);  // the press fills the edits with this slot
+    EXPECT_EQ(w->keyEdit->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->bitWidthEdit->text(), QStringLiteral("16"));
+    commit(w->bitWidthEdit, QStringLiteral("32"));
+    commit(w->indexEdit, QStringLiteral("12"));
+    EXPECT_EQ(third->bitWidth, 32);
+    EXPECT_EQ(third->index, 12);
+    EXPECT_EQ(first->bitWidth, 16);
+    EXPECT_EQ(first->index, 0);
+
+    commit(w->bitWidthEdit, QStringLiteral("8"));
+    EXPECT_EQ(third->bitWidth, 32) << "a single digit never commits";
+    commit(w->bitWidthEdit, QStringLiteral("16"));
+    EXPECT_EQ(third->bitWidth, 16);
+}
+
+TEST_F(Designer, AWidthNoReadCanCarryIsRefused)
+{
+    w->addLineEdit();
+    BrixoButton* slot = w->dataSlots[0];
+    QTest::mouseClick(slot, Qt::LeftButton);
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    commit(w->bitWidthEdit, QStringLiteral("513"));
+    EXPECT_EQ(slot->bitWidth, 16);
+    EXPECT_EQ(w->bitWidthEdit->text(), QStringLiteral("16"));
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
+
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    commit(w->bitWidthEdit, QStringLiteral("99999999999"));  // more than an int holds: refused, not wrapped to 0
+    EXPECT_EQ(slot->bitWidth, 16);
+
+    commit(w->bitWidthEdit, QStringLiteral("512"));
+    EXPECT_EQ(slot->bitWidth, 512);
+}
+
+TEST_F(Designer, ModifyWithoutSlotsClearsTheEdits)
+{
+    w->bitWidthEdit->setText(QStringLiteral("24"));
+    w->indexEdit->setText(QStringLiteral("11"));
+    w->modifyBrixoLabel();
+    EXPECT_TRUE(w->bitWidthEdit->text().isEmpty());
+    EXPECT_TRUE(w->indexEdit->text().isEmpty());
+
+    w->addLineEdit();
+    w->keyEdit->setText(QStringLiteral("7"));  // no slot has this key
+    w->bitWidthEdit->setText(QStringLiteral("24"));
+    w->modifyBrixoLabel();
+    EXPECT_EQ(w->dataSlots[0]->bitWidth, 16);
+}
+
+TEST_F(Designer, DigitSliderScalesEveryDigit)
+{
+    struct Case { int value; QSize size; };
+    const Case cases[] = {{0, {0, 0}}, {10, {43, 67}}, {5, {21, 33}}};
+    for (const auto& c : cases) {
+        w->digitSizeSlider->setValue(c.value);
+        EXPECT_EQ(w->sstubeSize, c.size) << "slider " << c.value;
+        for (QPushButton* d : w->digitButtons) {
+            EXPECT_EQ(d->size(), c.size);
+            EXPECT_EQ(d->iconSize(), c.size);
+        }
+    }
+}
+
+TEST_F(Designer, BackgroundSliderScalesOnlyTheDisplay)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("board.v2.png"));
+    QPixmap picture(400, 300);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(file));
+
+    FileDialog::setNextAnswer(file);
+    w->addBackground();
+    EXPECT_EQ(w->backgroundImage.size(), QSize(400, 300));
+    EXPECT_EQ(w->imageFormat, QStringLiteral("png"));
+    EXPECT_EQ(w->backgroundFileName, QStringLiteral("board.v2.png"));
+    EXPECT_EQ(w->backgroundView->size(), QSize(410, 310));
+
+    w->backgroundSizeSlider->setValue(5);
+    const auto items = w->backgroundScene.items();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(items[0])->pixmap().size(), QSize(200, 150));
+    EXPECT_EQ(w->backgroundView->sceneRect(), QRectF(0, 0, 200, 150));
+    EXPECT_EQ(w->backgroundView->size(), QSize(210, 160));
+    EXPECT_EQ(w->backgroundImage.size(), QSize(400, 300));
+
+    // A cancelled dialog keeps the background the panel has.
+    FileDialog::setNextAnswer(QString());
+    w->addBackground();
+    EXPECT_EQ(w->backgroundImage.size(), QSize(400, 300));
+    EXPECT_EQ(w->imageFormat, QStringLiteral("png"));
+    EXPECT_EQ(w->backgroundScene.items().size(), 1);
+}
+
+TEST_F(Designer, RemovingTakesComponentsOffThePanel)
+{
+    w->addoneSwitch(1);
+    w->addText();
+    w->addLineEdit();
+    QPushButton* sw = w->switchButtons[0];
+    BrixoLineedit* label = w->textLabels[0];
+    w->removingCtl(sw);
+    w->removingCtl(label);
+    EXPECT_FALSE(sw->isVisibleTo(w->panelView));
+    EXPECT_EQ(w->switchButtons.size(), 36) << "array components stay in their arrays";
+    EXPECT_TRUE(w->textLabels.isEmpty());
+    EXPECT_FALSE(label->isVisibleTo(w->panelView));
+    EXPECT_EQ(w->dataSlots.size(), 1);
+
+    w->addoneSwitch(1);
+    EXPECT_TRUE(sw->isVisibleTo(w->panelView));
+}
+
+TEST_F(Designer, RightClickOnASelectedComponentRemovesIt)
+{
+    w->addoneRedLed(2);
+    QPushButton* led = w->redLedButtons[1];
+    QTest::mouseDClick(led, Qt::LeftButton);
+    QTest::mouseClick(led, Qt::RightButton);
+    EXPECT_FALSE(led->isVisibleTo(w->panelView));
+    EXPECT_EQ(itemColor(w->redLedCombo, 2), QColor(QStringLiteral("white")));
+}
+
+TEST(DesignerSettings, SpacedNameIsSimplifiedAndTitled)
+{
+    MainWindow w;
+    newPanel(w, QStringLiteral("  DE2   lab  board "), QStringLiteral("  exp  1 "));
+    EXPECT_EQ(w.panelName, QStringLiteral("DE2 lab board"));
+    EXPECT_EQ(w.experimentName, QStringLiteral("exp 1"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - DE2 lab board"));
+
+    newPanel(w, QStringLiteral("   "));
+    EXPECT_EQ(w.panelName, QString());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - "));
+}
+
+TEST(DesignerSettings, NewInDesignModeAsksFirst)
+{
+    MainWindow w;
+    newPanel(w, QStringLiteral("old"));
+    w.addoneSwitch(1);
+    QPushButton* oldSwitch = w.switchButtons[0];
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::No);
+    w.createNewPanel();
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("新建后会清除当前界面，继续吗？"));
+    EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Question);
+    EXPECT_EQ(w.switchButtons[0], oldSwitch);
+    EXPECT_EQ(w.panelName, QStringLiteral("old"));
+}
+
+TEST(DesignerSettings, CancelKeepsThePanel)
+{
+    MainWindow w;
+    newPanel(w, QStringLiteral("kept"), QStringLiteral("no-such-experiment"));
+    w.addoneSwitch(1);
+    w.isNewPanel = false;
+    w.fileKind = QStringLiteral("vp2");
+    w.backgroundImage = QPixmap(10, 10);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextDialog([](QDialog& d) {
+        QTest::mouseClick(static_cast<pannelSetting&>(d).cancelButton, Qt::LeftButton);
+        return d.result();
+    });
+    QPushButton* before = w.switchButtons[0];
+    w.createNewPanel();
+    EXPECT_EQ(w.switchButtons[0], before);
+    EXPECT_TRUE(before->isVisibleTo(w.panelView));
+    EXPECT_EQ(w.panelName, QStringLiteral("kept"));
+    EXPECT_FALSE(w.isNewPanel);
+    EXPECT_EQ(w.fileKind, QStringLiteral("vp2"));
+    EXPECT_FALSE(w.backgroundImage.isNull());
+}
+
+TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
+{
+    MainWindow w;
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    w.showPanelInfo();
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("你还没有打开或创建虚拟面板"));
+    EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
+
+    newPanel(w, QStringLiteral("first"), QStringLiteral("id"));
+    bool locked = false;
+    int shownSwitches = -1;
+    MessageBox::setNextDialog([&](QDialog& d) {
+        auto& s = static_cast<pannelSetting&>(d);
+        locked = !s.switchSpin->isEnabled() && !s.keySpin->isEnabled() && !s.redLedSpin->isEnabled() &&
+                 !s.greenLedSpin->isEnabled() && !s.digitSpin->isEnabled();
+        shownSwitches = s.switchSpin->value();
+        EXPECT_EQ(s.nameEdit->text(), QStringLiteral("first"));
+        EXPECT_EQ(s.identifierEdit->text(), QStringLiteral("id"));
+        s.nameEdit->setText(QStringLiteral(" second  name"));
+        QTest::mouseClick(s.okButton, Qt::LeftButton);
+        return d.result();
+    });
+    w.showPanelInfo();
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(shownSwitches, 36);
+    EXPECT_EQ(w.panelName, QStringLiteral("second name"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - second name"));
+    EXPECT_EQ(w.switchButtons.size(), 36) << "the panel is not rebuilt";
+
+    MessageBox::setNextDialog([](QDialog& d) {
+        auto& s = static_cast<pannelSetting&>(d);
+        s.nameEdit->setText(QStringLiteral("abandoned"));
+        s.identifierEdit->setText(QStringLiteral("x"));
+        QTest::mouseClick(s.cancelButton, Qt::LeftButton);
+        return d.result();
+    });
+    w.showPanelInfo();
+    EXPECT_EQ(w.panelName, QStringLiteral("second name"));
+    EXPECT_EQ(w.experimentName, QStringLiteral("id"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - second name"));
+}
