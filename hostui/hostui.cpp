@@ -16,10 +16,11 @@ bool collecting = false;
 std::vector<Box> collected;
 std::vector<ProgressEvent> progressEvents;
 
-void record(ProgressEvent::Kind kind, void *owner, const std::string &title, int value, int maximum)
+void record(ProgressEvent::Kind kind, void *owner, const std::string &title, int value, int maximum,
+            bool shown)
 {
     if (collecting)
-        progressEvents.push_back({kind, owner, title, value, maximum});
+        progressEvents.push_back({kind, owner, title, value, maximum, shown});
 }
 
 QApplication *runningApp()
@@ -80,10 +81,12 @@ void showMessage(void *owner, const std::string &text, const std::string &captio
 
 ProgressBar::ProgressBar(void *owner, const std::string &title) : owner_(owner)
 {
-    record(ProgressEvent::Created, owner, title, value_, maximum_);
+    
     auto *parent = static_cast<QWidget *>(findOwner(owner));
-    if (!parent)
+    if (!parent) {
+        record(ProgressEvent::Created, owner, title, value_, maximum_, false);
         return;
+    }
     auto *bar = new QProgressBar(parent);
     bar->setObjectName(QStringLiteral("hostuiProgress"));
     bar->setWindowTitle(QString::fromStdString(title));
@@ -95,11 +98,12 @@ ProgressBar::ProgressBar(void *owner, const std::string &title) : owner_(owner)
     bar->show();
     bar->raise();
     widget_ = new QPointer<QProgressBar>(bar); // the owner window may go first
+    record(ProgressEvent::Created, owner, title, value_, maximum_, true);
 }
 
 ProgressBar::~ProgressBar()
 {
-    record(ProgressEvent::Destroyed, owner_, {}, value_, maximum_);
+    record(ProgressEvent::Destroyed, owner_, {}, value_, maximum_, live() != nullptr);
     auto *guard = static_cast<QPointer<QProgressBar> *>(widget_);
     if (guard)
         delete guard->data();
@@ -117,7 +121,7 @@ void ProgressBar::setRange(int minimum, int maximum)
     minimum_ = minimum;
     maximum_ = maximum < minimum ? minimum : maximum;
     value_ = minimum_;
-    record(ProgressEvent::Range, owner_, {}, value_, maximum_);
+    record(ProgressEvent::Range, owner_, {}, value_, maximum_, live() != nullptr);
     if (QProgressBar *bar = live()) {
         bar->setRange(minimum_, maximum_);
         bar->setValue(value_);
@@ -128,7 +132,7 @@ void ProgressBar::step()
 {
     if (value_ < maximum_)
         ++value_;
-    record(ProgressEvent::Step, owner_, {}, value_, maximum_);
+    record(ProgressEvent::Step, owner_, {}, value_, maximum_, live() != nullptr);
     if (QProgressBar *bar = live()) {
         bar->setValue(value_);
         bar->repaint();

@@ -31,6 +31,7 @@ struct ProgressEvent {
     std::string title; // Created only
     int value;         // the bar's value after the event
     int maximum;
+    bool shown; // a real bar widget stood behind the event
 };
 std::vector<ProgressEvent> takeProgressEvents();
 

@@ -1,0 +1,192 @@
+// The FPGA download through vestrix and tamro to the emulated adapter, with the progress bar
+// on a real (offscreen) window.
+#include "lab_fixture.h"
+
+#include <QProgressBar>
+#include <QWidget>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+using Event = hostui::ProgressEvent;
+
+namespace {
+
+// A configuration file of `size` bytes of a running pattern, removed again at the end.
+class TempFile {
+public:
+    explicit TempFile(size_t size)
+    {
+        char name[] = "/tmp/vestrix_rbf_XXXXXX";
+        const int fd = mkstemp(name);
+        ::close(fd);
+        path = name;
+        for (size_t i = 0; i < size; ++i)
+            content.push_back(uint8_t(i * 7 + i / 251));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char *>(content.data()), std::streamsize(size));
+    }
+    ~TempFile() { std::remove(path.c_str()); }
+    std::string path;
+    std::vector<uint8_t> content;
+};
+
+int count(const std::vector<Event> &events, Event::Kind kind)
+{
+    int n = 0;
+    for (const Event &e : events)
+        n += e.kind == kind;
+    return n;
+}
+
+} // namespace
+
+class Download : public Lab {
+protected:
+    void SetUp() override
+    {
+        Lab::SetUp();
+        window.resize(640, 480);
+        window.show();
+        SetParentWnd(reinterpret_cast<void *>(window.winId()));
+    }
+    QWidget window;
+};
+
+TEST_F(Download, PiecesAndBarFollowTheFileSize)
+{
+    struct Case { size_t size; std::vector<int> pieces; int maximum; };
+    const Case cases[] = {
+        {1, {1}, 0},
+        {500, {500}, 0},
+        {1000, {500, 500}, 1},
+        {1001, {500, 500, 1}, 2},
+        {10000, std::vector<int>(20, 500), 18},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.size);
+        TempFile file(c.size);
+        clear();
+        ASSERT_EQ(ConfigureFPGA(file.path.c_str()), Ok);
+        EXPECT_EQ(size_t(adapter.fpgaAnnounced), c.size);
+        EXPECT_EQ(adapter.fpgaPieceSizes, c.pieces);
+        EXPECT_EQ(adapter.fpgaData, file.content);
+        EXPECT_TRUE(adapter.fpgaDone);
+
+        const auto events = hostui::takeProgressEvents();
+        ASSERT_GE(events.size(), 3u);
+        EXPECT_EQ(events.front().kind, Event::Created);
+        EXPECT_EQ(events.front().title, "下载进度");
+        EXPECT_EQ(events.front().owner, reinterpret_cast<void *>(window.winId()));
+        EXPECT_TRUE(events.front().shown);
+        EXPECT_EQ(events[1].kind, Event::Range);
+        EXPECT_EQ(events[1].maximum, c.maximum);
+        EXPECT_EQ(count(events, Event::Step), int(c.pieces.size()));
+        for (const Event &e : events)
+            EXPECT_TRUE(e.shown);
+        EXPECT_EQ(events.back().kind, Event::Destroyed);
+        EXPECT_EQ(events.back().value, c.maximum); // full from 90 % of the pieces on
+        EXPECT_EQ(window.findChildren<QProgressBar *>().size(), 0);
+        EXPECT_TRUE(hostui::takeCollected().empty());
+    }
+}
+
+TEST_F(Download, WithoutAParentWindowThereIsNoBar)
+{
+    SetParentWnd(nullptr);
+    TempFile file(1234);
+    ASSERT_EQ(ConfigureFPGA(file.path.c_str()), Ok);
+    EXPECT_EQ(adapter.fpgaData, file.content);
+    EXPECT_TRUE(hostui::takeProgressEvents().empty());
+}
+
+TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
+{
+    TempFile empty(0);
+    char dir[] = "/tmp/vestrix_dir_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    struct Case { std::string path; int code; const char *text; };
+    const Case cases[] = {
+        {"/tmp/vestrix-no-such-file.rbf", FileOpenFailed, "无法打开指定的文件！"},
+        {dir, FileOpenFailed, "无法打开指定的文件！"},
+        {empty.path, FileEmpty, "指定的文件不包含任何内容！"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        for (int messages : {0, 1}) {
+            EnableDLLMessage(messages);
+            clear();
+            EXPECT_EQ(ConfigureFPGA(c.path.c_str()), c.code);
+            EXPECT_TRUE(adapter.frames.empty());
+            EXPECT_TRUE(hostui::takeProgressEvents().empty());
+            const auto boxes = hostui::takeCollected();
+            if (!messages) {
+                EXPECT_TRUE(boxes.empty());
+                continue;
+            }
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, c.text);
+            EXPECT_EQ(boxes[0].caption, "");
+            EXPECT_EQ(boxes[0].owner, reinterpret_cast<void *>(window.winId()));
+        }
+    }
+    EXPECT_EQ(ConfigureFPGA(nullptr), FileOpenFailed);
+    rmdir(dir);
+}
+
+// Each failing stage returns its code; the bar, once made, is destroyed on every path.
+TEST_F(Download, FailuresAtEachStep)
+{
+    TempFile file(10000);
+    struct Case { const char *name; int sizeStatus, failPiece, doneStatus; int code; int pieces; bool done; };
+    const Case cases[] = {
+        {"size announcement", 1, -1, 0, NotSupported, 0, false},
+        {"first piece", 0, 0, 0, FpgaDataFailed, 1, false},
+        {"eighth piece", 0, 7, 0, FpgaDataFailed, 8, false},
+        {"last piece", 0, 19, 0, FpgaDataFailed, 20, false},
+        {"end step", 0, -1, 1, FpgaConfigFailed, 20, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        adapter.fpgaSizeStatus = uint8_t(c.sizeStatus);
+        adapter.failFpgaPiece = c.failPiece;
+        adapter.fpgaDoneStatus = uint8_t(c.doneStatus);
+        clear();
+        EXPECT_EQ(ConfigureFPGA(file.path.c_str()), c.code);
+        EXPECT_EQ(int(adapter.fpgaPieceSizes.size()), c.pieces);
+        EXPECT_EQ(adapter.fpgaDone, c.done);
+        const auto events = hostui::takeProgressEvents();
+        if (c.pieces == 0) {
+            EXPECT_TRUE(events.empty()); // refused before the bar was made
+        } else {
+            ASSERT_FALSE(events.empty());
+            EXPECT_EQ(count(events, Event::Created), 1);
+            EXPECT_EQ(events.back().kind, Event::Destroyed);
+            EXPECT_EQ(count(events, Event::Step), c.failPiece >= 0 ? c.failPiece : c.pieces);
+        }
+        EXPECT_EQ(window.findChildren<QProgressBar *>().size(), 0);
+        EXPECT_TRUE(balanced());
+    }
+}
+
+TEST_F(Download, SingleStepsPassStraightThrough)
+{
+    EXPECT_EQ(ConfigureFPGABytes(74565), Ok);
+    EXPECT_EQ(adapter.fpgaAnnounced, 74565);
+    const unsigned char data[3] = {1, 2, 3};
+    EXPECT_EQ(ConfigureFPGAContent(data, 3), Ok);
+    EXPECT_EQ(adapter.fpgaData, (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ConfigureFPGAOk(), Ok);
+    EXPECT_TRUE(adapter.fpgaDone);
+    EXPECT_EQ(EnterUpgradeFirmware(), Ok);
+    EXPECT_TRUE(adapter.upgradeRequested);
+
+    adapter.fpgaSizeStatus = adapter.fpgaDataStatus = adapter.fpgaDoneStatus = adapter.upgradeStatus = 1;
+    EXPECT_EQ(ConfigureFPGABytes(1), NotSupported);
+    EXPECT_EQ(ConfigureFPGAContent(data, 3), FpgaDataFailed);
+    EXPECT_EQ(ConfigureFPGAOk(), FpgaConfigFailed);
+    EXPECT_EQ(EnterUpgradeFirmware(), NotSupported);
+    EXPECT_TRUE(hostui::takeProgressEvents().empty());
+}
