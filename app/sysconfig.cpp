@@ -25,8 +25,13 @@ bool selectsChinese(const QString& file)
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return false;
+    return bytesSelectChinese(f.readAll());
+}
+
+bool bytesSelectChinese(const QByteArray& bytes)
+{
     QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError || doc.isNull() || !doc.isObject())
         return false;
     return doc.object().value(QStringLiteral("language")).toString().toLower() == QLatin1String("chinese");

@@ -143,8 +143,9 @@ struct Parser {
             return;
         }
         const bool empty = tag.back() == '/';
+        // A tag that starts with a blank ("< />") has an empty name.
         std::string name = tag.substr(0, tag.find(' '));
-        if (empty && name.back() == '/')
+        if (empty && !name.empty() && name.back() == '/')
             name.pop_back();
         if (depth < kLevels)
             ++seen[depth];

@@ -123,6 +123,10 @@ TEST(NetAnswer, ParserKeepsOnlyTheThirdLevelAnswerElements)
         {"< in tag stops", answer(envelope("<Need<Return>01</NeedReturn>")), 0, TagNone, ""},
         {"long text splits", answer(envelope("<NeedReturn>" + std::string(150, 'f') + "</NeedReturn>")),
          2, TagNeedReturn, std::string(100, 'f')},
+        // Found by fuzzing: an empty-named element used to read before the name's first byte.
+        {"nameless empty element", answer(envelope("< /><NeedReturn>01</NeedReturn>")), 1,
+         TagNeedReturn, "01"},
+        {"nameless blank tag", answer(envelope("< ><NeedReturn>01</NeedReturn>")), 0, TagNone, ""},
     };
     for (const Case &c : cases) {
         ResultList r;
