@@ -168,12 +168,14 @@ void MainWindow::createDock()
     textLabelButton->setObjectName(QStringLiteral("textLabelButton"));
     digitSizeLabel = new QLabel(tr("数码管尺寸大小："), dockContent);
     digitSizeLabel->setObjectName(QStringLiteral("digitSizeLabel"));
+    digitSizeLabel->setWordWrap(true); // the dock is only 120 wide
     digitSizeSlider = new QSlider(Qt::Horizontal, dockContent);
     digitSizeSlider->setObjectName(QStringLiteral("digitSizeSlider"));
     digitSizeSlider->setRange(0, 10);
     digitSizeSlider->setValue(5);
     backgroundSizeLabel = new QLabel(tr("背景图片大小："), dockContent);
     backgroundSizeLabel->setObjectName(QStringLiteral("backgroundSizeLabel"));
+    backgroundSizeLabel->setWordWrap(true);
     backgroundSizeSlider = new QSlider(Qt::Horizontal, dockContent);
     backgroundSizeSlider->setObjectName(QStringLiteral("backgroundSizeSlider"));
     backgroundSizeSlider->setRange(0, 20);

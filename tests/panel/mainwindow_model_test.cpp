@@ -294,3 +294,41 @@ TEST_F(Panel, EventsOfObjectsThatAreNotWidgetsPassUntouched)
     EXPECT_FALSE(w.eventFilter(&plain, &e));
     EXPECT_TRUE(w.currentWidget.isNull());
 }
+
+TEST(ComponentPictures, EveryPictureAtItsSizeAndSegmentsOverTheUnlitDigit)
+{
+    MainWindow w; // registers the picture resources
+    const struct { const char* name; QSize size; } pictures[] = {
+        {"switch_0", {20, 35}}, {"switch_1", {20, 35}}, {"switch_0_lay", {35, 20}}, {"switch_1_lay", {35, 20}},
+        {"KEY0", {48, 48}}, {"KEY1", {48, 48}}, {"led_off", {30, 30}}, {"led_red", {30, 30}}, {"led_green", {30, 30}},
+        {"BG", {43, 67}}, {"A1", {43, 67}}, {"B1", {43, 67}}, {"C1", {43, 67}}, {"D1", {43, 67}}, {"E1", {43, 67}},
+        {"F1", {43, 67}}, {"G1", {43, 67}}, {"H1", {43, 67}}, {"Application", {48, 48}},
+    };
+    for (const auto& p : pictures) {
+        const QPixmap pm(QStringLiteral(":/images/") + p.name);
+        EXPECT_FALSE(pm.isNull()) << p.name;
+        EXPECT_EQ(pm.size(), p.size) << p.name;
+    }
+    // A lit segment lies exactly over its unlit twin: wherever a segment is opaque, the
+    // background is not its plain ground, and the segments do not overlap one another.
+    const QImage bg = w.digitBackgroundImage.toImage();
+    const QRgb ground = bg.pixel(1, 1);
+    QVector<int> owner(bg.width() * bg.height(), 0);
+    for (int s = 0; s < 8; ++s) {
+        const QImage seg = w.segmentImages[s].toImage();
+        int opaque = 0, overGround = 0, overlaps = 0;
+        for (int y = 0; y < seg.height(); ++y)
+            for (int x = 0; x < seg.width(); ++x)
+                if (qAlpha(seg.pixel(x, y)) == 255) {
+                    ++opaque;
+                    overGround += bg.pixel(x, y) == ground;
+                    overlaps += owner[y * bg.width() + x] != 0;
+                    owner[y * bg.width() + x] = s + 1;
+                }
+        SCOPED_TRACE(s);
+        EXPECT_GT(opaque, 10);
+        EXPECT_EQ(overGround, 0);
+        EXPECT_EQ(overlaps, 0);
+        EXPECT_EQ(qAlpha(seg.pixel(1, 1)), 0); // transparent ground
+    }
+}
