@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <algorithm>
 #include <memory>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,14 +102,23 @@ VESTRIX_API ResultCode ConfigureFPGA(const char *path)
         bar->setRange(0, progressMaximum(pieces));
     }
 
-    uint8_t piece[kPieceSize];
+    // Read 64 pieces at a time: one read call per 32,000 bytes, not one per piece.
+    constexpr long kBlock = 64L * kPieceSize;
+    std::vector<uint8_t> block(size_t(std::min<long>(kBlock, long(size))));
+    long have = 0, at = 0;
     for (int i = 0; i < pieces; ++i) {
-        const long n = file.read(piece, kPieceSize);
-        if (n <= 0)
-            return FileOpenFailed; // the file shrank or failed under us: never send a short tail
-        rc = ConfigureFPGAData(piece, int(n));
+        if (at == have) {
+            const long want = std::min<long>(kBlock, long(size) - long(i) * kPieceSize);
+            have = file.read(block.data(), want);
+            at = 0;
+            if (have != want)
+                return FileOpenFailed; // the file shrank or failed under us: never send a short tail
+        }
+        const long n = std::min<long>(kPieceSize, have - at);
+        rc = ConfigureFPGAData(block.data() + at, int(n));
         if (rc != Ok)
             return rc;
+        at += n;
         if (bar)
             bar->step();
     }
