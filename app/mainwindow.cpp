@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "panel/multiselectcombobox.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -35,6 +36,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Brixo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon")));
     createMenuAndBar();
+    // The component tables come right after the menus (panel/mainwindow_tables.cpp).
+    setupModel();
+    setupShowModel();
+    createCtlTable();
+    createShowTable();
+    connectFileActions();
     loadComponentImages();
     createDock();
     // Without a window manager (a bare X server) maximising does nothing: start on the whole
@@ -149,14 +156,16 @@ void MainWindow::createDock()
     dockLayout->setSpacing(10);
     dockLayout->setAlignment(Qt::AlignTop);
 
-    const auto combo = [this](const char* name, const QPixmap& icon, const QString& text, int visible) {
-        auto* c = new QComboBox(dockContent);
+    const auto combo = [this](const char* name, const QPixmap& icon, const QString& text, int visible,
+                              bool multiselect = false) {
+        // The switch list stays open while several switches are picked from it.
+        QComboBox* c = multiselect ? new MultiselectComboBox(dockContent) : new QComboBox(dockContent);
         c->setObjectName(QLatin1String(name));
         c->addItem(QIcon(icon), text);
         c->setMaxVisibleItems(visible);
         return c;
     };
-    switchCombo = combo("switchCombo", switchOnImage, tr("  开关"), 37);
+    switchCombo = combo("switchCombo", switchOnImage, tr("  开关"), 37, true);
     keyCombo = combo("keyCombo", keyPressedImage, tr("  按键"), 21);
     redLedCombo = combo("redLedCombo", ledRedImage, tr("  红灯"), 19);
     greenLedCombo = combo("greenLedCombo", ledGreenImage, tr("  绿灯"), 19);

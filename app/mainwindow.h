@@ -3,13 +3,16 @@
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QMainWindow>
+#include <QMap>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
 #include <QVector>
+#include <QTextStream>
 
 #include "board/virtualcomponentdata.h"
+#include "panel/virtualpaneldata.h"
 
 class QAction;
 class QButtonGroup;
@@ -17,6 +20,8 @@ class QComboBox;
 class QDockWidget;
 class QGridLayout;
 class QGroupBox;
+class QStandardItemModel;
+class QTableView;
 class QLabel;
 class QLineEdit;
 class QSlider;
@@ -230,6 +235,44 @@ public:
     void connectDesignerTools();
 
     // --- panel files and component tables (panel/mainwindow_files.cpp, panel/mainwindow_tables.cpp) ---
+public slots:
+    void setupModel();
+    void setupShowModel();
+    void createCtlTable();
+    void createShowTable();
+    void showTable();
+    void updateToTable();
+    void createContainer(QString name, QMultiMap<QPushButton*, QString>& mapI, QPushButton* buttonI, int index);
+    void readVPjson(QString fileName);
+    void saveByjson(QString fiName);
+    void readVPL(QString fileName, QString filePath, QString baseName);
+    void readVP2(QString fileName, QString filePath);
+    void savePanelInfo(QString fiName);
+    void saveing(QTextStream& out, QPushButton* btn, QMultiMap<QPushButton*, QString>& mapI);
+    void saveorSaveAs();
+    void saveAs();
+    void judgeModel();
+    void onOpenPanel();
+
+public:
+    QStandardItemModel* componentModel = nullptr;     // the .vp2 line store, 8 columns
+    QStandardItemModel* componentInfoModel = nullptr; // one row per placed component, 5 columns
+    QDockWidget* componentInfoDock = nullptr;         // "控件信息"
+    QTableView* componentInfoView = nullptr;
+    QTableView* componentView = nullptr;
+    int infoRowCount = 0;
+    // The record of the last .vpl file read lives as long as the window.
+    VirtualPanelData* panelData = new VirtualPanelData(this);
+    QString openedFileName; // the last file chosen in the open dialog
+
+private:
+    // Writes a finished file in one step; a failure (not a cancelled dialog) is shown with the name.
+    bool writePanelFile(const QString& fiName, const QByteArray& bytes);
+    QString defaultSaveName();
+    bool warnNothingToSave();
+    void connectFileActions();
+    void warnMissingBackground(const QString& pictureName, const QString& directory);
+public:
 
     // --- board link and run mode (board/mainwindow_run.cpp) ---
     // The board data lives as long as the window; createCtl sizes it.

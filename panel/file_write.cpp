@@ -9,7 +9,9 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes)
     if (path.isEmpty())
         return false;
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write (disk full, size limit) shows in write()'s count: through
+    // the buffer the toolkit can drop the tail at commit and still report success.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (f.write(bytes) != bytes.size()) {
         f.cancelWriting();

@@ -3,6 +3,7 @@
 #include "base64_text.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -59,6 +60,23 @@ bool sizeMember(const QJsonObject &top, const char *key, QSize &out, int grow = 
     const QJsonObject o = it->toObject();
     out = QSize(toInt(o.value(QStringLiteral("x"))) + grow, toInt(o.value(QStringLiteral("y"))) + grow);
     return true;
+}
+
+// A picture's header can claim any size; refuse what would need more than 256 MB of pixels
+// rather than let a few bytes of file allocate gigabytes.
+QImage loadPicture(const QByteArray &bytes)
+{
+    QBuffer buf;
+    buf.setData(bytes);
+    buf.open(QIODevice::ReadOnly);
+    QImageReader reader(&buf);
+    reader.setDecideFormatFromContent(true);
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxPicturePixels) {
+        qDebug() << "background picture too large:" << claimed;
+        return QImage();
+    }
+    return reader.read();
 }
 
 QPoint posOf(const QJsonObject &entry)
@@ -170,7 +188,14 @@ QByteArray writeJvp(Document &doc)
     if (!doc.background.isNull()) {
         QBuffer buf(&encoded);
         buf.open(QIODevice::WriteOnly);
-        doc.background.save(&buf, doc.imageFormat.toLatin1().constData(), 80);
+        // A format nobody can write (a "gif" picture, a stray suffix) would drop the
+        // picture from the file; keep it as png instead.
+        if (!doc.background.save(&buf, doc.imageFormat.toLatin1().constData(), 80)) {
+            encoded.clear();
+            buf.seek(0);
+            doc.imageFormat = QStringLiteral("png");
+            doc.background.save(&buf, "png", 80);
+        }
     }
 
     QJsonObject top;
@@ -270,10 +295,11 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
             rest.remove(prefix);
             picture = decodeBase64Lenient(rest);
         }
-        doc.background.loadFromData(picture);
+        doc.background = loadPicture(picture);
     }
 
     doc.entries.clear();
+    int dataSlots = 0, textLabels = 0;
     for (const QJsonValue &v : comps) {
         const QJsonObject o = v.toObject();
         const QString type = toStr(o.value(QStringLiteral("type")));
@@ -316,6 +342,10 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
         }
         const int n = kindCount(e.kind);
         if (n > 0 && (e.index < 0 || e.index >= n))
+            continue;
+        // Each data slot and label becomes a widget: a file cannot ask for unbounded numbers of them.
+        int &listed = e.kind == Kind::DataSlot ? dataSlots : textLabels;
+        if (n == 0 && ++listed > kMaxListEntries)
             continue;
         doc.entries.append(e);
     }

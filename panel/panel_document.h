@@ -16,6 +16,9 @@ constexpr int kKeyCount = 20;
 constexpr int kRedLedCount = 18;
 constexpr int kGreenLedCount = 18;
 constexpr int kDigitCount = 8;
+// Readers' limits: data slots and text labels per file, and pixels of a background picture.
+constexpr int kMaxListEntries = 10000;
+constexpr qint64 kMaxPicturePixels = 64 * 1024 * 1024;
 
 int kindCount(Kind k);  // 0 for data slots and text labels (unbounded lists)
 

@@ -40,24 +40,43 @@ QVector<Vp2Component> block(const QVector<QStringList> &rows, long long start, i
     return out;
 }
 
-QString safeField(QString s) { return s.replace(QLatin1Char(','), QChar(0xFF0C)); }
+QString safeField(QString s)
+{
+    s.replace(QLatin1Char(','), QChar(0xFF0C));
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return s;
+}
 
 }  // namespace
 
-QVector<QStringList> splitVp2Lines(const QByteArray &bytes)
+QVector<QStringList> splitVp2Lines(const QByteArray &bytes, int maxLines)
 {
     QVector<QStringList> rows;
     const QString text = QTextCodec::codecForLocale()->toUnicode(bytes);
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString line : lines) {
+    // Walk the lines instead of splitting all of them: reading stops at the first empty one.
+    int from = 0;
+    while (from <= text.size() && rows.size() < maxLines) {
+        int nl = text.indexOf(QLatin1Char('\n'), from);
+        if (nl < 0)
+            nl = text.size();
+        QStringView line = QStringView(text).mid(from, nl - from);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (line.isEmpty())
             break;
-        QStringList cells = line.split(QLatin1Char(','));
+        // Only the first eight fields are kept; the rest of a long line is never split.
+        QStringList cells;
+        int at = 0;
+        while (cells.size() < 8 && at >= 0) {
+            const int comma = line.indexOf(QLatin1Char(','), at);
+            cells.append(line.mid(at, comma < 0 ? -1 : comma - at).toString());
+            at = comma < 0 ? -1 : comma + 1;
+        }
         while (cells.size() < 8)
             cells.append(QString());
-        rows.append(cells.mid(0, 8));
+        rows.append(cells);
+        from = nl + 1;
     }
     return rows;
 }
@@ -89,18 +108,25 @@ Vp2Panel decodeVp2(const QVector<QStringList> &rows)
     return p;
 }
 
-QByteArray writeVp2(const Vp2Panel &p)
+QString vp2HeaderLines(const Vp2Panel &p)
 {
     QString out;
     auto num = [](int v) { return QString::number(v); };
     auto sz = [&](QSize s) { return num(s.width()) + QLatin1Char(',') + num(s.height()); };
-    out += safeField(p.name) + QLatin1Char(',') + p.backgroundFileName + QLatin1Char(',')
+    out += safeField(p.name) + QLatin1Char(',') + safeField(p.backgroundFileName) + QLatin1Char(',')
            + sz(p.backgroundSize) + QLatin1Char(',') + safeField(p.description) + QStringLiteral(",0,0,1\n");
     out += QStringList{num(p.switches.size()), num(p.keys.size()), num(p.redLeds.size()),
                        num(p.greenLeds.size()), num(p.digits.size())}.join(QLatin1Char(','))
            + QLatin1Char('\n');
     out += sz(p.switchSize) + QLatin1Char(',') + sz(p.buttonSize) + QLatin1Char(',') + sz(p.ledSize)
            + QLatin1Char(',') + sz(p.sstubeSize) + QLatin1Char('\n');
+    return out;
+}
+
+QByteArray writeVp2(const Vp2Panel &p)
+{
+    QString out = vp2HeaderLines(p);
+    auto num = [](int v) { return QString::number(v); };
     const std::pair<const char *, const QVector<Vp2Component> *> blocks[] = {
         {"sw", &p.switches}, {"key", &p.keys}, {"redLed", &p.redLeds}, {"greenLed", &p.greenLeds}, {"sstube", &p.digits}};
     for (const auto &b : blocks) {

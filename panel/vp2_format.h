@@ -25,12 +25,18 @@ struct Vp2Panel {
     QVector<Vp2Component> switches, keys, redLeds, greenLeds, digits;
 };
 
-// Lines up to the first empty one, each cut into exactly eight cells.
-QVector<QStringList> splitVp2Lines(const QByteArray &bytes);
+// A written panel has at most 103 lines; the store keeps no more than this many, so a
+// huge file cannot fill memory with rows nobody reads.
+constexpr int kMaxVp2Lines = 4096;
+
+// Lines up to the first empty one (at most maxLines), each cut into exactly eight cells.
+QVector<QStringList> splitVp2Lines(const QByteArray &bytes, int maxLines = kMaxVp2Lines);
 // Rows past a kind's array size or past the stored lines are left out.
 Vp2Panel decodeVp2(const QVector<QStringList> &rows);
-// "," inside the name or description would shift line 1's fields, so it is
-// written as a full-width comma.
+// "," inside the name, background file name or description would shift line 1's
+// fields, so it is written as a full-width comma; a line break would end the line
+// early, so it is written as a blank (the reader simplifies blanks anyway).
+QString vp2HeaderLines(const Vp2Panel &panel);  // lines 1 to 3, each ended by "\n"
 QByteArray writeVp2(const Vp2Panel &panel);
 
 }  // namespace panelfile
