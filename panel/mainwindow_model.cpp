@@ -277,8 +277,10 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
             w->move(w->pos() + (static_cast<QMouseEvent*>(evt)->pos() - dragOrigin));
         break;
     case QEvent::MouseButtonRelease:
-        if (dragging)
+        if (dragging) {
             dragging = false;
+            updateToTable(); // the component tables show where it was dropped
+        }
         break;
     case QEvent::Leave:
         w->setStyleSheet(deselectedSheet);

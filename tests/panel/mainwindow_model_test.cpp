@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -257,8 +258,21 @@ TEST_F(Panel, DragMovesTheComponentByThePointerTravel)
     EXPECT_EQ(key->pos(), QPoint(110, 70));
     send(key, QEvent::MouseButtonRelease, {15, 25}, Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(w.dragging);
+    // The release writes the new place into the component information table.
+    const auto rowOf = [this](const QString& name) {
+        const QList<QStandardItem*> found = w.componentInfoModel->findItems(name);
+        return found.isEmpty() ? -1 : found.first()->row();
+    };
+    const int row = rowOf("按键0");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(w.componentInfoModel->item(row, 2)->text(), "110");
+    EXPECT_EQ(w.componentInfoModel->item(row, 3)->text(), "70");
+    // A release with no drag in progress leaves the table alone.
+    key->move(5, 5);
+    send(key, QEvent::MouseButtonRelease, {15, 25}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(w.componentInfoModel->item(rowOf("按键0"), 2)->text(), "110");
     send(key, QEvent::MouseMove, {30, 30}, Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(key->pos(), QPoint(110, 70));
+    EXPECT_EQ(key->pos(), QPoint(5, 5)); // no drag in progress: moves do not carry it
 
     // A press outside the widget's own rectangle starts no drag.
     send(key, QEvent::MouseButtonPress, {-3, 5}, Qt::LeftButton, Qt::LeftButton);
