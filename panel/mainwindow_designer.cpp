@@ -99,6 +99,7 @@ void MainWindow::placeFromList(int kind, int item)
         // Chosen again while already on the panel: it comes back to its place at the top too.
         k.buttons[i]->show();
         k.buttons[i]->move(brixo::placedPosition(i));
+        updateToTable();
     }
     designConnect();
 }
@@ -278,10 +279,19 @@ bool MainWindow::showPannelSetting()
     backgroundScene.clear();
     removeCombo();
     setWindowTitle(brixo::panelWindowTitle(dialog.panelName));
+    clearComponentTables();
     createCtl();
     designUIChange();
     addCombo();
     return true;
+}
+
+void MainWindow::clearComponentTables()
+{
+    for (QStandardItemModel* model : {componentModel, componentInfoModel})
+        if (model)
+            model->removeRows(0, model->rowCount());
+    infoRowCount = 0;
 }
 
 void MainWindow::showPanelInfo()

@@ -11,6 +11,9 @@
 #include <QComboBox>
 #include <QGraphicsPixmapItem>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QStandardItemModel>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -403,4 +406,177 @@ TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
     EXPECT_EQ(w.panelName, QStringLiteral("second name"));
     EXPECT_EQ(w.experimentName, QStringLiteral("id"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - second name"));
+}
+
+namespace {
+void mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Presses inside a component, moves the pointer by `by` and lets go, as a user drags it.
+void drag(QWidget* w, QPoint by)
+{
+    const QPoint grab(3, 3);
+    mouse(w, QEvent::MouseButtonPress, grab, Qt::LeftButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseMove, grab + by, Qt::NoButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, grab + by, Qt::LeftButton, Qt::NoButton);
+}
+
+struct Placed { QString kind; int index; QPoint pos; bool upright; };
+QList<Placed> placed(MainWindow& w)
+{
+    QList<Placed> out;
+    const std::pair<const char*, QVector<QPushButton*>*> kinds[] = {
+        {"switch", &w.switchButtons}, {"key", &w.keyButtons}, {"red", &w.redLedButtons},
+        {"green", &w.greenLedButtons}, {"digit", &w.digitButtons}};
+    for (const auto& [name, buttons] : kinds)
+        for (int i = 0; i < buttons->size(); ++i)
+            if (!(*buttons)[i]->isHidden())
+                out.append({QLatin1String(name), i, (*buttons)[i]->pos(), w.isSwitchUpright((*buttons)[i])});
+    return out;
+}
+
+bool operator==(const Placed& a, const Placed& b)
+{
+    return a.kind == b.kind && a.index == b.index && a.pos == b.pos && (a.kind != "switch" || a.upright == b.upright);
+}
+}  // namespace
+
+TEST(DesignerStory, NewPlaceDragSaveReopenGivesTheSamePanel)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("board.jvp"));
+    QList<Placed> before;
+    QStringList slotsBefore, labelsBefore;
+    {
+        MainWindow w;
+        MessageBox::setNextDialog([](QDialog& d) {
+            auto& s = static_cast<pannelSetting&>(d);
+            QTest::keyClicks(s.nameEdit, QStringLiteral("My  board"));
+            QTest::mouseClick(s.okButton, Qt::LeftButton);
+            return d.result();
+        });
+        w.newAction->trigger();
+        ASSERT_TRUE(w.designMode);
+        ASSERT_EQ(w.windowTitle(), QStringLiteral("Brixo - My board"));
+
+        // One switch by keyboard, the rest by choosing list items.
+        w.switchCombo->setFocus();
+        QTest::keyClick(w.switchCombo, Qt::Key_Down);
+        ASSERT_EQ(w.switchCombo->currentIndex(), 1);
+        w.keyCombo->setCurrentIndex(4);
+        w.redLedCombo->setCurrentIndex(1);
+        w.greenLedCombo->setCurrentIndex(18);
+        w.digitCombo->setCurrentIndex(2);
+
+        drag(w.switchButtons[0], QPoint(120, 80));
+        drag(w.keyButtons[3], QPoint(200, 40));
+        drag(w.redLedButtons[0], QPoint(50, 150));
+        drag(w.greenLedButtons[17], QPoint(10, 200));
+        drag(w.digitButtons[1], QPoint(300, 100));
+        EXPECT_EQ(w.switchButtons[0]->pos(), QPoint(120, 80));
+        // The drag ends in the component table.
+        EXPECT_EQ(w.componentInfoModel->rowCount(), 5);
+        EXPECT_EQ(w.componentInfoModel->item(0, 2)->text(), QStringLiteral("120"));
+        EXPECT_EQ(w.componentInfoModel->item(0, 3)->text(), QStringLiteral("80"));
+
+        // Turn the switch on its side: select with a double-click, then Space.
+        QTest::mouseDClick(w.switchButtons[0], Qt::LeftButton);
+        QTest::keyClick(w.switchButtons[0], Qt::Key_Space);
+        EXPECT_FALSE(w.isSwitchUpright(w.switchButtons[0]));
+
+        QTest::mouseClick(w.dataSlotButton, Qt::LeftButton);
+        QTest::mouseClick(w.textLabelButton, Qt::LeftButton);
+        drag(w.dataSlots[0], QPoint(60, 300));
+        QTest::mouseClick(w.dataSlots[0], Qt::LeftButton);
+        commit(w.bitWidthEdit, QStringLiteral("12"));
+        EXPECT_EQ(w.dataSlots[0]->bitWidth, 12);
+        QTest::keyClicks(w.textLabels[0], QStringLiteral("ALU"));
+        EXPECT_EQ(w.textLabels[0]->text(), QStringLiteral("ALU"));
+
+        before = placed(w);
+        for (BrixoButton* s : w.dataSlots)
+            slotsBefore << QStringLiteral("%1 %2 %3,%4").arg(s->index).arg(s->bitWidth).arg(s->x()).arg(s->y());
+        for (BrixoLineedit* l : w.textLabels)
+            labelsBefore << QStringLiteral("%1 %2,%3").arg(l->text()).arg(l->x()).arg(l->y());
+        ASSERT_EQ(before.size(), 5);
+
+        FileDialog::setNextAnswer(file);
+        w.saveAction->trigger();
+        ASSERT_TRUE(QFileInfo::exists(file));
+    }
+
+    MainWindow w;
+    FileDialog::setNextAnswer(file);
+    w.openAction->trigger();
+    EXPECT_EQ(w.panelName, QStringLiteral("My board"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - My board"));
+    const QList<Placed> after = placed(w);
+    EXPECT_EQ(after.size(), before.size());
+    for (int i = 0; i < before.size() && i < after.size(); ++i)
+        EXPECT_TRUE(after[i] == before[i]) << before[i].kind.toStdString() << before[i].index;
+    QStringList slotsAfter, labelsAfter;
+    for (BrixoButton* s : w.dataSlots)
+        slotsAfter << QStringLiteral("%1 %2 %3,%4").arg(s->index).arg(s->bitWidth).arg(s->x()).arg(s->y());
+    for (BrixoLineedit* l : w.textLabels)
+        labelsAfter << QStringLiteral("%1 %2,%3").arg(l->text()).arg(l->x()).arg(l->y());
+    EXPECT_EQ(slotsAfter, slotsBefore);
+    EXPECT_EQ(labelsAfter, labelsBefore);
+}
+
+TEST(DesignerStory, RemovedComponentsAreNotSavedUntilChosenAgain)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("removed.jvp"));
+    MainWindow w;
+    newPanel(w);
+    w.addoneSwitch(1);
+    w.addoneSwitch(2);
+    w.addText();
+    w.addText();
+    w.textLabels[0]->setText(QStringLiteral("gone"));
+    w.textLabels[1]->setText(QStringLiteral("kept"));
+    w.removingCtl(w.textLabels[0]);
+    w.removingCtl(w.switchButtons[0]);
+
+    const auto reopen = [&](MainWindow& into) {
+        into.saveByjson(file);
+        MainWindow r;
+        FileDialog::setNextAnswer(file);
+        r.judgeModel();
+        QStringList seen;
+        for (int i = 0; i < r.switchButtons.size(); ++i)
+            if (!r.switchButtons[i]->isHidden())
+                seen << QStringLiteral("switch%1").arg(i);
+        for (BrixoLineedit* l : r.textLabels)
+            seen << l->text();
+        return seen;
+    };
+    EXPECT_EQ(reopen(w), (QStringList{QStringLiteral("switch1"), QStringLiteral("kept")}));
+    w.addoneSwitch(1);
+    EXPECT_EQ(reopen(w), (QStringList{QStringLiteral("switch0"), QStringLiteral("switch1"), QStringLiteral("kept")}));
+}
+
+TEST(DesignerStory, BackgroundKeepsItsSizeInTheFile)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("bg.png"));
+    QPixmap pm(400, 300);
+    pm.fill(Qt::blue);
+    ASSERT_TRUE(pm.save(picture));
+    const QString file = dir.filePath(QStringLiteral("bg.jvp"));
+    {
+        MainWindow w;
+        newPanel(w);
+        FileDialog::setNextAnswer(picture);
+        w.backgroundAction->trigger();
+        w.backgroundSizeSlider->setValue(5);
+        w.saveByjson(file);
+    }
+    MainWindow r;
+    FileDialog::setNextAnswer(file);
+    r.judgeModel();
+    EXPECT_EQ(r.backgroundImage.size(), QSize(400, 300));
 }
