@@ -69,8 +69,9 @@ VESTRIX_API void *SetParentWnd(void *window);
 /* Lists the adapters (and the server at serverAddress:port, if not null) into `names`
  * (VESTRIX_LIST_SIZE bytes). 0 when at least one is listed, -1 otherwise. */
 VESTRIX_API ResultCode ScanTAMRO(char *names, const char *serverAddress, int port);
-/* Selects entry `index` of the last scan and checks its firmware date; on a refused date
- * (18) nothing stays selected. */
+/* Selects entry `index` of the last scan, asks for its version reply and checks its firmware
+ * date (2015-12-10 or later). When the date is refused (18) or cannot be read, nothing stays
+ * selected. Shows no box of its own. */
 VESTRIX_API ResultCode ConnectDevice(int index);
 
 /* --- lab registers --------------------------------------------------------------------- */
@@ -85,8 +86,9 @@ VESTRIX_API ResultCode ReadSignalData(int bits, void *buffer);       /* register
 VESTRIX_API ResultCode SetVirtualMode(int on);
 VESTRIX_API ResultCode ResetLab(void);
 
-/* --- run control: all but ResetCpu, IsStopOnBK and StopRunWithBK refuse with -256 while
- *     the lab CPU is busy ------------------------------------------------------------------ */
+/* --- run control: the steps, the breakpoint run and RunContinuous(1) refuse with -256 while
+ *     the lab CPU is busy (with a box when messages are on); ResetCpu, RunContinuous(0),
+ *     IsStopOnBK and StopRunWithBK are not guarded ------------------------------------------- */
 
 VESTRIX_API ResultCode ResetCpu(void);
 VESTRIX_API ResultCode RunMicroInstructionStep(void);
@@ -103,8 +105,9 @@ VESTRIX_API ResultCode StopRunWithBK(void);
 /* --- memories ------------------------------------------------------------------------ */
 
 /* Control memory: `count` 32-bit words (4 bytes each, memory order) at consecutive
- * addresses. A read with count below 1 sends nothing, leaves `words` untouched and returns
- * 0. */
+ * addresses; the chain carries address bits 0..8 until ver_FPGA reaches 0x20220919, bits 0..15
+ * from then on. A read with count below 1 sends nothing (not even the run-status read), leaves
+ * `words` untouched and returns 0. The memory operations refuse with -256 while the CPU runs. */
 VESTRIX_API ResultCode WriteCM(int address, int count, const void *words);
 VESTRIX_API ResultCode ReadCM(int address, int count, void *words);
 /* Main memory: `count` words, the address growing by `step` after each. A read with count
@@ -124,7 +127,9 @@ VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsig
 /* --- FPGA configuration download ------------------------------------------------------ */
 
 /* Downloads the .rbf file at `path` (UTF-8) in 500-byte pieces, with a progress bar across
- * the top of the parent window. -257: cannot open; -258: empty. */
+ * the top of the parent window (none without one). -257: cannot open, not a plain file, a size
+ * beyond 32 bits, or a read failing part-way; -258: empty. Nothing is sent for -257 or -258
+ * found before the first piece. */
 VESTRIX_API ResultCode ConfigureFPGA(const char *path);
 /* The single steps, passed straight to the adapter. */
 VESTRIX_API ResultCode ConfigureFPGABytes(int totalSize);

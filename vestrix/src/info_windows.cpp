@@ -61,8 +61,9 @@ void copyText(char *to, size_t size, const char *from, size_t fromSize)
 {
     if (!to || size == 0)
         return;
-    const size_t n = std::min(size - 1, strnlen(from, fromSize));
-    std::memcpy(to, from, n);
+    const size_t n = from ? std::min(size - 1, strnlen(from, fromSize)) : 0;
+    if (n)
+        std::memcpy(to, from, n);
     std::memset(to + n, 0, size - n);
 }
 
