@@ -225,12 +225,12 @@ QByteArray writeJvp(Document &doc)
 bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
 {
     QJsonParseError err{};
-    const QJsonDocument jd = QJsonDocument::fromJson(bytes, &err);
+    QJsonDocument jd = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError) {
         qDebug() << "json error!";
         return false;
     }
-    const QJsonObject top = jd.object();
+    QJsonObject top = jd.object();
     doc.name = toStr(top.value(QStringLiteral("name")));
     doc.description = toStr(top.value(QStringLiteral("description")));
 
@@ -278,6 +278,10 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
     sizeMember(top, "ledSize", doc.ledSize, 10);
 
     const QString bg = toStr(top.value(QStringLiteral("backgroundImage")));
+    // The parsed document still holds the picture's text once more; only the components
+    // (their own array) are needed from here on.
+    top = QJsonObject();
+    jd = QJsonDocument();
     // Views, not copies: the text after the first ';' is the whole picture.
     const auto parts = QStringView(bg).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     doc.background = QImage();

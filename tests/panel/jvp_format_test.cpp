@@ -154,6 +154,40 @@ TEST(JvpFormat, SwitchOrientationAndBadEntries)
     EXPECT_EQ(untouched.name, QStringLiteral("keep"));
 }
 
+TEST(JvpFormat, ReaderBoundsWhatAFileCanAskFor)
+{
+    // A PNG whose header claims 20000 x 20000 pixels behind a few bytes of data.
+    const QByteArray png = "iVBORw0KGgoAAAANSUhEUgAATiAAAE4gCAIAAABsEtFuAAAADElEQVR4nGNgoAwAAABAAAG3NHzvAAAAAElFTkSuQmCC";
+    Document doc;
+    const QByteArray huge = "{\"backgroundImage\":\"data:image/png;base64," + png + "\"}";
+    ASSERT_TRUE(readJvp(huge, doc));
+    EXPECT_TRUE(doc.background.isNull());
+    EXPECT_EQ(doc.imageFormat, QStringLiteral("png"));
+
+    // Data slots and labels become widgets: at most kMaxListEntries of each.
+    QByteArray many = "{\"components\":[";
+    for (int i = 0; i < kMaxListEntries + 5; ++i)
+        many += "{\"type\":\"text\",\"value\":\"t\"},";
+    many += "{\"type\":\"data\"},{\"type\":\"switch\",\"index\":1}]}";
+    ASSERT_TRUE(readJvp(many, doc));
+    EXPECT_EQ(doc.entries.size(), kMaxListEntries + 2);
+    EXPECT_EQ(doc.entries.last().kind, Kind::Switch);
+}
+
+TEST(JvpFormat, UnwritablePictureFormatKeepsThePictureAsPng)
+{
+    Document doc;
+    doc.background = QImage(8, 6, QImage::Format_RGB32);
+    doc.background.fill(Qt::green);
+    doc.imageFormat = QStringLiteral("gif");  // readable by some builds, writable by none
+    const QByteArray bytes = writeJvp(doc);
+    EXPECT_EQ(doc.imageFormat, QStringLiteral("png"));
+    Document back;
+    ASSERT_TRUE(readJvp(bytes, back));
+    EXPECT_EQ(back.background.size(), QSize(8, 6));
+    EXPECT_EQ(back.imageFormat, QStringLiteral("png"));
+}
+
 // An independent parser checks member order and the four-blank layout.
 TEST(JvpFormat, WrittenLayoutCheckedByPython)
 {
