@@ -79,6 +79,10 @@
         <source>配置FPGA成功！</source>
         <translation>Configure FPGA Success!</translation>
     </message>
+    <message>
+        <source>无法保存虚拟面板文件：%1</source>
+        <translation>Could not save the virtual panel file: %1</translation>
+    </message>
 </context>
 <context>
     <name>DialogConnnect</name>

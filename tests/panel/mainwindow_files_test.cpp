@@ -6,6 +6,7 @@
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGraphicsPixmapItem>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -576,4 +578,19 @@ TEST_F(Files, ReadersBuildOnceAndOpenClearsTheOldPanel)
     open(win, QString());
     EXPECT_EQ(win.dataSlots.size(), 1);
     EXPECT_EQ(win.filePath, path("p.jvp"));
+}
+
+TEST_F(Files, WriteFailureWarningIsTranslated)
+{
+    Q_INIT_RESOURCE(translations);
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(":/trans/english")));
+    QCoreApplication::installTranslator(&english);
+    fillEveryKind(w);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    w.saveByjson(path("missing/p.jvp"));
+    QCoreApplication::removeTranslator(&english);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Could not save the virtual panel file: ") + path("missing/p.jvp"));
+    EXPECT_EQ(MessageBox::shown()[0].title, QStringLiteral("Warning"));
 }
