@@ -422,6 +422,8 @@ void Adapter::process(const Bytes &f)
     case 0x12:
         fpgaData.insert(fpgaData.end(), f.begin() + 7, f.end() - 2);
         fpgaPieceSizes.push_back(int(f.size()) - 9);
+        if (onFpgaPiece)
+            onFpgaPiece(int(fpgaPieceSizes.size()) - 1);
         reply(cmd, normal({int(fpgaPieceSizes.size()) - 1 == failFpgaPiece ? uint8_t(1) : fpgaDataStatus,
                            0, 0, 0}));
         return;

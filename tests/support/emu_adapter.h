@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,7 @@ public:
     } info;
     uint8_t fpgaSizeStatus = 0, fpgaDataStatus = 0, fpgaDoneStatus = 0, upgradeStatus = 0;
     int failFpgaPiece = -1;            // the data piece with this index (from clearRecords) answers status 1
+    std::function<void(int)> onFpgaPiece; // called with each data piece's index before it is answered
 
     // Queue a misbehaviour for the next reply to `command` (-1: to any request).
     void queueFault(const Fault &fault, int command = -1);

@@ -171,6 +171,27 @@ TEST_F(Download, FailuresAtEachStep)
     }
 }
 
+TEST_F(Download, AFileThatShrinksPartWayIsNotFinished)
+{
+    TempFile file(100000);
+    adapter.onFpgaPiece = [&](int piece) {
+        if (piece == 3)
+            truncate(file.path.c_str(), 50000);
+    };
+    EXPECT_EQ(ConfigureFPGA(file.path.c_str()), FileOpenFailed);
+    adapter.onFpgaPiece = nullptr;
+    EXPECT_EQ(adapter.fpgaAnnounced, 100000);
+    // What was read before the cut went out in whole pieces; no short piece, no end step.
+    EXPECT_FALSE(adapter.fpgaPieceSizes.empty());
+    for (int n : adapter.fpgaPieceSizes)
+        EXPECT_EQ(n, 500);
+    EXPECT_LE(adapter.fpgaPieceSizes.size(), 100u);
+    EXPECT_FALSE(adapter.fpgaDone);
+    const auto events = hostui::takeProgressEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().kind, Event::Destroyed);
+}
+
 TEST_F(Download, SingleStepsPassStraightThrough)
 {
     EXPECT_EQ(ConfigureFPGABytes(74565), Ok);
