@@ -79,7 +79,7 @@ void MainWindow::readVPjson(QString fileName)
         createCtl();
         return;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     file.close();
 
     panelfile::Document doc;
@@ -89,7 +89,9 @@ void MainWindow::readVPjson(QString fileName)
     doc.sstubeSize = sstubeSize;
     doc.imageFormat = imageFormat;
     panelfile::Geometry g;
-    if (!panelfile::readJvp(bytes, doc, &g)) {
+    const bool parsed = panelfile::readJvp(bytes, doc, &g);
+    bytes = QByteArray();  // the file's text is not needed once parsed
+    if (!parsed) {
         createCtl();
         return;
     }
