@@ -27,7 +27,9 @@ for lib in "${libs[@]}"; do
   readelf -d "$so" | grep -q "SONAME.*\[lib$lib.so.1\]" || fail "lib$lib.so has no versioned SONAME"
   test -f "$prefix/include/$lib.h" || fail "$lib.h not installed"
   # The client is compiled outside the source tree's include paths: only the prefix is visible.
-  cc -std=c11 -Wall -Werror -o "$prefix/${lib}_client" "$src_dir/${lib}_client.c" \
+  # A sanitized build's libraries need the client built with the same compiler and runtime.
+  # shellcheck disable=SC2086
+  ${CLIENT_CC:-cc} ${CLIENT_FLAGS:-} -std=c11 -Wall -Werror -o "$prefix/${lib}_client" "$src_dir/${lib}_client.c" \
      $(pkg-config --cflags --libs "$lib") -Wl,-rpath,"$libdir"
   out=$("$prefix/${lib}_client") || fail "$lib client failed: $out"
   echo "$out"

@@ -5,7 +5,7 @@
 
 int main(void)
 {
-    char list[10 * 128];
+    char list[TAMRO_LIST_SIZE]; /* ten names and the count after them */
     memset(list, 0x55, sizeof list);
     EnableMessageShow(0);
     if (SetLocalLanguage(1) != 1) {
