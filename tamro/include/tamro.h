@@ -49,7 +49,7 @@ enum TamroResultCode {
     ServerConnectFailed = -22,
     RequestTooLarge = -23,
     SendFailed = -24,
-    ServerTimeout = -25,        /* defined for callers; tamro never returns it */
+    ServerTimeout = -25,        /* the remote-lab server's answer did not complete in time */
     RemoteConnectFailed = -26,  /* defined for callers; tamro never returns it */
     ShortRemoteReply = -27,
     /* Codes of the lab debugging library built on tamro. */
@@ -71,7 +71,9 @@ TAMRO_API int EnableMessageShow(int enable);   /* low byte 0: off; returns 1 whe
 TAMRO_API int SetLocalLanguage(int language);  /* stores and returns 0 or 1 */
 TAMRO_API void *SetMainWindow(void *window);   /* native window id owning the boxes; returned */
 
-/* Discovery and selection. */
+/* Discovery and selection. ScanDevice returns 0 when it listed an entry, else -1; a server
+ * address of 20 characters or more is refused with -21 (nothing is sent, the previous address
+ * is kept, the USB devices are still listed). */
 TAMRO_API ResultCode ScanDevice(char *deviceList, const char *serverAddress, int port);
 TAMRO_API ResultCode SelectDevice(int index);
 TAMRO_API ResultCode OpenDevice(void);

@@ -86,7 +86,12 @@ TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
         ++shown;
     };
 
-    if (address && *address && (port & 0xFFFF) != 0) {
+    // An address longer than its slot is refused, not cut short: a truncated host name could
+    // reach some other machine. The USB devices are still listed.
+    bool refused = false;
+    if (address && *address && (port & 0xFFFF) != 0 && std::strlen(address) >= size_t(kAddressSlot)) {
+        refused = true;
+    } else if (address && *address && (port & 0xFFFF) != 0) {
         copySlot(s.serverAddress, kAddressSlot, address);
         s.serverPort = uint16_t(port & 0xFFFF);
         net::ResultList results;
@@ -114,6 +119,8 @@ TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
         const int32_t count = shown;
         std::memcpy(list + TAMRO_LIST_COUNT_OFFSET, &count, sizeof count);
     }
+    if (refused)
+        return BadServerAddress;
     return shown > 0 ? Ok : NoAdapter;
 }
 

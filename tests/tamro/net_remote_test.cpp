@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -113,6 +114,66 @@ TEST_F(Remote, ScansTravelAsParametersAndReturnTheirBits)
     EXPECT_EQ(ConfigureFPGAAsk(100), NoDeviceSelected);
 }
 
+TEST_F(Remote, LongDataTextGoesAsElementsOfAHundred)
+{
+    ASSERT_TRUE(selectServer());
+    // 1000 bits: 124 whole bytes in kind 5 ("7c" and 248 hex digits, 250 characters), the
+    // last 8 bits in kind 6.
+    std::vector<unsigned char> data(125);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(0xA0 + i);
+    ASSERT_EQ(WriteRegister(9, data.data(), 1000), Ok);
+
+    std::string hex = "7c";
+    char b[3];
+    for (size_t i = 0; i < 124; ++i) {
+        std::snprintf(b, sizeof b, "%02x", data[i]);
+        hex += b;
+    }
+    ASSERT_EQ(hex.size(), 250u);
+    EXPECT_EQ(last(), (Params{{"00", "0"}, {"01", ""}, {"03", ""}, {"06", "0409"}, {"04", ""}, {"02", ""},
+                              {"05", hex.substr(0, 100)}, {"05", hex.substr(100, 100)}, {"05", hex.substr(200)},
+                              {"06", "081c"}, {"04", ""}, {"07", ""}}));
+    // On the wire: three consecutive elements, exactly as the server must read them.
+    const std::string raw = server.requests().back().raw;
+    EXPECT_NE(raw.find("<05>\n" + hex.substr(0, 100) + "</05>\n<05>\n" + hex.substr(100, 100) +
+                       "</05>\n<05>\n" + hex.substr(200) + "</05>\n<06>\n081c</06>\n"),
+              std::string::npos);
+    ASSERT_FALSE(target.scans.empty());
+    EXPECT_EQ(target.scans.back().bits, 1000);
+    EXPECT_EQ(target.scans.back().in, std::vector<uint8_t>(data.begin(), data.end()));
+}
+
+TEST_F(Remote, OverlongServerAddressIsRefusedNotTruncated)
+{
+    char list[1284] = {};
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), Ok);
+    const size_t before = server.requests().size();
+    // 19 characters fit the address slot; longer ones would have been cut to another host name.
+    const struct {
+        std::string address;
+        int code;
+    } cases[] = {
+        {"127.0.0.1.example.xy", BadServerAddress},
+        {std::string(300, 'a'), BadServerAddress},
+        {"localhost.localdomain", BadServerAddress},
+    };
+    for (const auto &c : cases) {
+        std::memset(list, 0x55, sizeof list);
+        EXPECT_EQ(ScanDevice(list, c.address.c_str(), server.port()), c.code) << c.address;
+        int32_t count = -1;
+        std::memcpy(&count, list + TAMRO_LIST_COUNT_OFFSET, sizeof count);
+        EXPECT_EQ(count, 0) << c.address; // nothing listed, and no server entry to select
+        EXPECT_EQ(SelectDevice(0), NoAdapter) << c.address;
+    }
+    EXPECT_EQ(server.requests().size(), before); // nothing was sent anywhere
+
+    // The stored address stays the last one that fitted, and still works.
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), Ok);
+    ASSERT_EQ(SelectDevice(0), Ok);
+    EXPECT_EQ(WriteInstruction(1), Ok);
+}
+
 TEST_F(Remote, MisbehavingServerGivesCodes)
 {
     struct Case {
@@ -159,7 +220,7 @@ TEST_F(Remote, UnreachableServerFailsSelection)
     const int port = server.port();
     char list[1284] = {};
     ASSERT_EQ(ScanDevice(list, "127.0.0.1", port), Ok);
-    ASSERT_EQ(ScanDevice(list, "no.such.host.invalid", port), NoAdapter);
+    ASSERT_EQ(ScanDevice(list, "no.such.invalid", port), NoAdapter); // fits, does not resolve
 }
 
 int main(int argc, char **argv)
