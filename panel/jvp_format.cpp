@@ -199,9 +199,10 @@ QByteArray writeJvp(Document &doc)
     }
 
     QJsonObject top;
+    // The picture's base64 text goes straight into the output below rather than through the
+    // JSON value as UTF-16 and back: it is megabytes long and needs no escaping.
     top.insert(QStringLiteral("backgroundImage"),
-               QString(QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,")
-                       + QString::fromLatin1(encoded.toBase64())));
+               QString(QStringLiteral("data:image/") + doc.imageFormat + QStringLiteral(";base64,")));
     top.insert(QStringLiteral("backgroundSize"), xy(w, h));
     top.insert(QStringLiteral("buttonSize"), xy(doc.buttonSize));
     top.insert(QStringLiteral("components"), comps);
@@ -219,7 +220,16 @@ QByteArray writeJvp(Document &doc)
     top.insert(QStringLiteral("switchSize"), xy(doc.switchSize));
     top.insert(QStringLiteral("textFontSize"), 14);
     top.insert(QStringLiteral("version"), QStringLiteral("1.2.2"));
-    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+    QByteArray out = QJsonDocument(top).toJson(QJsonDocument::Indented);
+    if (!encoded.isEmpty()) {
+        // "backgroundImage" sorts first, so its value ends the first line after "{": a string
+        // never holds a raw line break, and the line ends in the closing quote and a comma.
+        const int firstMember = out.indexOf('\n') + 1;
+        const int lineEnd = out.indexOf('\n', firstMember);
+        if (lineEnd >= 2 && out.at(lineEnd - 2) == '"' && out.at(lineEnd - 1) == ',')
+            out.insert(lineEnd - 2, encoded.toBase64());
+    }
+    return out;
 }
 
 bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)

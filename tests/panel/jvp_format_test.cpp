@@ -188,6 +188,29 @@ TEST(JvpFormat, UnwritablePictureFormatKeepsThePictureAsPng)
     EXPECT_EQ(back.imageFormat, QStringLiteral("png"));
 }
 
+TEST(JvpFormat, WrittenTextIsExactlyTheToolkitsIndentedDocument)
+{
+    // The picture's text is spliced into the output; the result must be byte for byte what the
+    // toolkit writes for the same document, whatever the name and entries hold.
+    Document doc;
+    doc.name = QStringLiteral("a \"quoted\",\n name \\ 实验");
+    doc.description = QStringLiteral("backgroundImage\": \"x\",");
+    doc.background = QImage(64, 48, QImage::Format_RGB32);
+    doc.background.fill(QColor(1, 2, 3));
+    doc.imageFormat = QStringLiteral("jpg");
+    Entry label = make(Kind::TextLabel, 0, 3, 4);
+    label.text = QStringLiteral("\n\",\n");
+    doc.entries.append(label);
+    const QByteArray bytes = writeJvp(doc);
+    const QJsonDocument parsed = QJsonDocument::fromJson(bytes);
+    ASSERT_TRUE(parsed.isObject());
+    EXPECT_EQ(parsed.toJson(QJsonDocument::Indented), bytes);
+    EXPECT_EQ(parsed.object()["name"].toString(), doc.name);
+    Document back;
+    ASSERT_TRUE(readJvp(bytes, back));
+    EXPECT_EQ(back.background.size(), QSize(64, 48));
+}
+
 // An independent parser checks member order and the four-blank layout.
 TEST(JvpFormat, WrittenLayoutCheckedByPython)
 {
