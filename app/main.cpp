@@ -25,5 +25,9 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.setLanguage(isEnglish);
     window.show();
+    // A file manager passes the double-clicked panel as the only argument.
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 2)
+        window.openPanelAtStart(args.at(1));
     return app.exec();
 }

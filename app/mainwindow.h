@@ -256,6 +256,13 @@ public slots:
     void onOpenPanel();
 
 public:
+    // Opens a panel named on the command line, as if it had been chosen in the Open dialog.
+    void openPanelAtStart(const QString& fileName);
+    // Reads a chosen file into the window (steps after the dialog of the Open command).
+    void loadPanelFile(const QString& fileName);
+    // Dresses a freshly opened panel for the current mode and refills the toolbox lists.
+    void dressOpenedPanel();
+
     QStandardItemModel* componentModel = nullptr;     // the .vp2 line store, 8 columns
     QStandardItemModel* componentInfoModel = nullptr; // one row per placed component, 5 columns
     QDockWidget* componentInfoDock = nullptr;         // "控件信息"

@@ -492,6 +492,12 @@ void MainWindow::onOpenPanel()
                                                  QStringLiteral("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
     if (openedFileName.isEmpty())
         return;
+    loadPanelFile(openedFileName);
+}
+
+void MainWindow::loadPanelFile(const QString& fileName)
+{
+    openedFileName = fileName;
     if (hasPanel() || !dataSlots.isEmpty() || !textLabels.isEmpty())
         deleteAllFace();
 
@@ -522,6 +528,18 @@ void MainWindow::onOpenPanel()
 void MainWindow::judgeModel()
 {
     onOpenPanel();
+    dressOpenedPanel();
+}
+
+void MainWindow::openPanelAtStart(const QString& fileName)
+{
+    // What a file manager's double-click asks for: the same as choosing the file in Open.
+    loadPanelFile(QFileInfo(fileName).absoluteFilePath());
+    dressOpenedPanel();
+}
+
+void MainWindow::dressOpenedPanel()
+{
     if (!hasPanel())
         return;
     if (designMode)
