@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <vestrix.h>
+
 int main(int argc, char* argv[])
 {
     Q_INIT_RESOURCE(brixo);
@@ -14,12 +16,14 @@ int main(int argc, char* argv[])
     bool isEnglish = false;
     if (translator.load(QStringLiteral(":/trans/english"))) {
         app.installTranslator(&translator);
+        SetDllLanguage(1);
         isEnglish = true;
     }
     const QString file = sysconfig::languageFile(QCoreApplication::applicationDirPath(),
                                                  QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (sysconfig::selectsChinese(file)) {
         app.removeTranslator(&translator);
+        SetDllLanguage(0);
         isEnglish = false;
     }
     MainWindow window;

@@ -62,6 +62,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel->hide();
     autoRefreshTimer = new QTimer(this);
+    startBoardLink();
     lastDirectory = QStringLiteral("../");
 }
 

@@ -11,6 +11,8 @@
 #include <QVector>
 #include <QTextStream>
 
+#include <functional>
+
 #include "board/virtualcomponentdata.h"
 #include "panel/virtualpaneldata.h"
 
@@ -283,7 +285,36 @@ private:
 public:
 
     // --- board link and run mode (board/mainwindow_run.cpp) ---
+public slots:
+    void refreshVirtualPanel();
+    void showRedLED(int index, bool state);
+    void showGreenLED(int index, bool state);
+    // Text i goes to every data widget whose index is i; missing texts show empty.
+    void showData(const QStringList& dataInfo);
+    void onSwitchToggle(int index, bool state);
+    void onKeyDown(int index);
+    void onKeyUp(int index);
+    void fpgaProgram();
+    void turnSimulation(bool checked);
+    void changeItemColor1();
+    void changeItemColor2();
+    int autoRefreshBoard();
+    void turnAutoRefreshBoard(bool isAotuRefresh);
+    void showAdapterInfo();
+    void showFPGAInfo();
+    void showlinkDlg();
+    void showAbout();
+
+public:
+    // Start-up of the board link: silent connect of adapter 0, the library's parent window,
+    // the refresh wiring and the board commands of the menus.
+    void startBoardLink();
     // The board data lives as long as the window; createCtl sizes it.
     VirtualComponentData* componentData = new VirtualComponentData(this);
     const VirtualComponentData* getComponent() const { return componentData; }
+    // Result of the last key press; a release is sent only after a press that succeeded.
+    int KeyPressPending = 1;
+    int RefreshCountdown = 0;
+    // Asks for the FPGA configuration file; tests replace it so no file dialog opens.
+    std::function<QString(QWidget* parent, const QString& caption, const QString& filter)> chooseFpgaFile;
 };

@@ -139,6 +139,16 @@ void MainWindow::experimentConnect()
     dropConnections(designConnections);
     dropConnections(toolConnections);
     dropConnections(runConnections);
+    // Run-mode input: the picture changes here, the board is driven by the board data.
+    if (switchGroup) {
+        runConnections << connect(switchGroup, &QButtonGroup::idToggled, this, &MainWindow::onSwitchToggle);
+        runConnections << connect(switchGroup, &QButtonGroup::idToggled, componentData,
+                                  &VirtualComponentData::SwitchChange);
+    }
+    if (keyGroup) {
+        runConnections << connect(keyGroup, &QButtonGroup::idPressed, this, &MainWindow::onKeyDown);
+        runConnections << connect(keyGroup, &QButtonGroup::idReleased, this, &MainWindow::onKeyUp);
+    }
 }
 
 void MainWindow::ctlToolConnect()

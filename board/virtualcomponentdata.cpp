@@ -1,5 +1,11 @@
 #include "virtualcomponentdata.h"
 
+#include "errormessage.h"
+
+#include <QDebug>
+
+#include <vestrix.h>
+
 VirtualComponentData::VirtualComponentData(QObject* parent) : QObject(parent) {}
 
 VirtualComponentData::~VirtualComponentData() = default;
@@ -58,4 +64,167 @@ void VirtualComponentData::setDataSlots(const std::vector<DataSlot>& entries)
     dataTexts_ = QStringList();
     for (int i = 0; i < n; ++i)
         dataTexts_ << QString();
+}
+
+void VirtualComponentData::setInput(std::vector<std::uint8_t>& array, int index, std::uint8_t value)
+{
+    // The button groups only deliver indices of existing buttons; anything else is ignored.
+    if (index >= 0 && static_cast<std::size_t>(index) < array.size())
+        array[static_cast<std::size_t>(index)] = value;
+}
+
+int VirtualComponentData::SwitchChange(int index, bool value)
+{
+    setInput(switches_, index, value ? 1 : 0);
+    return writeInputs();
+}
+
+int VirtualComponentData::KeyPressed(int index)
+{
+    setInput(keys_, index, keyIdleLevel ^ 1);
+    return writeInputs();
+}
+
+int VirtualComponentData::KeyReleased(int index)
+{
+    setInput(keys_, index, keyIdleLevel);
+    return writeInputs();
+}
+
+int VirtualComponentData::writeInputs()
+{
+    if (simulationMode) {
+        if (simulationStep_)
+            (this->*simulationStep_)();
+        else
+            ErrorMessage::showResult(1);
+        return 0;
+    }
+    int r = SetVirtualMode(1);
+    if (r != 0) {
+        const int s = ErrorMessage::showResult(r);
+        if (s != 0)
+            return s;
+        SetVirtualMode(1);  // the user has just reconnected: one more try, then go on
+    }
+    const board::SwitchBuffer sw = board::packSwitches(switches_.data(), switchCount_);
+    r = SetSwitchStatus(sw.data(), board::kSwitchRegisterBits);
+    if (r != 0) {
+        ErrorMessage::showResult(r);
+        return r;
+    }
+    const board::KeyBuffer keys = board::packKeys(keys_.data(), keyCount_);
+    r = SetButtonStatus(keys.data(), board::kKeyRegisterBits);
+    if (r != 0) {
+        ErrorMessage::showResult(r);
+        return r;
+    }
+    return readOutputs();
+}
+
+int VirtualComponentData::readOutputs()
+{
+    board::LedBuffer leds{};
+    int r = GetLedStatus(board::kLedRegisterBits, leds.data());
+    if (r != 0) {
+        ErrorMessage::showResult(r);
+        return r;
+    }
+    board::unpackLeds(leds, ledOnLevel, redLeds_.data(), redLedCount_, greenLeds_.data(), greenLedCount_);
+    board::DigitBuffer digits{};
+    r = GetHexStatus(board::kDigitRegisterBits, digits.data());
+    if (r != 0) {
+        ErrorMessage::showResult(r);
+        return r;
+    }
+    // Only the register's 8 bytes exist; digits past them keep their value.
+    board::unpackDigits(digits, digitMask, digits_.data(), digitCount_);
+    readDataSlots();
+    emit FPGAStateChanged();
+    return 0;
+}
+
+int VirtualComponentData::readDataSlots()
+{
+    QStringList texts;
+    for (std::size_t i = 0; i < dataSlots_.size(); ++i)
+        texts << QString();
+    dataTexts_ = texts;
+    if (!board::dataSlotsFit(dataSlots_)) {
+        // A wider read than one request carries would be corrupt: say so, send nothing.
+        const int tooLarge = -23;
+        ErrorMessage::showResult(tooLarge);
+        return tooLarge;
+    }
+    const int bits = board::dataSlotBits(dataSlots_);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(board::dataSlotBytes(dataSlots_)) + 1, 0);
+    const int r = ReadCpuData(bits, buffer.data());
+    if (r != 0) {
+        ErrorMessage::showResult(r);
+        return r;
+    }
+    dataTexts_ = board::unpackDataSlots(dataSlots_, buffer.data(), board::dataSlotBytes(dataSlots_));
+    for (int i = 0; i < dataTexts_.size(); ++i)
+        qDebug().noquote() << "data slot" << i << dataTexts_.at(i);
+    return 0;
+}
+
+void VirtualComponentData::selectExperiment(const QString& id)
+{
+    switch (board::experimentFor(id)) {
+    case board::Experiment::BusRegisterShifter: simulationStep_ = &VirtualComponentData::simulateBusRegisterShifter; break;
+    case board::Experiment::AdderA: simulationStep_ = &VirtualComponentData::simulateAdderA; break;
+    case board::Experiment::AdderB: simulationStep_ = &VirtualComponentData::simulateAdderB; break;
+    case board::Experiment::CounterShifterRegisterBus:
+        simulationStep_ = &VirtualComponentData::simulateCounterShifterRegisterBus;
+        break;
+    case board::Experiment::None: simulationStep_ = nullptr; break;
+    }
+}
+
+board::SimulationIo VirtualComponentData::simulationIo()
+{
+    board::SimulationIo io;
+    io.switches = &switches_;
+    io.keys = &keys_;
+    io.red = &redLeds_;
+    io.green = &greenLeds_;
+    io.digits = &digits_;
+    io.keyIdleLevel = keyIdleLevel;
+    return io;
+}
+
+namespace {
+// Kept for the program's life: switching simulation off and on or loading another panel
+// does not reset an experiment.
+board::BusRegisterShifterState busRegisterShifterState;
+board::CounterShifterState counterShifterState;
+}  // namespace
+
+void VirtualComponentData::simulateBusRegisterShifter()
+{
+    board::SimulationIo io = simulationIo();
+    board::stepBusRegisterShifter(busRegisterShifterState, io);
+    emit FPGAStateChanged();
+}
+
+void VirtualComponentData::simulateAdderA()
+{
+    board::SimulationIo io = simulationIo();
+    board::stepAdder(false, io);
+    emit FPGAStateChanged();
+}
+
+void VirtualComponentData::simulateAdderB()
+{
+    board::SimulationIo io = simulationIo();
+    board::stepAdder(true, io);
+    emit FPGAStateChanged();
+}
+
+void VirtualComponentData::simulateCounterShifterRegisterBus()
+{
+    board::SimulationIo io = simulationIo();
+    board::stepCounterShifterRegisterBus(counterShifterState, io);
+    emit FPGAStateChanged();
 }

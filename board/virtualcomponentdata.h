@@ -2,6 +2,7 @@
 // The board data behind the virtual panel: the switch and key values the panel
 // sends to the lab board and the LED, digit and data-display values it shows.
 #include "register_packing.h"
+#include "simulation.h"
 
 #include <QList>
 #include <QObject>
@@ -85,6 +86,23 @@ public:
 
     bool simulationMode = false;
 
+    // Board I/O over the lab library. Each failure is reported once and ends
+    // the operation with its code; FPGAStateChanged follows only a full read.
+    int writeInputs();
+    int readOutputs();
+    int readDataSlots();
+
+    // Chooses the boardless experiment by its exact identifier; any other
+    // text leaves none chosen.
+    void selectExperiment(const QString& id);
+    using SimulationStep = void (VirtualComponentData::*)();
+    SimulationStep simulationStep() const { return simulationStep_; }
+
+public slots:
+    int SwitchChange(int index, bool value);
+    int KeyPressed(int index);
+    int KeyReleased(int index);
+
 signals:
     void FPGAStateChanged();
 
@@ -93,6 +111,14 @@ private:
     {
         return i >= 0 && static_cast<std::size_t>(i) < v.size() ? v[static_cast<std::size_t>(i)] : 0;
     }
+    void setInput(std::vector<std::uint8_t>& array, int index, std::uint8_t value);
+    board::SimulationIo simulationIo();
+    // The four experiments over this board data; their state lives as long as the program.
+    void simulateBusRegisterShifter();
+    void simulateAdderA();
+    void simulateAdderB();
+    void simulateCounterShifterRegisterBus();
+
     int resize(std::vector<std::uint8_t>& array, int& count, int n, int limit, std::uint8_t initial);
 
     int switchCount_ = 0;
@@ -107,4 +133,5 @@ private:
     std::vector<std::uint8_t> digits_;
     std::vector<DataSlot> dataSlots_;
     QStringList dataTexts_;
+    SimulationStep simulationStep_ = nullptr;
 };

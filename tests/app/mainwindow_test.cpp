@@ -205,6 +205,9 @@ TEST(MainWindowModes, PressesReachReturnKeyOnceAndOnlyInDesignMode)
     }
     w.turnDesign(false);
     EXPECT_TRUE(w.designConnections.isEmpty());
+    // Run-mode input drives the board; a boardless experiment keeps this test off the adapter.
+    w.turnSimulation(true);
+    w.componentData->selectExperiment(QStringLiteral("KVTRM1502"));
     w.currentIndex = -1;
     QTest::mouseClick(w.keyButtons[1], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(w.currentIndex, -1);

@@ -1,0 +1,246 @@
+// Run mode: the panel's inputs drive the board, the board's outputs are drawn on the panel.
+#include "app/mainwindow.h"
+
+#include "about.h"
+#include "app/messagebox.h"
+#include "dialogconnnect.h"
+#include "errormessage.h"
+#include "panel/brixobutton.h"
+#include "tamroadpter.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTimer>
+
+#include <vestrix.h>
+
+namespace {
+
+const char* const kCountdownText = QT_TRANSLATE_NOOP("MainWindow", "自动刷新剩余时间：10s      ");
+
+// Setting an icon re-renders the button; a refresh only pays that for LEDs that change.
+void setIconIfChanged(QPushButton* button, const QIcon& icon)
+{
+    if (button->icon().cacheKey() != icon.cacheKey())
+        button->setIcon(icon);
+}
+
+}  // namespace
+
+void MainWindow::startBoardLink()
+{
+    {
+        TamroAdpter adapter;
+        adapter.autoConnect();
+    }
+    SetParentWnd(reinterpret_cast<void*>(winId()));
+    connect(componentData, &VirtualComponentData::FPGAStateChanged, this, &MainWindow::refreshVirtualPanel);
+    connect(autoRefreshTimer, &QTimer::timeout, this, &MainWindow::autoRefreshBoard);
+    connect(connectAction, &QAction::triggered, this, &MainWindow::showlinkDlg);
+    connect(configureFpgaAction, &QAction::triggered, this, &MainWindow::fpgaProgram);
+    connect(simulationAction, &QAction::triggered, this, &MainWindow::turnSimulation);
+    // triggered, not toggled: unchecking from the program must not call the slot again.
+    connect(autoRefreshAction, &QAction::triggered, this, &MainWindow::turnAutoRefreshBoard);
+    connect(adapterInfoAction, &QAction::triggered, this, &MainWindow::showAdapterInfo);
+    connect(chipInfoAction, &QAction::triggered, this, &MainWindow::showFPGAInfo);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    if (!chooseFpgaFile) {
+        chooseFpgaFile = [](QWidget* parent, const QString& caption, const QString& filter) {
+            return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+        };
+    }
+}
+
+void MainWindow::refreshVirtualPanel()
+{
+    for (int i = 0; i < redLedCount && i < redLedButtons.size(); ++i)
+        showRedLED(i, componentData->redLed(i) != 0);
+    for (int i = 0; i < greenLedCount && i < greenLedButtons.size(); ++i)
+        showGreenLED(i, componentData->greenLed(i) != 0);
+    for (int i = 0; i < digitCount && i < digitButtons.size(); ++i)
+        showSSTube(i, static_cast<char>(componentData->digit(i)));
+    showData(componentData->dataTexts());
+}
+
+void MainWindow::showRedLED(int index, bool state)
+{
+    if (index < 0 || index >= redLedButtons.size() || !redLedButtons[index])
+        return;
+    static const QIcon on(QStringLiteral(":/images/led_red"));
+    static const QIcon off(QStringLiteral(":/images/led_off"));
+    setIconIfChanged(redLedButtons[index], state ? on : off);
+}
+
+void MainWindow::showGreenLED(int index, bool state)
+{
+    if (index < 0 || index >= greenLedButtons.size() || !greenLedButtons[index])
+        return;
+    static const QIcon on(QStringLiteral(":/images/led_green"));
+    static const QIcon off(QStringLiteral(":/images/led_off"));
+    setIconIfChanged(greenLedButtons[index], state ? on : off);
+}
+
+void MainWindow::showData(const QStringList& dataInfo)
+{
+    for (BrixoButton* slot : dataSlots) {
+        if (!slot)
+            continue;
+        const QString text = slot->index >= 0 && slot->index < dataInfo.size() ? dataInfo.at(slot->index) : QString();
+        slot->setDataText(text, false);
+    }
+}
+
+void MainWindow::onSwitchToggle(int index, bool state)
+{
+    if (index < 0 || index >= switchButtons.size() || !switchButtons[index])
+        return;
+    QPushButton* sw = switchButtons[index];
+    if (isSwitchUpright(sw))
+        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1") : QStringLiteral(":/images/switch_0")));
+    else
+        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1_lay") : QStringLiteral(":/images/switch_0_lay")));
+}
+
+void MainWindow::onKeyDown(int index)
+{
+    KeyPressPending = componentData->KeyPressed(index);
+    if (index >= 0 && index < keyButtons.size() && keyButtons[index])
+        keyButtons[index]->setIcon(QIcon(QStringLiteral(":/images/KEY0")));
+}
+
+void MainWindow::onKeyUp(int index)
+{
+    if (KeyPressPending == 0) {
+        componentData->KeyReleased(index);
+        KeyPressPending = 1;
+    }
+    if (index >= 0 && index < keyButtons.size() && keyButtons[index])
+        keyButtons[index]->setIcon(QIcon(QStringLiteral(":/images/KEY1")));
+}
+
+void MainWindow::turnSimulation(bool checked)
+{
+    componentData->simulationMode = checked;
+}
+
+void MainWindow::turnAutoRefreshBoard(bool isAotuRefresh)
+{
+    if (!hasPanel()) {
+        autoRefreshAction->setChecked(false);
+        QMessageBox box(QMessageBox::Warning, tr("警告"), tr("没有打开虚拟面板，无法自动刷新"), QMessageBox::Ok);
+        MessageBox::exec(box);
+        return;
+    }
+    if (isAotuRefresh) {
+        RefreshCountdown = 100;
+        autoRefreshTimer->start(100);
+        menuBar()->setCornerWidget(countdownLabel, Qt::TopRightCorner);
+        countdownLabel->show();
+    } else {
+        autoRefreshTimer->stop();
+        countdownLabel->hide();
+        countdownLabel->setText(tr(kCountdownText));
+    }
+}
+
+int MainWindow::autoRefreshBoard()
+{
+    --RefreshCountdown;
+    const int q = RefreshCountdown / 10;
+    if (RefreshCountdown % 10 == 0)
+        countdownLabel->setText(QStringLiteral("自动刷新剩余时间：") + QString::number(q) + QStringLiteral("s      "));
+    if (q == 0) {
+        autoRefreshAction->setChecked(false);
+        autoRefreshTimer->stop();
+        countdownLabel->hide();
+        countdownLabel->setText(tr(kCountdownText));
+    }
+    return componentData->readOutputs();
+}
+
+void MainWindow::fpgaProgram()
+{
+    const QString file = chooseFpgaFile ? chooseFpgaFile(this, tr("指定FPGA配置文件"), tr("FPGA配置文件 (*.rbf)"))
+                                        : QString();
+    if (file.isEmpty())
+        return;
+    const QByteArray path = file.toUtf8();
+    int r = ConfigureFPGA(path.constData());
+    if (r != 0) {
+        if (ErrorMessage::showResult(r) != 0)
+            return;
+        // The user has just reconnected: one more try, and a second failure ends quietly.
+        r = ConfigureFPGA(path.constData());
+        if (r != 0)
+            return;
+    }
+    QMessageBox box(QMessageBox::Information, tr("信息"), tr("配置FPGA成功！"), QMessageBox::Ok);
+    MessageBox::exec(box);
+}
+
+namespace {
+
+void colourItems(const QVector<QPushButton*>& buttons, QComboBox* combo, bool visible, const QColor& colour)
+{
+    if (!combo)
+        return;
+    for (int i = 0; i < buttons.size(); ++i) {
+        if (buttons[i] && !buttons[i]->isHidden() == visible && i + 1 < combo->count())
+            combo->setItemData(i + 1, colour, Qt::BackgroundRole);
+    }
+}
+
+}  // namespace
+
+void MainWindow::changeItemColor1()
+{
+    if (!hasPanel())
+        return;
+    const QColor gray(highlightColor);
+    colourItems(switchButtons, switchCombo, true, gray);
+    colourItems(keyButtons, keyCombo, true, gray);
+    colourItems(redLedButtons, redLedCombo, true, gray);
+    colourItems(greenLedButtons, greenLedCombo, true, gray);
+    colourItems(digitButtons, digitCombo, true, gray);
+}
+
+void MainWindow::changeItemColor2()
+{
+    if (!hasPanel())
+        return;
+    const QColor white(plainColor);
+    colourItems(switchButtons, switchCombo, false, white);
+    colourItems(keyButtons, keyCombo, false, white);
+    colourItems(redLedButtons, redLedCombo, false, white);
+    colourItems(greenLedButtons, greenLedCombo, false, white);
+    colourItems(digitButtons, digitCombo, false, white);
+}
+
+void MainWindow::showAdapterInfo()
+{
+    ErrorMessage::showResult(ShowTamroInfo(nullptr, nullptr, 1));
+}
+
+void MainWindow::showFPGAInfo()
+{
+    ErrorMessage::showResult(ShowChipInfo(nullptr, nullptr));
+}
+
+void MainWindow::showlinkDlg()
+{
+    DialogConnnect dialog(this);
+    MessageBox::execDialog(dialog);
+}
+
+void MainWindow::showAbout()
+{
+    about dialog(this);
+    MessageBox::execDialog(dialog);
+}
