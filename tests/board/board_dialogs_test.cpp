@@ -1,0 +1,180 @@
+// ErrorMessage::showResult's texts in both languages, the connect dialog and the about box.
+#include "board_fixture.h"
+
+#include "board/about.h"
+#include "board/dialogconnnect.h"
+#include "board/errormessage.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+static void loadCatalogue() { Q_INIT_RESOURCE(translations); }
+
+namespace {
+
+struct English {
+    QTranslator translator;
+    English()
+    {
+        loadCatalogue();
+        EXPECT_TRUE(translator.load(QStringLiteral(":/trans/english")));
+        QCoreApplication::installTranslator(&translator);
+    }
+    ~English() { QCoreApplication::removeTranslator(&translator); }
+};
+
+struct Expected {
+    int code;
+    const char* text;  // null: no box
+    const char* codeLine;
+    int result;
+};
+
+void checkShowResult(const Expected& e, const char* title)
+{
+    SCOPED_TRACE(e.code);
+    MessageBox::clearShown();
+    if (e.text)
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+    EXPECT_EQ(ErrorMessage::showResult(e.code), e.result);
+    if (!e.text) {
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+        return;
+    }
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    const MessageBox::Shown& box = MessageBox::shown()[0];
+    EXPECT_EQ(box.title, QString::fromUtf8(title));
+    EXPECT_EQ(box.text, QString::fromUtf8(e.text));
+    EXPECT_EQ(box.informative, QString::fromUtf8(e.codeLine));
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+}
+
+TEST(ShowResult, ChineseTexts)
+{
+    const Expected cases[] = {
+        {0, nullptr, "", 0},
+        {1, "该实验的仿真功能尚未实现。", "", 0},
+        {18, "发生未知错误。", "", 0},
+        {-9, "等待调试适配器返回数据超时。", "错误代码：-9", -9},
+        {-100, "发生未知错误。", "错误代码：-100", -100},
+        {-256, "上一步运行尚未结束，请停止运行或复位后再操作。", "错误代码：-256", -256},
+        {-22, "连接服务器出错，无法连接服务器。", "错误代码：-22", -22},
+    };
+    for (const Expected& e : cases)
+        checkShowResult(e, "注意");
+}
+
+TEST(ShowResult, EnglishTextsWithNetworkTextsStayingChinese)
+{
+    English english;
+    const Expected cases[] = {
+        {0, nullptr, "", 0},
+        {1, "The simulation of the experiment not yet implemented.", "", 0},
+        {18, "An unknown error occurred.", "", 0},
+        {-9, "Wait for the debug adapter to return the data timeout.", "Error code: -9", -9},
+        {-100, "An unknown error occurred.", "Error code: -100", -100},
+        {-1, "No debug adapter was found.", "Error code: -1", -1},
+        {-20, "创建套接字错误。", "Error code: -20", -20},
+        {-21, "服务器的IP地址错误。", "Error code: -21", -21},
+        {-22, "连接服务器出错，无法连接服务器。", "Error code: -22", -22},
+        {-23, "要发送的数据太大，超过了缓冲区大小。", "Error code: -23", -23},
+        {-24, "向服务器发送数据错误。", "Error code: -24", -24},
+        {-25, "等待服务器返回数据超时。", "Error code: -25", -25},
+        {-26, "连接Lantrovex出错。", "Error code: -26", -26},
+        {-27, "远程实验服务没有返回足够的数据。", "Error code: -27", -27},
+    };
+    for (const Expected& e : cases)
+        checkShowResult(e, "Attention");
+}
+
+class Dialogs : public BoardLink {};
+
+TEST_F(Dialogs, NoAdapterSelectedGoesThroughTheConnectDialog)
+{
+    disconnect();
+    DialogSeen seen;
+    answerConnectDialog(&seen, "button2");
+    EXPECT_EQ(ErrorMessage::showResult(-5), 0);
+    EXPECT_TRUE(seen.opened);
+    EXPECT_TRUE(seen.warningVisible);
+    EXPECT_EQ(seen.warningStyle, QStringLiteral("color:red;"));
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+
+    DialogSeen cancelled;
+    answerConnectDialog(&cancelled, "button3");
+    EXPECT_EQ(ErrorMessage::showResult(-5), -5);
+    EXPECT_TRUE(cancelled.opened);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+}
+
+TEST_F(Dialogs, ConnectDialogListsTwoOneOrNoAdapters)
+{
+    emu::LabCircuit other;
+    emu::Adapter second(emu::Adapter::Kind::Bulk, &other);
+    emu::attach(&second);
+    {
+        DialogConnnect dialog;
+        auto* list = dialog.findChild<QListWidget*>(QStringLiteral("deviceList"));
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->currentRow(), 0);
+        EXPECT_FALSE(list->item(0)->text().isEmpty());
+        EXPECT_FALSE(list->item(1)->text().isEmpty());
+        EXPECT_NE(list->item(0)->text(), list->item(1)->text());
+        EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("textWarning"))->isHidden());
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+        // Connecting the second adapter closes the dialog accepted.
+        list->setCurrentRow(1);
+        dialog.findChild<QPushButton*>(QStringLiteral("button2"))->click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+    }
+    emu::detach(&second);
+    {
+        DialogConnnect dialog;
+        EXPECT_EQ(dialog.findChild<QListWidget*>(QStringLiteral("deviceList"))->count(), 1);
+    }
+    emu::detach(&adapter);
+    {
+        DialogConnnect dialog;
+        auto* list = dialog.findChild<QListWidget*>(QStringLiteral("deviceList"));
+        EXPECT_EQ(list->count(), 0);
+        EXPECT_TRUE(MessageBox::shown().isEmpty());  // the first scan is silent
+        // Refresh is not: it reports the missing adapter.
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        dialog.findChild<QPushButton*>(QStringLiteral("button1"))->click();
+        ASSERT_EQ(MessageBox::shown().size(), 1);
+        EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("没有发现调试适配器。"));
+        // Connect on the empty list reports -1 and keeps the dialog open.
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        dialog.findChild<QPushButton*>(QStringLiteral("button2"))->click();
+        ASSERT_EQ(MessageBox::shown().size(), 2);
+        EXPECT_EQ(MessageBox::shown()[1].text, QStringLiteral("没有发现调试适配器。"));
+        EXPECT_EQ(MessageBox::shown()[1].informative, QStringLiteral("错误代码：-1"));
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        // Cancel rejects.
+        dialog.findChild<QPushButton*>(QStringLiteral("button3"))->click();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+}
+
+TEST_F(Dialogs, ConnectDialogLooksAsDescribed)
+{
+    English english;
+    DialogConnnect dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Connect Debug Adapter"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("label"))->text(), QStringLiteral("Debug Adapter List:"));
+    EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("button1"))->text(), QStringLiteral("Refresh"));
+    EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("button2"))->text(), QStringLiteral("Connecting"));
+    EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("button3"))->text(), QStringLiteral("Cancel"));
+    EXPECT_TRUE(dialog.isModal());
+    dialog.showWarning(QStringLiteral("x"));
+    EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("textWarning"))->isHidden());
+
+    about box;
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("About Brixo"));
+    EXPECT_EQ(box.size(), QSize(300, 100));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("nameLabel"))->text(), QStringLiteral("Brixo 1.1"));
+    EXPECT_FALSE(box.findChild<QLabel*>(QStringLiteral("pictureLabel"))->pixmap()->isNull());
+}
+
+}  // namespace

@@ -1,0 +1,384 @@
+// The main window in run mode, driven with QTest events through vestrix and tamro down to the
+// emulated adapter and lab circuit.
+#include "board_fixture.h"
+
+#include "app/mainwindow.h"
+#include "board/dialogconnnect.h"
+#include "panel/brixobutton.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGraphicsScene>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QImage iconImage(const QIcon& icon, const QSize& size) { return icon.pixmap(size).toImage(); }
+
+bool showsPicture(QPushButton* b, const char* path)
+{
+    const QSize size = b->iconSize();
+    return !b->icon().isNull() && iconImage(b->icon(), size) == iconImage(QIcon(QLatin1String(path)), size);
+}
+
+int popcount(int v)
+{
+    int n = 0;
+    for (; v; v &= v - 1)
+        ++n;
+    return n;
+}
+
+class RunMode : public BoardLink {
+protected:
+    // A panel as a reader leaves it: every component placed, run-mode dress and wiring.
+    void buildPanel(MainWindow& w, int s = 36, int k = 20, int r = 18, int g = 18, int d = 8)
+    {
+        w.settingCtlNumber(s, k, r, g, d);
+        w.createCtl();
+        for (auto* list : {&w.switchButtons, &w.keyButtons, &w.redLedButtons, &w.greenLedButtons, &w.digitButtons})
+            for (QPushButton* b : *list)
+                b->show();
+        w.designUIrecovery();
+    }
+    void addDataSlots(MainWindow& w, std::initializer_list<int> widths)
+    {
+        int i = 0;
+        for (int width : widths) {
+            auto* slot = new BrixoButton(w.panelView);
+            slot->index = i;
+            slot->key = i;
+            slot->bitWidth = width;
+            slot->show();
+            w.dataSlots.append(slot);
+            ++i;
+        }
+        w.componentData->setDataSlots(w.dataSlots);
+    }
+    static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3)); }
+    static int digitLayers(MainWindow& w, int d) { return w.digitScenes[d]->items().size(); }
+};
+
+TEST_F(RunMode, StartUpConnectsAdapterZeroSilentlyAndParentsTheLibrary)
+{
+    disconnect();
+    MainWindow w;
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(SetVirtualMode(1), 0);  // an adapter is selected without any dialog
+    // The library's own windows are owned by the main window.
+    w.showAdapterInfo();
+    std::vector<hostui::Box> boxes = hostui::takeCollected();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, reinterpret_cast<void*>(w.winId()));
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    w.showFPGAInfo();
+    EXPECT_EQ(hostui::takeCollected().size(), 1u);
+}
+
+TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
+{
+    MainWindow w;
+    buildPanel(w);
+    addDataSlots(w, {4, 12, 1});
+    circuit.setLeds({0, 0, 0x06, 0, 0});  // red LED 17 and green LED 0
+    circuit.setDigits({0xC0, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00});
+    circuit.setCpuData({0xCD, 0xAB, 0x01});
+    clear();
+
+    click(w.switchButtons[35]);
+    EXPECT_EQ(circuit.input(emu::LabCircuit::VirtualMode).data, (emu::Bytes{0x0F}));
+    EXPECT_EQ(circuit.input(emu::LabCircuit::Switches).data, (emu::Bytes{0, 0, 0, 0, 0x08}));
+    EXPECT_EQ(selectors(), (std::vector<int>{2, 9, 7, 8, 3, 1}));
+    EXPECT_TRUE(showsPicture(w.switchButtons[35], ":/images/switch_1"));
+
+    EXPECT_TRUE(showsPicture(w.redLedButtons[17], ":/images/led_red"));
+    EXPECT_FALSE(showsPicture(w.redLedButtons[17], ":/images/led_off"));
+    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_green"));
+    for (int i = 0; i < 17; ++i)
+        EXPECT_TRUE(showsPicture(w.redLedButtons[i], ":/images/led_off")) << i;
+    for (int i = 1; i < 18; ++i)
+        EXPECT_TRUE(showsPicture(w.greenLedButtons[i], ":/images/led_off")) << i;
+    // 0xC0 from the board is pattern 0x3F: the background and six segments.
+    EXPECT_EQ(digitLayers(w, 0), 1 + 6);
+    EXPECT_EQ(digitLayers(w, 1), 1 + 1);   // 0x80: the point only
+    EXPECT_EQ(digitLayers(w, 2), 1);       // dark
+    EXPECT_EQ(digitLayers(w, 7), 1 + 8);   // everything
+    EXPECT_EQ(w.dataSlots[0]->text(), QStringLiteral("D"));
+    EXPECT_EQ(w.dataSlots[1]->text(), QStringLiteral("ABC"));
+    EXPECT_EQ(w.dataSlots[2]->text(), QStringLiteral("1"));
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+
+    // Off again, and the LEDs follow the next read.
+    circuit.setLeds({0, 0, 0, 0, 0});
+    click(w.switchButtons[35]);
+    EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), 0u);
+    EXPECT_TRUE(showsPicture(w.switchButtons[35], ":/images/switch_0"));
+    EXPECT_TRUE(showsPicture(w.redLedButtons[17], ":/images/led_off"));
+    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_off"));
+}
+
+TEST_F(RunMode, LyingSwitchShowsTheLyingPictures)
+{
+    MainWindow w;
+    buildPanel(w, 4, 1, 1, 1, 1);
+    w.setSwitchUpright(w.switchButtons[2], false);
+    click(w.switchButtons[2]);
+    EXPECT_TRUE(showsPicture(w.switchButtons[2], ":/images/switch_1_lay"));
+    click(w.switchButtons[2]);
+    EXPECT_TRUE(showsPicture(w.switchButtons[2], ":/images/switch_0_lay"));
+}
+
+TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
+{
+    MainWindow w;
+    buildPanel(w);
+    clear();
+    QTest::mousePress(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0x10u);
+    EXPECT_EQ(w.KeyPressPending, 0);
+    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY0"));
+    QTest::mouseRelease(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0u);
+    EXPECT_EQ(w.KeyPressPending, 1);
+    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY1"));
+
+    circuit.linkStatus = 0x00;
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mousePress(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_NE(w.KeyPressPending, 0);
+    EXPECT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY0"));
+    circuit.linkStatus = 0x01;
+    clear();
+    QTest::mouseRelease(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_TRUE(circuit.scans().empty());
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY1"));
+}
+
+TEST_F(RunMode, AutoRefreshWithoutAPanelWarnsAndUnchecks)
+{
+    MainWindow w;
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    w.autoRefreshAction->trigger();
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].title, QStringLiteral("警告"));
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("没有打开虚拟面板，无法自动刷新"));
+    EXPECT_FALSE(w.autoRefreshAction->isChecked());
+    EXPECT_FALSE(w.autoRefreshTimer->isActive());
+    EXPECT_TRUE(circuit.scans().empty());
+}
+
+TEST_F(RunMode, AutoRefreshReadsTheBoard91TimesWithACountdown)
+{
+    MainWindow w;
+    buildPanel(w);
+    w.autoRefreshAction->trigger();
+    ASSERT_TRUE(w.autoRefreshAction->isChecked());
+    EXPECT_TRUE(w.autoRefreshTimer->isActive());
+    EXPECT_EQ(w.autoRefreshTimer->interval(), 100);
+    EXPECT_FALSE(w.countdownLabel->isHidden());
+    clear();
+    // The ticks are delivered by hand so the test does not wait 9 seconds.
+    for (int tick = 1; tick <= 10; ++tick)
+        EXPECT_EQ(w.autoRefreshBoard(), 0);
+    EXPECT_EQ(w.countdownLabel->text(), QStringLiteral("自动刷新剩余时间：9s      "));
+    for (int tick = 11; tick <= 90; ++tick)
+        w.autoRefreshBoard();
+    EXPECT_EQ(w.countdownLabel->text(), QStringLiteral("自动刷新剩余时间：1s      "));
+    EXPECT_TRUE(w.autoRefreshTimer->isActive());
+    EXPECT_TRUE(w.autoRefreshAction->isChecked());
+    w.autoRefreshBoard();
+    EXPECT_FALSE(w.autoRefreshTimer->isActive());
+    EXPECT_FALSE(w.autoRefreshAction->isChecked());
+    EXPECT_TRUE(w.countdownLabel->isHidden());
+    EXPECT_EQ(w.countdownLabel->text(), QStringLiteral("自动刷新剩余时间：10s      "));
+    EXPECT_EQ(circuit.scanCount(emu::LabCircuit::Leds), 91);
+    EXPECT_EQ(circuit.scanCount(emu::LabCircuit::Switches), 0);
+
+    // Turning it off by hand stops it at once.
+    w.autoRefreshAction->trigger();
+    EXPECT_TRUE(w.autoRefreshTimer->isActive());
+    w.autoRefreshAction->trigger();
+    EXPECT_FALSE(w.autoRefreshTimer->isActive());
+    EXPECT_TRUE(w.countdownLabel->isHidden());
+}
+
+TEST_F(RunMode, AutoRefreshRunsOnTheRealTimer)
+{
+    MainWindow w;
+    buildPanel(w);
+    w.autoRefreshAction->trigger();
+    clear();
+    QTest::qWait(350);
+    EXPECT_GE(circuit.scanCount(emu::LabCircuit::Leds), 2);
+    w.autoRefreshAction->trigger();
+}
+
+class FpgaCommand : public RunMode {
+protected:
+    void SetUp() override
+    {
+        RunMode::SetUp();
+        ASSERT_TRUE(file.open());
+        for (int i = 0; i < 1234; ++i)
+            content.push_back(static_cast<std::uint8_t>(i * 7));
+        file.write(reinterpret_cast<const char*>(content.data()), static_cast<int>(content.size()));
+        file.flush();
+    }
+    void choose(MainWindow& w, const QString& path)
+    {
+        w.chooseFpgaFile = [this, path](QWidget*, const QString& caption, const QString& filter) {
+            caption_ = caption;
+            filter_ = filter;
+            return path;
+        };
+    }
+    QTemporaryFile file{QStringLiteral("XXXXXX.rbf")};
+    std::vector<std::uint8_t> content;
+    QString caption_, filter_;
+};
+
+TEST_F(FpgaCommand, DownloadsTheChosenFileAndSaysSo)
+{
+    MainWindow w;
+    choose(w, file.fileName());
+    clear();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    w.configureFpgaAction->trigger();
+    EXPECT_EQ(caption_, QStringLiteral("指定FPGA配置文件"));
+    EXPECT_EQ(filter_, QStringLiteral("FPGA配置文件 (*.rbf)"));
+    EXPECT_EQ(adapter.fpgaData, content);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].title, QStringLiteral("信息"));
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("配置FPGA成功！"));
+    EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Information);
+
+    // No file chosen: nothing happens.
+    clear();
+    choose(w, QString());
+    w.fpgaProgram();
+    EXPECT_TRUE(adapter.frames.empty());
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+}
+
+TEST_F(FpgaCommand, RepeatsOnceAfterReconnectAndASecondFailureIsSilent)
+{
+    MainWindow w;
+    choose(w, file.fileName());
+    disconnect();
+    clear();
+    DialogSeen seen;
+    answerConnectDialog(&seen, "button2");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    w.fpgaProgram();
+    EXPECT_TRUE(seen.opened);
+    EXPECT_EQ(adapter.fpgaData, content);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("配置FPGA成功！"));
+
+    // Reconnected, but the board refuses the download: no further word.
+    disconnect();
+    clear();
+    MessageBox::setNextDialog([this](QDialog& d) {
+        d.findChild<QPushButton*>(QStringLiteral("button2"))->click();
+        adapter.fpgaSizeStatus = 1;
+        return d.result();
+    });
+    w.fpgaProgram();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_TRUE(adapter.fpgaData.empty());
+
+    // A plain failure is reported.
+    clear();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    w.fpgaProgram();
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_NE(MessageBox::shown()[0].text, QStringLiteral("配置FPGA成功！"));
+}
+
+TEST_F(RunMode, SimulationRunsWithNoBoard)
+{
+    emu::detach(&adapter);
+    disconnect();
+    MainWindow w;
+    buildPanel(w);
+    w.simulationAction->trigger();
+    ASSERT_TRUE(w.getComponent()->simulationMode);
+    w.componentData->selectExperiment(QStringLiteral("KVTRM1502"));
+    // S8 = S17 = 1 selects X AND Y; X = 6 (S5, S6), Y = 12 (S15, S16): the bus shows 4.
+    for (int s : {8, 17, 5, 6, 15, 16})
+        click(w.switchButtons[s]);
+    for (int g : {4, 5, 7})
+        EXPECT_TRUE(showsPicture(w.greenLedButtons[g], ":/images/led_off")) << g;
+    EXPECT_TRUE(showsPicture(w.greenLedButtons[6], ":/images/led_green"));
+    EXPECT_EQ(digitLayers(w, 0), 1 + popcount(230));
+    EXPECT_TRUE(showsPicture(w.redLedButtons[8], ":/images/led_red"));
+    EXPECT_TRUE(showsPicture(w.redLedButtons[17], ":/images/led_red"));
+    EXPECT_EQ(digitLayers(w, 1), 1 + popcount(241));
+    // Key 0 lights green LED 0 while held.
+    QTest::mousePress(w.keyButtons[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_green"));
+    QTest::mouseRelease(w.keyButtons[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_off"));
+    EXPECT_TRUE(adapter.frames.empty());
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+
+    // Switching simulation off sends the next input to the board again.
+    w.simulationAction->trigger();
+    EXPECT_FALSE(w.getComponent()->simulationMode);
+}
+
+TEST_F(RunMode, DialogsOfTheHelpAndBoardMenus)
+{
+    MainWindow w;
+    QWidget* parent = nullptr;
+    QString title;
+    MessageBox::setNextDialog([&](QDialog& d) {
+        parent = d.parentWidget();
+        title = d.windowTitle();
+        return int(QDialog::Rejected);
+    });
+    w.connectAction->trigger();
+    EXPECT_EQ(parent, &w);
+    EXPECT_EQ(title, QStringLiteral("连接调试适配器"));
+    MessageBox::setNextDialog([&](QDialog& d) {
+        parent = d.parentWidget();
+        title = d.windowTitle();
+        return int(QDialog::Accepted);
+    });
+    w.aboutAction->trigger();
+    EXPECT_EQ(parent, &w);
+    EXPECT_EQ(title, QStringLiteral("About Brixo"));
+
+    // A library failure behind the information commands is reported in the program's words.
+    circuit.linkStatus = 0x00;
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    w.chipInfoAction->trigger();
+    EXPECT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_TRUE(hostui::takeCollected().empty());
+}
+
+TEST_F(RunMode, ItemColoursFollowPlacedAndRemovedComponents)
+{
+    MainWindow w;
+    w.changeItemColor1();  // no panel: nothing to colour, nothing breaks
+    buildPanel(w, 4, 2, 2, 2, 2);
+    w.removeCombo();
+    w.addCombo();
+    for (QComboBox* c : {w.switchCombo, w.keyCombo, w.redLedCombo, w.greenLedCombo, w.digitCombo})
+        for (int i = 0; i < c->count(); ++i)
+            c->setItemData(i, QVariant(), Qt::BackgroundRole);
+    w.switchButtons[2]->hide();
+    w.changeItemColor1();
+    EXPECT_EQ(w.switchCombo->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
+    EXPECT_FALSE(w.switchCombo->itemData(3, Qt::BackgroundRole).isValid());
+    EXPECT_EQ(w.digitCombo->itemData(2, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
+    w.changeItemColor2();
+    EXPECT_EQ(w.switchCombo->itemData(3, Qt::BackgroundRole).value<QColor>(), QColor("white"));
+    EXPECT_EQ(w.switchCombo->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
+}
+
+}  // namespace
