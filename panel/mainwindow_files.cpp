@@ -522,6 +522,8 @@ void MainWindow::loadPanelFile(const QString& fileName)
         fileKind = QStringLiteral("jvp");
     }
     updateToTable();
+    // The description names the boardless experiment this panel simulates.
+    componentData->selectExperiment(experimentName);
     isNewPanel = false;
 }
 

@@ -1,8 +1,14 @@
 #include "panel/virtualpaneldata.h"
 
+#include "board/errormessage.h"
+
 VirtualPanelData::VirtualPanelData(QObject* parent) : QObject(parent) {}
 
 bool VirtualPanelData::load(QString fileName)
 {
-    return block.loadFile(fileName);
+    if (block.loadFile(fileName))
+        return true;
+    // -257: the file could not be opened; the block keeps the last panel read.
+    ErrorMessage::showResult(-257);
+    return false;
 }

@@ -642,3 +642,27 @@ TEST_F(Files, TruncatedAndFlippedFilesNeverBreakTheWindow)
         }
     }
 }
+
+TEST_F(Files, MissingVplIsReportedAndExperimentFollowsTheDescription)
+{
+    // A .vpl that cannot be opened: the message for -257, the panel from the record as it was.
+    Vpl v;
+    v.entry(636, 1, true, 40, 41);
+    writeAll(path("first.vpl"), v.bytes);
+    open(w, path("first.vpl"));
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    open(w, path("gone.vpl"));
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("无法打开指定的文件。"));
+    ASSERT_TRUE(w.hasPanel());
+    EXPECT_FALSE(w.keyButtons[1]->isHidden());
+    EXPECT_EQ(w.keyButtons[1]->pos(), QPoint(40, 41));
+
+    // Opening a panel chooses the boardless experiment its description names, or none.
+    open(w, QStringLiteral(BRIXO_EXAMPLES_DIR "/adder_a.jvp"));
+    EXPECT_FALSE(w.experimentName.isEmpty());
+    EXPECT_NE(w.componentData->simulationStep(), nullptr);
+    open(w, path("first.vpl"));
+    EXPECT_EQ(w.componentData->simulationStep(), nullptr);
+}
