@@ -230,8 +230,6 @@ public slots:
     void showPanelInfo();
 
 public:
-    // Item colours of the lists from what is on the panel: gray placed, white not.
-    void markPlacedItems();
     void placeFromList(int kind, int item);
     void clearComponentTables();
     // ctlToolConnect's share for the toolbox and the Design menu, kept in toolConnections.

@@ -80,14 +80,7 @@ void MainWindow::addCombo()
             k.combo->addItem(QIcon(item.icon), item.text);
         }
     }
-    markPlacedItems();
-}
-
-void MainWindow::markPlacedItems()
-{
-    for (const KindWidgets& k : kinds(*this))
-        for (int i = 0; i < k.buttons.size(); ++i)
-            paintItem(k.combo, i + 1, k.buttons[i]->isVisible() ? highlightColor : plainColor);
+    changeItemColor1();
 }
 
 void MainWindow::placeFromList(int kind, int item)
@@ -259,6 +252,7 @@ void MainWindow::createNewPanel()
         turnDesign(true);
     }
     const bool built = showPannelSetting();
+    componentData->selectExperiment(experimentName);
     // A cancelled dialog leaves the open panel as it was, its file and background included.
     if (!built)
         return;
@@ -311,6 +305,7 @@ void MainWindow::showPanelInfo()
         // Cancel keeps the name, so the title keeps showing it rather than an abandoned edit.
         setWindowTitle(brixo::panelWindowTitle(panelName));
     }
+    componentData->selectExperiment(experimentName);
 }
 
 void MainWindow::connectDesignerTools()

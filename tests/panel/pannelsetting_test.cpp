@@ -100,3 +100,18 @@ TEST(BrixoLineedit, SetLabelTextFitsTheText)
     EXPECT_LT(shortLabel.width(), longLabel.width());
     EXPECT_GE(longLabel.width(), QFontMetrics(longLabel.font()).horizontalAdvance(longLabel.text()));
 }
+
+TEST(PannelSetting, ReturnAcceptsEscapeRejects)
+{
+    pannelSetting dlg;
+    dlg.show();
+    QTest::keyClicks(dlg.nameEdit, QStringLiteral("kbd"));
+    QTest::keyClick(dlg.nameEdit, Qt::Key_Return);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.panelName, QStringLiteral("kbd"));
+
+    pannelSetting other;
+    other.show();
+    QTest::keyClick(other.nameEdit, Qt::Key_Escape);
+    EXPECT_EQ(other.result(), QDialog::Rejected);
+}
