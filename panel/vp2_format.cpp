@@ -50,10 +50,25 @@ QString safeField(QString s)
 
 }  // namespace
 
+QString decodeVp2Text(const QByteArray &bytes)
+{
+    QTextCodec *local = QTextCodec::codecForLocale();
+    QTextCodec::ConverterState state;
+    const QString text = local->toUnicode(bytes.constData(), bytes.size(), &state);
+    // Panels written on Chinese Windows carry their names in GBK. Where the local encoding is
+    // UTF-8 such bytes are not valid UTF-8; read them as GB18030 (a superset of GBK) rather
+    // than as replacement characters. Valid UTF-8 reads exactly as before.
+    if (state.invalidChars > 0 && local->mibEnum() == 106) {
+        if (QTextCodec *gb = QTextCodec::codecForName("GB18030"))
+            return gb->toUnicode(bytes);
+    }
+    return text;
+}
+
 QVector<QStringList> splitVp2Lines(const QByteArray &bytes, int maxLines)
 {
     QVector<QStringList> rows;
-    const QString text = QTextCodec::codecForLocale()->toUnicode(bytes);
+    const QString text = decodeVp2Text(bytes);
     // Walk the lines instead of splitting all of them: reading stops at the first empty one.
     int from = 0;
     while (from <= text.size() && rows.size() < maxLines) {

@@ -29,6 +29,8 @@ struct Vp2Panel {
 // huge file cannot fill memory with rows nobody reads.
 constexpr int kMaxVp2Lines = 4096;
 
+// The file's text in the local encoding; GBK files from Chinese Windows where that is UTF-8.
+QString decodeVp2Text(const QByteArray &bytes);
 // Lines up to the first empty one (at most maxLines), each cut into exactly eight cells.
 QVector<QStringList> splitVp2Lines(const QByteArray &bytes, int maxLines = kMaxVp2Lines);
 // Rows past a kind's array size or past the stored lines are left out.

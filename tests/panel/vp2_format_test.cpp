@@ -1,5 +1,6 @@
 #include "vp2_format.h"
 
+#include <QTextCodec>
 #include <gtest/gtest.h>
 
 using namespace panelfile;
@@ -97,4 +98,40 @@ TEST(PanelReaders, SurviveDamagedInput)
             ASSERT_LE(q.digits.size(), 8);
         }
     }
+}
+
+TEST(Vp2Format, NamesAndLineBreaksReadBackAsWritten)
+{
+    struct Case { QString name, description, wantName, wantDescription; };
+    const Case cases[] = {
+        {"a,b", "x,y,z", QString("a") + QChar(0xFF0C) + "b", QString("x") + QChar(0xFF0C) + "y" + QChar(0xFF0C) + "z"},
+        {"two\nlines", "cr\r\nlf", "two lines", "cr lf"},
+        {"  spaced   out ", "plain", "spaced out", "plain"},
+    };
+    for (const Case &c : cases) {
+        Vp2Panel p;
+        p.name = c.name;
+        p.description = c.description;
+        p.backgroundFileName = QStringLiteral("bg.png");
+        p.backgroundSize = QSize(7, 8);
+        p.switches.resize(1);
+        const Vp2Panel back = decodeVp2(splitVp2Lines(writeVp2(p)));
+        EXPECT_EQ(back.name, c.wantName);
+        EXPECT_EQ(back.description, c.wantDescription);
+        EXPECT_EQ(back.backgroundFileName, QStringLiteral("bg.png"));
+        EXPECT_EQ(back.backgroundSize, QSize(7, 8));
+        EXPECT_EQ(back.switches.size(), 1);
+    }
+}
+
+TEST(Vp2Format, GbkNamesFromWindowsReadWhereTheLocalTextIsUtf8)
+{
+    if (QTextCodec::codecForLocale()->mibEnum() != 106)
+        GTEST_SKIP() << "local encoding is not UTF-8";
+    // "面板" in GBK, then the same name in UTF-8.
+    const QByteArray gbk = QByteArray("\xc3\xe6\xb0\xe5,bg.png,1,2,\xca\xb5\xd1\xe9,0,0,1\n");
+    EXPECT_EQ(decodeVp2(splitVp2Lines(gbk)).name, QStringLiteral("面板"));
+    EXPECT_EQ(decodeVp2(splitVp2Lines(gbk)).description, QStringLiteral("实验"));
+    const QByteArray utf8 = QStringLiteral("面板,bg.png,1,2,d,0,0,1\n").toUtf8();
+    EXPECT_EQ(decodeVp2(splitVp2Lines(utf8)).name, QStringLiteral("面板"));
 }
