@@ -173,10 +173,10 @@ void MainWindow::saveByjson(QString fiName)
     doc.ledSize = ledSize;
     doc.sstubeSize = sstubeSize;
     doc.imageFormat = imageFormat;
-    if (!backgroundImage.isNull())
-        doc.background = backgroundImage.toImage();
     if (backgroundImage.isNull())
-        qDebug() << "kong";
+        qDebug() << "kong";  // no picture: the panel size comes from the components
+    else
+        doc.background = backgroundImage.toImage();
 
     const auto addShown = [&doc](const QVector<QPushButton*>& buttons, panelfile::Kind kind, const MainWindow* w) {
         for (int i = 0; i < buttons.size(); ++i) {
