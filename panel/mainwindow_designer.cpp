@@ -176,6 +176,8 @@ void MainWindow::modifyBrixoLabel()
     }
     slot->index = *index;
     slot->bitWidth = *width;
+    // Run mode reads the slots by the board data's list; without this the new width shows only after reopening.
+    componentData->setDataSlots(dataSlots);
 }
 
 void MainWindow::removingCtl(QWidget* useLessCtl)

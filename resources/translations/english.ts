@@ -83,6 +83,14 @@
         <source>无法保存虚拟面板文件：%1</source>
         <translation>Could not save the virtual panel file: %1</translation>
     </message>
+    <message>
+        <source>数据槽的位宽合计不能超过%1位，修改未被接受</source>
+        <translation>The data slots' bit widths may add up to at most %1 bits; the change was not taken</translation>
+    </message>
+    <message>
+        <source>无法读取背景图片：</source>
+        <translation>Cannot read the background picture: </translation>
+    </message>
 </context>
 <context>
     <name>DialogConnnect</name>

@@ -207,6 +207,17 @@ TEST_F(Designer, SlotEditsChangeOnlyThePressedSlotAndOnlyTwoDigitValues)
     EXPECT_EQ(third->bitWidth, 16);
 }
 
+TEST_F(Designer, BoardDataReadsTheWidthTheToolboxSet)
+{
+    for (int i = 0; i < 3; ++i)
+        w->addLineEdit();
+    QTest::mouseClick(w->dataSlots[2], Qt::LeftButton);
+    commit(w->bitWidthEdit, QStringLiteral("24"));
+    ASSERT_EQ(w->componentData->dataSlotCount(), 3);
+    EXPECT_EQ(w->componentData->dataSlots()[2].bitWidth, 24);
+    EXPECT_EQ(w->componentData->dataSlots()[1].bitWidth, 16);
+}
+
 TEST_F(Designer, AWidthNoReadCanCarryIsRefused)
 {
     w->addLineEdit();
