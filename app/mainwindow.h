@@ -313,6 +313,9 @@ public:
     // Result of the last key press; a release is sent only after a press that succeeded.
     int KeyPressPending = 1;
     int RefreshCountdown = 0;
+    bool digitShows(int index, int pattern) const;
+    void markDigitDrawn(int index, int pattern);
+    QString digitKey(int pattern) const;
     // Asks for the FPGA configuration file; tests replace it so no file dialog opens.
     std::function<QString(QWidget* parent, const QString& caption, const QString& filter)> chooseFpgaFile;
 };

@@ -12,6 +12,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGraphicsScene>
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
@@ -64,9 +65,42 @@ void MainWindow::refreshVirtualPanel()
         showRedLED(i, componentData->redLed(i) != 0);
     for (int i = 0; i < greenLedCount && i < greenLedButtons.size(); ++i)
         showGreenLED(i, componentData->greenLed(i) != 0);
-    for (int i = 0; i < digitCount && i < digitButtons.size(); ++i)
-        showSSTube(i, static_cast<char>(componentData->digit(i)));
+    for (int i = 0; i < digitCount && i < digitButtons.size(); ++i) {
+        const int pattern = componentData->digit(i);
+        if (!digitShows(i, pattern))
+            showSSTube(i, static_cast<char>(pattern));
+        markDigitDrawn(i, pattern);
+    }
     showData(componentData->dataTexts());
+}
+
+// Redrawing a digit that already shows its pattern repaints it for nothing; on an automatic
+// refresh most digits are unchanged. A scene counts as showing the pattern only if this
+// refresh drew it at the current size and it still holds the background plus one layer per
+// lit segment (a mode change that redrew the background alone does not match).
+bool MainWindow::digitShows(int index, int pattern) const
+{
+    if (index < 0 || index >= digitScenes.size() || !digitScenes[index])
+        return false;
+    const QGraphicsScene* scene = digitScenes[index];
+    const QVariant drawn = scene->property("boardDigit");
+    if (!drawn.isValid() || drawn.toString() != digitKey(pattern))
+        return false;
+    int layers = 1;
+    for (int b = 0; b < 8; ++b)
+        layers += (pattern >> b) & 1;
+    return scene->items().size() == layers;
+}
+
+void MainWindow::markDigitDrawn(int index, int pattern)
+{
+    if (index >= 0 && index < digitScenes.size() && digitScenes[index])
+        digitScenes[index]->setProperty("boardDigit", digitKey(pattern));
+}
+
+QString MainWindow::digitKey(int pattern) const
+{
+    return QStringLiteral("%1/%2x%3").arg(pattern).arg(sstubeSize.width()).arg(sstubeSize.height());
 }
 
 void MainWindow::showRedLED(int index, bool state)

@@ -3,8 +3,12 @@
 #include "errormessage.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 
 #include <vestrix.h>
+
+// The data-slot texts of every read go to the debug log under this category.
+Q_LOGGING_CATEGORY(boardLog, "brixo.board")
 
 VirtualComponentData::VirtualComponentData(QObject* parent) : QObject(parent) {}
 
@@ -165,7 +169,7 @@ int VirtualComponentData::readDataSlots()
     }
     dataTexts_ = board::unpackDataSlots(dataSlots_, buffer.data(), board::dataSlotBytes(dataSlots_));
     for (int i = 0; i < dataTexts_.size(); ++i)
-        qDebug().noquote() << "data slot" << i << dataTexts_.at(i);
+        qCDebug(boardLog).noquote() << "data slot" << i << dataTexts_.at(i);
     return 0;
 }
 

@@ -382,3 +382,30 @@ TEST_F(RunMode, ItemColoursFollowPlacedAndRemovedComponents)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
+{
+    MainWindow w;
+    buildPanel(w, 1, 1, 1, 1, 2);
+    circuit.setDigits({0xC0, 0xF9, 0, 0, 0, 0, 0, 0});
+    click(w.switchButtons[0]);
+    ASSERT_EQ(digitLayers(w, 0), 1 + 6);
+    const QList<QGraphicsItem*> before = w.digitScenes[0]->items();
+    w.refreshVirtualPanel();
+    EXPECT_EQ(w.digitScenes[0]->items(), before);  // nothing redrawn for an unchanged digit
+    // Back from design mode the digits show their background alone; the next refresh draws them.
+    w.turnDesign(true);
+    w.turnDesign(false);
+    ASSERT_EQ(digitLayers(w, 0), 1);
+    w.refreshVirtualPanel();
+    EXPECT_EQ(digitLayers(w, 0), 1 + 6);
+    EXPECT_EQ(digitLayers(w, 1), 1 + 2);
+    // A new pattern replaces the old one.
+    circuit.setDigits({0x00, 0xF9, 0, 0, 0, 0, 0, 0});
+    w.autoRefreshBoard();
+    EXPECT_EQ(digitLayers(w, 0), 1 + 8);
+}
+
+}  // namespace

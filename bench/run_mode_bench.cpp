@@ -1,0 +1,222 @@
+// Run mode's two hot paths.
+//
+// 1. A full refresh of the largest panel (18 red and 18 green LEDs, 8 digits, 16 data slots)
+//    with refreshVirtualPanel, against a naive redraw in the same run that loads and rescales
+//    every picture on each call.
+// 2. One switch click end to end through vestrix and tamro to the emulated HID adapter: the
+//    register operations and HID reports it costs, and the time that takes at one report per
+//    1 ms USB frame.
+#include "app/mainwindow.h"
+#include "panel/brixobutton.h"
+#include "support/emu_adapter.h"
+#include "support/lab_circuit.h"
+
+#include <QApplication>
+#include <QGraphicsScene>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+
+#include <hostui.h>
+#include <tamro.h>
+#include <vestrix.h>
+
+namespace {
+
+emu::LabCircuit& circuit()
+{
+    static emu::LabCircuit c;
+    return c;
+}
+
+emu::Adapter& adapter()
+{
+    static emu::Adapter a(emu::Adapter::Kind::Hid, &circuit());
+    return a;
+}
+
+MainWindow* window()
+{
+    static MainWindow* w = [] {
+        emu::install();
+        hostui::setCollecting(true);
+        emu::attach(&adapter());
+        auto* m = new MainWindow;  // connects adapter 0 on its own
+        m->settingCtlNumber(36, 20, 18, 18, 8);
+        m->createCtl();
+        // Laid out as on a real board: one row per kind, nothing overlapping.
+        int row = 0;
+        for (auto* list : {&m->switchButtons, &m->keyButtons, &m->redLedButtons, &m->greenLedButtons, &m->digitButtons}) {
+            int x = 0;
+            for (QPushButton* b : *list) {
+                b->move(x, 10 + row * 60);
+                x += b->width() + 4;
+                b->show();
+            }
+            ++row;
+        }
+        m->designUIrecovery();
+        for (int i = 0; i < 16; ++i) {
+            auto* slot = new BrixoButton(m->panelView);
+            slot->index = slot->key = i;
+            slot->bitWidth = 8 + (i % 4) * 8;  // 8 to 32 bits: 320 bits in all
+            slot->move(10 + (i % 8) * 110, 10 + (row + i / 8) * 60);
+            slot->show();
+            m->dataSlots.append(slot);
+        }
+        m->componentData->setDataSlots(m->dataSlots);
+        return m;
+    }();
+    return w;
+}
+
+// Two board states that differ in every LED, digit and data slot.
+void loadBoardState(MainWindow* w, bool odd)
+{
+    const std::uint8_t a = odd ? 0xA5 : 0x5A;
+    circuit().setLeds({a, a, a, a, static_cast<std::uint8_t>(a & 0x0F)});
+    circuit().setDigits(emu::LabCircuit::Bytes(8, static_cast<std::uint8_t>(odd ? 0xC0 : 0x86)));
+    circuit().setCpuData(emu::LabCircuit::Bytes(40, a));
+    // Read without the redraw the signal would start: the measured loop does the drawing.
+    const QSignalBlocker quiet(w->componentData);
+    w->componentData->readOutputs();
+}
+
+void BM_RefreshNaive(benchmark::State& state)
+{
+    MainWindow* w = window();
+    bool odd = false;
+    const QSize led = w->ledSize, digit = w->sstubeSize;
+    const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
+    for (auto _ : state) {
+        state.PauseTiming();
+        odd = !odd;
+        loadBoardState(w, odd);
+        state.ResumeTiming();
+        const VirtualComponentData* d = w->getComponent();
+        for (int i = 0; i < 18; ++i) {
+            const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
+            w->redLedButtons[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
+            w->greenLedButtons[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        }
+        for (int i = 0; i < 8; ++i) {
+            QGraphicsScene* scene = w->digitScenes[i];
+            const auto seg = d->digit(i);
+            scene->clear();
+            scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            for (int b = 0; b < 8; ++b)
+                if (seg & (1u << b))
+                    scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
+                                         .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+        for (BrixoButton* slot : w->dataSlots)
+            slot->setDataText(d->dataText(slot->index), false);
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_RefreshVirtualPanel(benchmark::State& state)
+{
+    MainWindow* w = window();
+    bool odd = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        odd = !odd;
+        loadBoardState(w, odd);
+        state.ResumeTiming();
+        w->refreshVirtualPanel();
+        QCoreApplication::processEvents();
+    }
+}
+
+// An automatic-refresh tick that finds the board unchanged, the common case: the naive redraw
+// and refreshVirtualPanel over the same state.
+void BM_RefreshNaiveUnchanged(benchmark::State& state)
+{
+    MainWindow* w = window();
+    loadBoardState(w, true);
+    const VirtualComponentData* d = w->getComponent();
+    const QSize led = w->ledSize, digit = w->sstubeSize;
+    const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
+    for (auto _ : state) {
+        for (int i = 0; i < 18; ++i) {
+            const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
+            w->redLedButtons[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
+            w->greenLedButtons[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        }
+        for (int i = 0; i < 8; ++i) {
+            QGraphicsScene* scene = w->digitScenes[i];
+            const auto seg = d->digit(i);
+            scene->clear();
+            scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            for (int b = 0; b < 8; ++b)
+                if (seg & (1u << b))
+                    scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
+                                         .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+        for (BrixoButton* slot : w->dataSlots)
+            slot->setDataText(d->dataText(slot->index), false);
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_RefreshVirtualPanelUnchanged(benchmark::State& state)
+{
+    MainWindow* w = window();
+    loadBoardState(w, true);
+    w->refreshVirtualPanel();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        w->refreshVirtualPanel();
+        QCoreApplication::processEvents();
+    }
+}
+
+// What one click costs on the wire. The counters are per click.
+void BM_SwitchClickEndToEnd(benchmark::State& state)
+{
+    MainWindow* w = window();
+    w->componentData->simulationMode = false;
+    bool on = false;
+    std::size_t reportsOut = 0, reportsIn = 0, scans = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        adapter().clearRecords();
+        circuit().clearRecords();
+        state.ResumeTiming();
+        on = !on;
+        w->switchButtons[35]->click();
+        state.PauseTiming();
+        reportsOut += adapter().reports.size();
+        reportsIn += static_cast<std::size_t>(adapter().inputReports);
+        scans += circuit().scans().size();
+        state.ResumeTiming();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["register_ops"] = static_cast<double>(scans) / n;
+    state.counters["reports_out"] = static_cast<double>(reportsOut) / n;
+    state.counters["reports_in"] = static_cast<double>(reportsIn) / n;
+    // One report per 1 ms frame in each direction.
+    state.counters["modelled_ms"] = static_cast<double>(reportsOut + reportsIn) / n;
+}
+
+}  // namespace
+
+BENCHMARK(BM_RefreshNaive)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshVirtualPanel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshNaiveUnchanged)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshVirtualPanelUnchanged)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SwitchClickEndToEnd)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("brixo.board.debug=false"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
