@@ -56,12 +56,22 @@ QPushButton* at(const QVector<QPushButton*>& buttons, int i)
     return i >= 0 && i < buttons.size() ? buttons.at(i) : nullptr;
 }
 
+// Legacy files store positions as any 32-bit number; the widget's rectangle would overflow
+// near the ends of the range, so positions are kept within a million pixels like .jvp ones.
 void place(QPushButton* b, bool visible, int x, int y)
 {
     if (!b)
         return;
     b->setVisible(visible);
-    b->move(x, y);
+    b->move(boundedSide(x), boundedSide(y));
+}
+
+void placeSized(QPushButton* b, bool visible, int x, int y, QSize size)
+{
+    if (!b)
+        return;
+    b->setVisible(visible);
+    b->setGeometry(boundedSide(x), boundedSide(y), size.width(), size.height());
 }
 
 }  // namespace
@@ -340,17 +350,11 @@ void MainWindow::readVPL(QString fileName, QString filePath, QString baseName)
     }
     for (int i = 0; i < redLedCount; ++i) {
         const panelfile::LegacyEntry e = block.red(i);
-        if (QPushButton* b = at(redLedButtons, i)) {
-            b->setVisible(e.visible);
-            b->setGeometry(e.x, e.y, ledSize.width(), ledSize.height());
-        }
+        placeSized(at(redLedButtons, i), e.visible, e.x, e.y, ledSize);
     }
     for (int i = 0; i < digitCount; ++i) {
         const panelfile::LegacyEntry e = block.digit(i);
-        if (QPushButton* b = at(digitButtons, i)) {
-            b->setVisible(e.visible);
-            b->setGeometry(e.x, e.y, sstubeSize.width() + 2, sstubeSize.height() + 2);
-        }
+        placeSized(at(digitButtons, i), e.visible, e.x, e.y, sstubeSize + QSize(2, 2));
     }
     resetCountsToMaxima();
 }
@@ -422,18 +426,10 @@ void MainWindow::readVP2(QString fileName, QString filePath)
     }
     for (int i = 0; i < p.greenLeds.size(); ++i)
         place(at(greenLedButtons, i), p.greenLeds[i].visible, p.greenLeds[i].x, p.greenLeds[i].y);
-    for (int i = 0; i < p.redLeds.size(); ++i) {
-        if (QPushButton* b = at(redLedButtons, i)) {
-            b->setVisible(p.redLeds[i].visible);
-            b->setGeometry(p.redLeds[i].x, p.redLeds[i].y, ledSize.width(), ledSize.height());
-        }
-    }
-    for (int i = 0; i < p.digits.size(); ++i) {
-        if (QPushButton* b = at(digitButtons, i)) {
-            b->setVisible(p.digits[i].visible);
-            b->setGeometry(p.digits[i].x, p.digits[i].y, sstubeSize.width() + 2, sstubeSize.height() + 2);
-        }
-    }
+    for (int i = 0; i < p.redLeds.size(); ++i)
+        placeSized(at(redLedButtons, i), p.redLeds[i].visible, p.redLeds[i].x, p.redLeds[i].y, ledSize);
+    for (int i = 0; i < p.digits.size(); ++i)
+        placeSized(at(digitButtons, i), p.digits[i].visible, p.digits[i].x, p.digits[i].y, sstubeSize + QSize(2, 2));
 }
 
 void MainWindow::savePanelInfo(QString fiName)

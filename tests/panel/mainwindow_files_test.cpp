@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <csignal>
+#include <limits>
 
 namespace {
 
@@ -557,6 +558,9 @@ TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
             "sstubeSize":{"x":100000,"y":100000},"components":[{"type":"sstube","index":0,"position":{"x":-2147483648,"y":0}}]})"},
         {"huge.vp2", "n,,2147483647,2147483647,d\n2147483647,-5,99999999,1,1\n100000,100000,3,3,-9,-9,100000,100000\n"},
         {"short.vpl", QByteArray("\x01\x00\x00\x00\xff\xff\xff\x7f", 8)},
+        {"extremes.vp2", "n,,10,10,d\n1,1,1,1,1\n20,35,40,40,32,32,21,33\nsw0,1,2147483647,-2147483648,1,\n"
+                         "key0,1,-2147483648,2147483647,0,\nr,1,2147483647,2147483647,0,\ng,1,-2147483648,0,0,\n"
+                         "d,1,2147483647,2147483647,0,\n"},
         {"empty.vp2", QByteArray()},
         {"empty.jvp", QByteArray()},
     };
@@ -573,6 +577,27 @@ TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
         EXPECT_EQ(win.switchButtons.size(), 36);
         EXPECT_EQ(win.digitButtons.size(), 8);
     }
+}
+
+TEST_F(Files, ExtremePositionsInAVplStayInsideTheWidgetRange)
+{
+    Vpl v;
+    const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+    v.entry(108, 0, true, big, big);     // red LED
+    v.entry(540, 0, true, big, small);   // digit
+    v.entry(636, 0, true, small, big);   // key
+    v.entry(324, 0, true, big, 0);       // switch
+    v.entry(0, 0, true, 0, small);       // green LED
+    writeAll(path("far.vpl"), v.bytes);
+    open(w, path("far.vpl"));
+    for (const QPushButton* b : {w.redLedButtons[0], w.digitButtons[0], w.keyButtons[0], w.switchButtons[0],
+                                 w.greenLedButtons[0]}) {
+        EXPECT_FALSE(b->isHidden());
+        EXPECT_LE(std::abs(qint64(b->x())), 1000000);
+        EXPECT_LE(std::abs(qint64(b->y())), 1000000);
+    }
+    w.saveByjson(path("far.jvp"));
+    EXPECT_TRUE(QJsonDocument::fromJson(readAll(path("far.jvp"))).isObject());
 }
 
 TEST_F(Files, ReadersBuildOnceAndOpenClearsTheOldPanel)
