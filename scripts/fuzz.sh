@@ -45,8 +45,8 @@ for t in "${targets[@]}"; do
   rc=$?
   set -e
   ran=$(( $(date +%s) - start ))
-  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
-  last=$(grep -E '^#[0-9]+' "$log" | tail -1)
+  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1 || true)
+  last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
   cov=$(grep -o 'cov: [0-9]*' <<<"$last" | grep -o '[0-9]*' || true)
   ft=$(grep -o 'ft: [0-9]*' <<<"$last" | grep -o '[0-9]*' || true)
   crashes=$(find "$findings" -type f | wc -l)
