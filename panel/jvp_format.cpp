@@ -58,7 +58,11 @@ bool sizeMember(const QJsonObject &top, const char *key, QSize &out, int grow = 
     if (it == top.constEnd())
         return false;
     const QJsonObject o = it->toObject();
-    out = QSize(toInt(o.value(QStringLiteral("x"))) + grow, toInt(o.value(QStringLiteral("y"))) + grow);
+    // The grown size saturates: a file may hold the largest int.
+    auto grown = [grow](int v) {
+        return static_cast<int>(std::min<long long>(static_cast<long long>(v) + grow, 2147483647LL));
+    };
+    out = QSize(grown(toInt(o.value(QStringLiteral("x")))), grown(toInt(o.value(QStringLiteral("y")))));
     return true;
 }
 

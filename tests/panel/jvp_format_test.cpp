@@ -174,6 +174,24 @@ TEST(JvpFormat, ReaderBoundsWhatAFileCanAskFor)
     EXPECT_EQ(doc.entries.last().kind, Kind::Switch);
 }
 
+TEST(JvpFormat, LedSizeGrowthSaturatesAtTheLargestInt)
+{
+    // Found by fuzzing: the reader's 10 pixels of LED growth overflowed a stored INT_MAX.
+    const struct {
+        const char *json;
+        QSize led;
+    } cases[] = {
+        {"{\"ledSize\":{\"x\":2147483647,\"y\":2147483638}}", QSize(2147483647, 2147483647)},
+        {"{\"ledSize\":{\"x\":2147483637,\"y\":-2147483648}}", QSize(2147483647, -2147483638)},
+        {"{\"ledSize\":{\"x\":16,\"y\":16}}", QSize(26, 26)},
+    };
+    for (const auto &c : cases) {
+        Document doc;
+        ASSERT_TRUE(readJvp(QByteArray(c.json), doc)) << c.json;
+        EXPECT_EQ(doc.ledSize, c.led) << c.json;
+    }
+}
+
 TEST(JvpFormat, UnwritablePictureFormatKeepsThePictureAsPng)
 {
     Document doc;
