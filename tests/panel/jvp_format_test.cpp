@@ -176,7 +176,7 @@ TEST(JvpFormat, ReaderBoundsWhatAFileCanAskFor)
 
 TEST(JvpFormat, LedSizeGrowthSaturatesAtTheLargestInt)
 {
-    // Found by fuzzing: the reader's 10 pixels of LED growth overflowed a stored INT_MAX.
+    // The reader adds 10 pixels to the stored LED size; a stored INT_MAX used to overflow.
     const struct {
         const char *json;
         QSize led;
