@@ -1,6 +1,7 @@
 // The main window as a user first meets it: menus, tool bars, the design toolbox and the two
 // working modes with their dress and wiring.
 #include "app/mainwindow.h"
+#include "app/messagebox.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -218,4 +219,38 @@ TEST(MainWindowModes, PressesReachReturnKeyOnceAndOnlyInDesignMode)
     // Run mode dress removes the design filter: a double-click selects nothing.
     QTest::mouseDClick(w.keyButtons[1], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_NE(w.keyButtons[1]->styleSheet(), "QWidget { background-color:gray; }");
+}
+
+TEST(MainWindowModes, SwitchClickDrivesTheBoardDataOnlyInRunMode)
+{
+    MainWindow w;
+    w.componentData->simulationMode = true; // no board: the inputs stay in the board data
+    w.settingCtlNumber(2, 0, 0, 0, 0);
+    w.createCtl();
+    QPushButton* sw = w.switchButtons[1];
+    sw->show();
+    w.turnDesign(true);
+    w.currentIndex = -1;
+    QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w.currentIndex, 1);
+    EXPECT_EQ(w.getComponent()->switchValue(1), 0);
+
+    w.turnDesign(false);
+    w.currentIndex = -1;
+    // With no experiment chosen the simulation says so in a box; answer it in advance.
+    for (int i = 0; i < 4; ++i)
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w.getComponent()->switchValue(1), 1);
+    EXPECT_EQ(w.currentIndex, -1);
+    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.switchOnImage).pixmap(20, 35).toImage());
+    QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w.getComponent()->switchValue(1), 0);
+    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.switchOffImage).pixmap(20, 35).toImage());
+    // Back and forth again: still one delivery per click.
+    w.turnDesign(true);
+    w.turnDesign(false);
+    QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w.getComponent()->switchValue(1), 1);
+    EXPECT_EQ(w.runConnections.size(), 4); // switch toggles to picture and board data, key press and release
 }
