@@ -238,7 +238,8 @@ TEST(MainWindowModes, SwitchClickDrivesTheBoardDataOnlyInRunMode)
     w.turnDesign(false);
     w.currentIndex = -1;
     // With no experiment chosen the simulation says so in a box; answer it in advance.
-    for (int i = 0; i < 4; ++i)
+    MessageBox::clearShown();
+    for (int i = 0; i < 3; ++i)
         MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(w.getComponent()->switchValue(1), 1);
@@ -252,5 +253,6 @@ TEST(MainWindowModes, SwitchClickDrivesTheBoardDataOnlyInRunMode)
     w.turnDesign(false);
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(w.getComponent()->switchValue(1), 1);
+    EXPECT_EQ(MessageBox::shown().size(), 3); // one per click, so no answer is left queued
     EXPECT_EQ(w.runConnections.size(), 4); // switch toggles to picture and board data, key press and release
 }
