@@ -174,7 +174,7 @@ TEST_F(Dialogs, ConnectDialogLooksAsDescribed)
     EXPECT_EQ(box.windowTitle(), QStringLiteral("About Brixo"));
     EXPECT_EQ(box.size(), QSize(300, 100));
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("nameLabel"))->text(), QStringLiteral("Brixo 1.1"));
-    EXPECT_FALSE(box.findChild<QLabel*>(QStringLiteral("pictureLabel"))->pixmap()->isNull());
+    EXPECT_FALSE(box.findChild<QLabel*>(QStringLiteral("pictureLabel"))->pixmap(Qt::ReturnByValue).isNull());
 }
 
 }  // namespace
