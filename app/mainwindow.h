@@ -313,6 +313,7 @@ public:
     // Result of the last key press; a release is sent only after a press that succeeded.
     int KeyPressPending = 1;
     int RefreshCountdown = 0;
+    bool refreshReading = false;  // an automatic-refresh read is under way (its error box may be up)
     bool digitShows(int index, int pattern) const;
     void markDigitDrawn(int index, int pattern);
     QString digitKey(int pattern) const;

@@ -196,7 +196,14 @@ int MainWindow::autoRefreshBoard()
         countdownLabel->hide();
         countdownLabel->setText(tr(kCountdownText));
     }
-    return componentData->readOutputs();
+    // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
+    // ticks count down but must not stack a box per tick on top of it.
+    if (refreshReading)
+        return 0;
+    refreshReading = true;
+    const int r = componentData->readOutputs();
+    refreshReading = false;
+    return r;
 }
 
 void MainWindow::fpgaProgram()

@@ -100,6 +100,14 @@ TEST_F(Dialogs, NoAdapterSelectedGoesThroughTheConnectDialog)
     EXPECT_EQ(seen.warningStyle, QStringLiteral("color:red;"));
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
+    {
+        English english;
+        DialogSeen inEnglish;
+        answerConnectDialog(&inEnglish, "button3");
+        EXPECT_EQ(ErrorMessage::showResult(-5), -5);
+        EXPECT_EQ(inEnglish.warning, QStringLiteral("Failed to connect debug adapter! Please reconnect."));
+    }
+
     DialogSeen cancelled;
     answerConnectDialog(&cancelled, "button3");
     EXPECT_EQ(ErrorMessage::showResult(-5), -5);

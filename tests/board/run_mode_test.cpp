@@ -409,3 +409,35 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RunMode, TicksDuringAFailedReadsBoxDoNotStackBoxes)
+{
+    MainWindow w;
+    buildPanel(w, 1, 1, 1, 1, 1);
+    w.autoRefreshAction->trigger();
+    disconnect();
+    clear();
+    int dialogs = 0;
+    // While the connect dialog of the first failed tick is open, the timer ticks twice more.
+    MessageBox::setNextDialog([&](QDialog&) {
+        ++dialogs;
+        w.autoRefreshBoard();
+        w.autoRefreshBoard();
+        return int(QDialog::Rejected);
+    });
+    MessageBox::setNextDialog([&](QDialog&) {
+        ++dialogs;
+        return int(QDialog::Rejected);
+    });
+    EXPECT_EQ(w.autoRefreshBoard(), -5);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(w.RefreshCountdown, 97);  // the countdown went on
+    // The next tick reads (and fails) again.
+    EXPECT_EQ(w.autoRefreshBoard(), -5);
+    EXPECT_EQ(dialogs, 2);
+    w.autoRefreshAction->trigger();
+}
+
+}  // namespace
