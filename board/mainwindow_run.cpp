@@ -127,7 +127,9 @@ void MainWindow::showData(const QStringList& dataInfo)
         if (!slot)
             continue;
         const QString text = slot->index >= 0 && slot->index < dataInfo.size() ? dataInfo.at(slot->index) : QString();
-        slot->setDataText(text, false);
+        // A slot written one character per line keeps that orientation for its new value.
+        slot->setDataText(slot->isVertical ? text.split(QString(), Qt::SkipEmptyParts).join(QLatin1Char('\n')) : text,
+                          false);
     }
 }
 

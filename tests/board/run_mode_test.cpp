@@ -110,6 +110,14 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
     EXPECT_EQ(w.dataSlots[2]->text(), QStringLiteral("1"));
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
+    // A slot turned to vertical writing keeps it for new values.
+    w.dataSlots[1]->setDataText(w.dataSlots[1]->text(), true);
+    ASSERT_TRUE(w.dataSlots[1]->isVertical);
+    circuit.setCpuData({0xED, 0x0F, 0x00});
+    w.autoRefreshBoard();
+    EXPECT_EQ(w.dataSlots[1]->text(), QStringLiteral("0\nF\nE"));
+    EXPECT_EQ(w.dataSlots[0]->text(), QStringLiteral("D"));
+
     // Off again, and the LEDs follow the next read.
     circuit.setLeds({0, 0, 0, 0, 0});
     click(w.switchButtons[35]);
