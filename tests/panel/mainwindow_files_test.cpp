@@ -272,8 +272,9 @@ TEST_F(Files, JvpEntriesAndBrokenFiles)
         // A file that does not parse leaves name and title alone.
         const bool parses = !QJsonDocument::fromJson(c.json).isNull();
         EXPECT_EQ(win.windowTitle(), parses ? QStringLiteral("Brixo") : QStringLiteral("kept"));
-        if (!c.shown.isEmpty() && c.shown[0] == QLatin1String("switch2"))
+        if (!c.shown.isEmpty() && c.shown[0] == QLatin1String("switch2")) {
             EXPECT_EQ(win.isSwitchUpright(win.switchButtons[2]), !c.lying);
+        }
         // Counts end at the maxima whatever the file says.
         EXPECT_EQ(win.switchCount + win.keyCount + win.redLedCount + win.greenLedCount + win.digitCount, 100);
     }
@@ -314,8 +315,9 @@ TEST_F(Files, SaveDispatchesByKindAndDefaultName)
             EXPECT_TRUE(QFile::exists(answer));
             EXPECT_FALSE(QFile::exists(jvp));
             // the replaced name is kept for the next dialog
-            if (c.offered.endsWith(QLatin1String(".jvp")))
+            if (c.offered.endsWith(QLatin1String(".jvp"))) {
                 EXPECT_EQ(win.savePath, c.offered);
+            }
         } else {
             EXPECT_TRUE(QFile::exists(jvp));
         }
@@ -400,17 +402,22 @@ namespace {
 // A .vpl record: entries of 12 bytes (visible, 3 unused, x, y) at the fixed offsets.
 struct Vpl {
     QByteArray bytes = QByteArray(696, '\0');
+    void put32(int off, qint32 v)
+    {
+        const qint32 le = qToLittleEndian(v);
+        bytes.replace(off, 4, reinterpret_cast<const char*>(&le), 4);
+    }
     void entry(int base, int i, bool visible, int x, int y)
     {
         const int off = base + i * 12;
         bytes[off] = visible ? 1 : 0;
-        qToLittleEndian<qint32>(x, bytes.data() + off + 4);
-        qToLittleEndian<qint32>(y, bytes.data() + off + 8);
+        put32(off + 4, x);
+        put32(off + 8, y);
     }
     void background(int w, int h)
     {
-        qToLittleEndian<qint32>(w, bytes.data() + 684);
-        qToLittleEndian<qint32>(h, bytes.data() + 688);
+        put32(684, w);
+        put32(688, h);
         bytes[692] = 1;
     }
 };
