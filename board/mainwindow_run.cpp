@@ -9,7 +9,6 @@
 #include "tamroadpter.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGraphicsScene>
@@ -17,7 +16,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTimer>
 
 #include <vestrix.h>
