@@ -108,7 +108,10 @@ QByteArray writeJvp(Document &doc)
         w = mx + 20;
         h = my + 20;
     }
-    const int hw = w / 2, hh = h / 2;
+    // Positions are relative to the picture's centre, wherever the picture is drawn: a panel
+    // read with components left of the picture keeps them there when it is saved again.
+    const QPoint origin = doc.background.isNull() ? QPoint() : doc.backgroundOrigin;
+    const int hw = w / 2 + origin.x(), hh = h / 2 + origin.y();
 
     QJsonArray comps;
     int ordinal = 0;

@@ -187,6 +187,10 @@ void MainWindow::saveByjson(QString fiName)
         qDebug() << "kong";  // no picture: the panel size comes from the components
     else
         doc.background = backgroundImage.toImage();
+    // The reader shifts the picture right and down by the panel's extension (scene rectangle
+    // from -dw, -dh); the designer's size slider puts it back at the origin.
+    const QRectF shown = backgroundView->sceneRect();
+    doc.backgroundOrigin = QPoint(std::max(0, int(-shown.x())), std::max(0, int(-shown.y())));
 
     const auto addShown = [&doc](const QVector<QPushButton*>& buttons, panelfile::Kind kind, const MainWindow* w) {
         for (int i = 0; i < buttons.size(); ++i) {

@@ -42,6 +42,9 @@ struct Document {
     QSize sstubeSize{40, 60};
     QImage background;
     QString imageFormat = QStringLiteral("png");
+    // Panel position of the picture's top-left corner: a reader that widened the panel for
+    // components left of or above the picture draws it this far in.
+    QPoint backgroundOrigin;
     QVector<Entry> entries;  // only the shown components
 };
 

@@ -6,6 +6,7 @@
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -236,6 +237,38 @@ TEST_F(Files, OpenPlacesByTheFilesGeometry)
         EXPECT_EQ(win.switchButtons[0]->pos(), c.switchAt);
         EXPECT_EQ(win.backgroundView->sceneRect(), c.scene);
         EXPECT_EQ(win.backgroundView->size(), (c.scene.size() + QSizeF(10, 10)).toSize());
+    }
+}
+
+TEST_F(Files, SavingAWidenedPanelKeepsItsComponentsBesideThePicture)
+{
+    // A switch 6 left of and 5 above a 40 x 30 picture: the reader widens the panel and draws
+    // the picture at (6, 5). Saving it again must keep the switch off the picture's corner.
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    picture.save(&buf, "png");
+    const QString file = path("widened.jvp");
+    writeAll(file, R"({"backgroundImage":"data:image/png;base64,)" + png.toBase64() + R"(",
+        "backgroundSize":{"x":40,"y":30},"components":[
+        {"type":"switch","index":0,"position":{"x":-26,"y":-20}},
+        {"type":"button","index":1,"position":{"x":4,"y":5}}]})");
+    for (int trip = 0; trip < 2; ++trip) {
+        SCOPED_TRACE(trip);
+        MainWindow win;
+        open(win, file);
+        ASSERT_TRUE(win.hasPanel());
+        EXPECT_EQ(win.switchButtons[0]->pos(), QPoint(0, 0));
+        EXPECT_EQ(win.keyButtons[1]->pos(), QPoint(30, 25));
+        EXPECT_EQ(win.backgroundView->sceneRect(), QRectF(-6, -5, 46, 35));
+        win.saveorSaveAs();
+        const QJsonArray comps = QJsonDocument::fromJson(readAll(file)).object()["components"].toArray();
+        ASSERT_EQ(comps.size(), 2);
+        EXPECT_EQ(comps[0]["position"].toObject()["x"].toInt(), -26);
+        EXPECT_EQ(comps[0]["position"].toObject()["y"].toInt(), -20);
+        EXPECT_EQ(comps[1]["position"].toObject()["x"].toInt(), 4);
     }
 }
 
