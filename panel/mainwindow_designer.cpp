@@ -323,6 +323,7 @@ void MainWindow::connectDesignerTools()
     }
     toolConnections << connect(backgroundAction, &QAction::triggered, this, &MainWindow::addBackground);
     toolConnections << connect(panelSettingsAction, &QAction::triggered, this, &MainWindow::showPanelInfo);
+    toolConnections << connect(componentTableAction, &QAction::triggered, this, &MainWindow::showTable);
     toolConnections << connect(backgroundSizeSlider, &QSlider::valueChanged, this, &MainWindow::changeBackgroundSize);
     toolConnections << connect(digitSizeSlider, &QSlider::valueChanged, this, &MainWindow::changeCTLSize);
     toolConnections << connect(dataSlotButton, &QPushButton::clicked, this, &MainWindow::addLineEdit);

@@ -530,6 +530,10 @@ void MainWindow::loadPanelFile(const QString& fileName)
 void MainWindow::judgeModel()
 {
     onOpenPanel();
+    // Cancelled: the panel stays exactly as it was; re-dressing it would blank the LEDs and
+    // digits that show the board in run mode.
+    if (openedFileName.isEmpty())
+        return;
     dressOpenedPanel();
 }
 
@@ -558,6 +562,5 @@ void MainWindow::connectFileActions()
     connect(openAction, &QAction::triggered, this, &MainWindow::judgeModel);
     connect(saveAction, &QAction::triggered, this, &MainWindow::saveorSaveAs);
     connect(saveAsAction, &QAction::triggered, this, &MainWindow::saveAs);
-    // The action is enabled in design mode only.
-    connect(componentTableAction, &QAction::triggered, this, &MainWindow::showTable);
+    // The component table command is wired with the other design tools (ctlToolConnect).
 }

@@ -184,6 +184,10 @@ TEST(MainWindowModes, DesignAndRunDress)
     w.turnDesign(true);
     w.turnDesign(false);
     EXPECT_EQ(w.digitScenes[0]->items().size(), 1); // mode changes do not pile pictures up
+    // Leaving design mode with a panel unwires the Design-menu commands, not only disables them.
+    w.componentTableAction->setEnabled(true);
+    w.componentTableAction->trigger();
+    EXPECT_TRUE(w.componentInfoDock->isHidden());
 }
 
 TEST(MainWindowModes, PressesReachReturnKeyOnceAndOnlyInDesignMode)

@@ -652,8 +652,11 @@ TEST_F(Files, ReadersBuildOnceAndOpenClearsTheOldPanel)
               36 + 20 + 18 + 18 + 8 + 1);
     EXPECT_EQ(win.textLabels.size(), 1);
     EXPECT_EQ(win.panelView->findChildren<BrixoLineedit*>().size(), 1);
-    // A cancelled open dialog changes nothing.
+    // A cancelled open dialog changes nothing, not even what the run-mode LEDs show.
+    win.showRedLED(0, true);
+    const QImage lit = win.redLedButtons[0]->icon().pixmap(win.ledSize).toImage();
     open(win, QString());
+    EXPECT_EQ(win.redLedButtons[0]->icon().pixmap(win.ledSize).toImage(), lit);
     EXPECT_EQ(win.dataSlots.size(), 1);
     EXPECT_EQ(win.filePath, path("p.jvp"));
 }
