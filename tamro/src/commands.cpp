@@ -195,7 +195,12 @@ TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *seria
     if (code == Ok)
         code = decodeVersion(reply.data(), int(reply.size()), t);
     if (code == Ok) {
-        copyOut(version, t.version, 7);
+        // The caller's 7 bytes always end in a terminator, even for a three-digit minor part.
+        if (version) {
+            const size_t n = strnlen(t.version, 6);
+            std::memcpy(version, t.version, n);
+            version[n] = 0;
+        }
         copyOut(buildTime, t.buildTime, sizeof t.buildTime);
         copyOut(serial, t.serial, sizeof t.serial);
         copyOut(identifier, t.identifier, sizeof t.identifier);

@@ -109,7 +109,9 @@ struct Parser {
 
     explicit Parser(ResultList &r) : results(r) {}
 
-    bool watched() const { return seen[0] == 1 && seen[1] == 1; }
+    // The answer elements count only inside the first body, and only until something nested
+    // deeper than them has been seen.
+    bool watched() const { return seen[0] == 1 && seen[1] == 1 && seen[3] == 0; }
 
     void startDocument()
     {

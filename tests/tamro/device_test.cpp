@@ -349,6 +349,10 @@ TEST_F(Tamro, QueriesDecodeAndSelectEntryZeroForTheirDuration)
     EXPECT_STREQ(built, "2021-09-15 10:30");
     EXPECT_STREQ(serial, "12345678");
     EXPECT_STREQ(id, "0C0B0A090807060504030201");
+    a.version.major = 100, a.version.minor = 100; // "100.100" does not fit 7 bytes with its end
+    std::memset(version, 'x', sizeof version);
+    ASSERT_EQ(GetTamroVersion(version, built, serial, nullptr, id), Ok);
+    EXPECT_EQ(std::string(version, 7), std::string("100.10\0", 7));
     // Still nothing selected afterwards.
     EXPECT_EQ(GetIOVoltage(version), NoDeviceSelected);
     EXPECT_EQ(WriteInstruction(1), NoDeviceSelected);
