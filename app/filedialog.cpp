@@ -1,6 +1,7 @@
 #include "app/filedialog.h"
 
 #include <QFileDialog>
+#include <QStringList>
 
 QList<QString>& FileDialog::answers() { static QList<QString> a; return a; }
 QList<FileDialog::Asked>& FileDialog::askedList() { static QList<Asked> a; return a; }
@@ -15,7 +16,7 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
     askedList().append({caption, directory, filter, false});
     if (!answers().isEmpty())
         return answers().takeFirst();
-    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+    return QFileDialog::getOpenFileName(parent, caption, directory, toolkitFilter(filter));
 }
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
@@ -24,5 +25,20 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
     askedList().append({caption, directory, filter, true});
     if (!answers().isEmpty())
         return answers().takeFirst();
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+    return QFileDialog::getSaveFileName(parent, caption, directory, toolkitFilter(filter));
+}
+
+QString FileDialog::toolkitFilter(const QString& filter)
+{
+    QStringList parts = filter.split(QStringLiteral(";;"));
+    for (QString& part : parts) {
+        const int open = part.lastIndexOf(QLatin1Char('('));
+        const int close = part.lastIndexOf(QLatin1Char(')'));
+        if (open < 0 || close < open)
+            continue;
+        for (int i = open + 1; i < close; ++i)
+            if (part.at(i) == QLatin1Char(';'))
+                part[i] = QLatin1Char(' ');
+    }
+    return parts.join(QStringLiteral(";;"));
 }

@@ -21,6 +21,10 @@ public:
     static bool hasQueuedAnswer();
     static const QList<Asked>& asked();
     static void clearAsked();
+    // The filter as the toolkit's dialog understands it: patterns inside the parentheses
+    // separated by ";" (as Windows writes them) become blank-separated, or the toolkit would
+    // take "*.vpl;*.vp2" for one pattern and show no file at all.
+    static QString toolkitFilter(const QString& filter);
 
 private:
     static QList<QString>& answers();
