@@ -272,6 +272,7 @@ bool MainWindow::showPannelSetting()
     panelName = brixo::storedPanelText(dialog.panelName);
     experimentName = brixo::storedPanelText(dialog.experimentName);
     deleteAllFace();
+    componentData->setDataSlots(dataSlots);  // the old panel's data slots are gone
     backgroundScene.clear();
     removeCombo();
     setWindowTitle(brixo::panelWindowTitle(dialog.panelName));

@@ -522,6 +522,8 @@ void MainWindow::loadPanelFile(const QString& fileName)
         fileKind = QStringLiteral("jvp");
     }
     updateToTable();
+    // Run mode reads the data slots the board data lists: those of this panel, not the last one's.
+    componentData->setDataSlots(dataSlots);
     // The description names the boardless experiment this panel simulates.
     componentData->selectExperiment(experimentName);
     isNewPanel = false;

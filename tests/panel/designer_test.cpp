@@ -180,6 +180,11 @@ TEST_F(Designer, DataSlotsAreNumberedAndPlacedInCreationOrder)
     EXPECT_EQ(w->textLabels[1]->pos(), QPoint(10, 10));
     EXPECT_EQ(w->textLabels[1]->placeholderText(), QStringLiteral("添加一段注释"));
     EXPECT_TRUE(w->textLabels[1]->text().isEmpty());
+
+    // A new panel starts without data slots, and so does the board data's list.
+    newPanel(*w);
+    EXPECT_TRUE(w->dataSlots.isEmpty());
+    EXPECT_EQ(w->componentData->dataSlotCount(), 0);
 }
 
 TEST_F(Designer, SlotEditsChangeOnlyThePressedSlotAndOnlyTwoDigitValues)

@@ -272,6 +272,21 @@ TEST_F(Files, SavingAWidenedPanelKeepsItsComponentsBesideThePicture)
     }
 }
 
+TEST(FileDialogFilter, SemicolonListsReachTheToolkitAsBlankSeparatedPatterns)
+{
+    // The toolkit's own dialog reads "*.vpl;*.vp2" as a single pattern and lists no file.
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"),
+         QStringLiteral("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl *.vp2)")},
+        {QStringLiteral("背景图片 (*.bmp *.jpg *.png *.gif)"), QStringLiteral("背景图片 (*.bmp *.jpg *.png *.gif)")},
+        {QStringLiteral("a;b (*.x;*.y);;c (*.z)"), QStringLiteral("a;b (*.x *.y);;c (*.z)")},
+        {QStringLiteral("no patterns; here"), QStringLiteral("no patterns; here")},
+        {QString(), QString()},
+    };
+    for (const auto& [given, toolkit] : cases)
+        EXPECT_EQ(FileDialog::toolkitFilter(given), toolkit) << given.toStdString();
+}
+
 TEST_F(Files, JvpEntriesAndBrokenFiles)
 {
     struct Case { const char* name; QByteArray json; QStringList shown; bool lying; };
@@ -659,6 +674,26 @@ TEST_F(Files, ReadersBuildOnceAndOpenClearsTheOldPanel)
     EXPECT_EQ(win.redLedButtons[0]->icon().pixmap(win.ledSize).toImage(), lit);
     EXPECT_EQ(win.dataSlots.size(), 1);
     EXPECT_EQ(win.filePath, path("p.jvp"));
+}
+
+TEST_F(Files, TheBoardDataListsOnlyTheOpenPanelsDataSlots)
+{
+    // Run mode reads CPU data for every slot the board data lists; a panel without data
+    // slots must not go on reading (or failing on) the previous panel's.
+    fillEveryKind(w);
+    w.saveByjson(path("p.jvp"));
+    w.savePanelInfo(path("p.vp2"));
+    Vpl v;
+    writeAll(path("p.vpl"), v.bytes);
+    for (const char* legacy : {"p.vp2", "p.vpl"}) {
+        SCOPED_TRACE(legacy);
+        MainWindow win;
+        open(win, path("p.jvp"));
+        ASSERT_EQ(win.componentData->dataSlotCount(), 1);
+        open(win, path(QString::fromLatin1(legacy)));
+        EXPECT_TRUE(win.dataSlots.isEmpty());
+        EXPECT_EQ(win.componentData->dataSlotCount(), 0);
+    }
 }
 
 TEST_F(Files, WriteFailureWarningIsTranslated)
