@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Event = hostui::ProgressEvent;
@@ -107,10 +108,14 @@ TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
     TempFile empty(0);
     char dir[] = "/tmp/vestrix_dir_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
+    // A named pipe nobody writes to: opening it for reading used to block for ever.
+    const std::string fifo = std::string(dir) + "/pipe.rbf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     struct Case { std::string path; int code; const char *text; };
     const Case cases[] = {
         {"/tmp/vestrix-no-such-file.rbf", FileOpenFailed, "无法打开指定的文件！"},
         {dir, FileOpenFailed, "无法打开指定的文件！"},
+        {fifo, FileOpenFailed, "无法打开指定的文件！"},
         {empty.path, FileEmpty, "指定的文件不包含任何内容！"},
     };
     for (const Case &c : cases) {
@@ -133,6 +138,7 @@ TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
         }
     }
     EXPECT_EQ(ConfigureFPGA(nullptr), FileOpenFailed);
+    unlink(fifo.c_str());
     rmdir(dir);
 }
 

@@ -33,7 +33,12 @@ namespace {
 
 class File {
 public:
-    explicit File(const char *path) : fd_(path ? ::open(path, O_RDONLY | O_CLOEXEC) : -1) {}
+    // Non-blocking, so that a named pipe without a writer is refused instead of hanging the
+    // caller in open(); reads of a plain file do not notice the flag.
+    explicit File(const char *path)
+        : fd_(path ? ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1)
+    {
+    }
     ~File()
     {
         if (fd_ >= 0)
