@@ -5,9 +5,11 @@
 #include <hostui.h>
 #include <tamro.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -56,10 +58,23 @@ int connectTo(Connection &c, const char *address, int port)
     std::memcpy(&to, found->ai_addr, sizeof to);
     freeaddrinfo(found);
     to.sin_port = htons(uint16_t(port));
-    if (::connect(c.socket, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+    // A host that never answers the connection request must not freeze the caller for the
+    // system's long connect timeout: connect without blocking and wait at most the limit.
+    const int flags = ::fcntl(c.socket, F_GETFL, 0);
+    ::fcntl(c.socket, F_SETFL, flags | O_NONBLOCK);
+    bool connected = ::connect(c.socket, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
+    if (!connected && errno == EINPROGRESS) {
+        pollfd p{c.socket, POLLOUT, 0};
+        int error = 0;
+        socklen_t size = sizeof error;
+        connected = ::poll(&p, 1, receiveLimitMs) == 1 &&
+                    ::getsockopt(c.socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    }
+    if (!connected) {
         c.close();
         return c.lastResult = ServerConnectFailed;
     }
+    ::fcntl(c.socket, F_SETFL, flags);
     c.connected = true;
     return c.lastResult = Ok;
 }

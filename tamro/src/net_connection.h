@@ -17,7 +17,7 @@ struct Connection {
 };
 
 constexpr int kDefaultReceiveLimitMs = 5000;
-void setReceiveLimitMs(int ms); // tests shorten it
+void setReceiveLimitMs(int ms); // the limit for connecting and for an answer; tests shorten it
 
 int connectTo(Connection &c, const char *address, int port);     // 0, -20, -21, -22
 int sendRequest(Connection &c, const std::string &request);      // 0, -23, -24

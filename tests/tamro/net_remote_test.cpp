@@ -11,6 +11,11 @@
 #include <cstring>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 // Records each scan and answers with a fixed pattern of shifted-out bits.
@@ -221,6 +226,29 @@ TEST_F(Remote, UnreachableServerFailsSelection)
     char list[1284] = {};
     ASSERT_EQ(ScanDevice(list, "127.0.0.1", port), Ok);
     ASSERT_EQ(ScanDevice(list, "no.such.invalid", port), NoAdapter); // fits, does not resolve
+
+    // A server whose connection queue is full drops the connection request, so connecting
+    // waits; it used to wait for the system's connect timeout of about two minutes.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof at;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&at), sizeof at), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&at), &size), 0);
+    std::vector<int> queued;
+    for (int i = 0; i < 3; ++i) {
+        queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(queued.back(), reinterpret_cast<sockaddr *>(&at), sizeof at);
+    }
+    EXPECT_EQ(ScanDevice(list, "127.0.0.1", ntohs(at.sin_port)), NoAdapter);
+    tamro::net::Connection c;
+    EXPECT_EQ(tamro::net::connectTo(c, "127.0.0.1", ntohs(at.sin_port)), ServerConnectFailed);
+    EXPECT_LT(c.socket, 0);
+    for (int q : queued)
+        ::close(q);
+    ::close(listener);
 }
 
 int main(int argc, char **argv)
