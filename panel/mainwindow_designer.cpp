@@ -261,6 +261,8 @@ void MainWindow::createNewPanel()
     isNewPanel = true;
     fileKind = QStringLiteral("jvp");
     backgroundImage = QPixmap();
+    backgroundFileName.clear();  // a .vp2 saved from the new panel names no old picture
+    backgroundPath.clear();
 }
 
 bool MainWindow::showPannelSetting()

@@ -452,6 +452,10 @@ void MainWindow::savePanelInfo(QString fiName)
     header.name = panelName;
     header.backgroundFileName = backgroundFileName;
     header.backgroundSize = backgroundImage.isNull() ? QSize(0, 0) : backgroundImage.size();
+    // A named picture that was missing when the panel was read still has the panel's area:
+    // 0 x 0 would name the picture and draw it at no size once it is put back.
+    if (backgroundImage.isNull() && !backgroundFileName.isEmpty())
+        header.backgroundSize = backgroundView->sceneRect().size().toSize();
     header.description = experimentName;
     header.switches.resize(switchButtons.size());
     header.keys.resize(keyButtons.size());
@@ -508,6 +512,10 @@ void MainWindow::loadPanelFile(const QString& fileName)
     savePath = filePath;
     const QString suffix = info.suffix();
     backgroundImage = QPixmap();
+    // The picture file named by the last legacy panel is not this panel's; the legacy readers
+    // name their own.
+    backgroundFileName.clear();
+    backgroundPath.clear();
 
     if (suffix == QLatin1String("vp2")) {
         readVP2(filePath, info.absolutePath());

@@ -591,7 +591,8 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     w.setPanelName(QStringLiteral("a,b"));
     w.savePanelInfo(path("again.vp2"));
     const QByteArray again = readAll(path("again.vp2"));
-    EXPECT_TRUE(again.startsWith("a\xef\xbc\x8c" "b,panel.back.png,0,0,calc demo,0,0,1\n36,20,18,18,8\n"));
+    // The missing picture keeps its name and the panel's 300 x 200 area.
+    EXPECT_TRUE(again.startsWith("a\xef\xbc\x8c" "b,panel.back.png,300,200,calc demo,0,0,1\n36,20,18,18,8\n"));
     MainWindow back;
     MessageBox::setNextAnswer(QMessageBox::Yes);
     open(back, path("again.vp2"));
@@ -603,6 +604,13 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
         EXPECT_EQ(b[i].pos, a[i].pos);
         EXPECT_EQ(b[i].size, a[i].size) << a[i].name.toStdString();
     }
+    EXPECT_EQ(back.backgroundView->size(), QSize(310, 210));
+
+    // A panel opened next names no picture of its own: its .vp2 does not borrow this one's.
+    w.saveByjson(path("plain.jvp"));
+    open(back, path("plain.jvp"));
+    back.savePanelInfo(path("plain.vp2"));
+    EXPECT_TRUE(readAll(path("plain.vp2")).startsWith("a\xef\xbc\x8c" "b,,0,0,calc demo,"));
 }
 
 TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
