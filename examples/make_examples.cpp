@@ -64,6 +64,12 @@ QPoint componentPos(Kind k, int i)
     }
 }
 
+// The panel shows its picture centred in a view 10 pixels larger than the picture, so picture
+// pixel (x, y) lies under panel position (x + 5, y + 5): the silkscreen is drawn that much up and
+// left of the components' places.
+constexpr int kViewMargin = 5;
+QPoint silkPos(Kind k, int i) { return componentPos(k, i) - QPoint(kViewMargin, kViewMargin); }
+
 QSize componentSize(Kind k)
 {
     switch (k) {
@@ -110,7 +116,7 @@ QImage drawBoard(const Experiment &ex)
         for (int i = 0; i < count; ++i) {
             if (!used(ex, k, i))
                 continue;
-            const QPoint pos = componentPos(k, i);
+            const QPoint pos = silkPos(k, i);
             const QSize sz = componentSize(k);
             const QRect box(pos.x() - 12, pos.y() + sz.height() + 2, sz.width() + 24, 14);
             p.setPen(silk);
@@ -134,7 +140,7 @@ QImage drawBoard(const Experiment &ex)
         const bool narrow = g.low == g.high && g.kind == Kind::Switch;
         raise = narrow && !raise;
         p.setFont(narrow ? small : caption);
-        const QPoint a = componentPos(g.kind, g.high), b = componentPos(g.kind, g.low);
+        const QPoint a = silkPos(g.kind, g.high), b = silkPos(g.kind, g.low);
         const QSize sz = componentSize(g.kind);
         const int left = std::min(a.x(), b.x()) - 6, right = std::max(a.x(), b.x()) + sz.width() + 6;
         const int y = a.y() - 12;
