@@ -376,10 +376,13 @@ void MainWindow::readVP2(QString fileName, QString filePath)
                 row.append(new QStandardItem(c));
             componentModel->appendRow(row);
         }
+    } else {
+        // A file that cannot be read builds an empty panel, not the last .vp2 file's lines again.
+        componentModel->removeRows(0, componentModel->rowCount());
     }
 
     backgroundScene.clear();
-    // The line store is the model: a file that did not open builds from what it holds.
+    // The line store is the model the panel is built from.
     QVector<QStringList> rows;
     rows.reserve(componentModel->rowCount());
     for (int r = 0; r < componentModel->rowCount(); ++r) {

@@ -611,6 +611,13 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     open(back, path("plain.jvp"));
     back.savePanelInfo(path("plain.vp2"));
     EXPECT_TRUE(readAll(path("plain.vp2")).startsWith("a\xef\xbc\x8c" "b,,0,0,calc demo,"));
+
+    // A .vp2 that cannot be read does not show the last one read in its place.
+    open(w, path("gone.vp2"));
+    EXPECT_TRUE(w.hasPanel());
+    EXPECT_TRUE(placed(w).isEmpty());
+    EXPECT_TRUE(w.panelName.isEmpty());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo"));
 }
 
 TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
