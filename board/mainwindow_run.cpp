@@ -212,7 +212,7 @@ void MainWindow::fpgaProgram()
                                         : QString();
     if (file.isEmpty())
         return;
-    const QByteArray path = file.toUtf8();
+    const QByteArray path = file.toLocal8Bit();  // the library opens the file by its local name
     int r = ConfigureFPGA(path.constData());
     if (r != 0) {
         if (ErrorMessage::showResult(r) != 0)

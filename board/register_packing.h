@@ -20,8 +20,8 @@ constexpr int kGreenLedFirstBit = 18;
 constexpr int kDigitRegisterBytes = kDigitRegisterBits / 8;
 // Widest data slot that gets a text; wider slots consume their bits silently.
 constexpr int kMaxDataSlotBits = 32;
-// Widest CPU-data read one request carries (bytes of the read buffer).
-constexpr int kMaxCpuDataBytes = 64;
+// Widest CPU-data read one register scan carries: 2048 bits (bytes of the read buffer).
+constexpr int kMaxCpuDataBytes = 2048 / 8;
 
 using SwitchBuffer = std::array<std::uint8_t, 5>;
 using KeyBuffer = std::array<std::uint8_t, 3>;

@@ -116,12 +116,26 @@ TEST_F(BoardData, DataSlotsAreCutFromTheCpuDataStream)
 
 TEST_F(BoardData, DataSlotsTooWideForOneReadAreReportedAndNotRead)
 {
-    data.setDataSlots({{0, 32}, {1, 500}});
+    data.setDataSlots({{0, 32}, {1, 2017}});  // 2049 bits: one more than a scan carries
     MessageBox::setNextAnswer(QMessageBox::Ok);
     ASSERT_EQ(data.readDataSlots(), -23);
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(circuit.scanCount(1), 0);
     EXPECT_EQ(data.dataTexts(), (QStringList{"", ""}));
+
+    // Twenty 32-bit slots (640 bits) are one scan the library carries: read, not refused.
+    std::vector<DataSlot> wide;
+    for (int i = 0; i < 20; ++i)
+        wide.push_back(DataSlot{i, 32});
+    data.setDataSlots(wide);
+    emu::LabCircuit::Bytes bytes(80, 0);
+    bytes[76] = 0x78, bytes[77] = 0x56, bytes[78] = 0x34, bytes[79] = 0x12;
+    circuit.setCpuData(bytes);
+    ASSERT_EQ(data.readDataSlots(), 0);
+    EXPECT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(circuit.scans().back().bits, 640);
+    EXPECT_EQ(data.dataTexts().at(0), "00000000");
+    EXPECT_EQ(data.dataTexts().at(19), "12345678");
 }
 
 TEST_F(BoardData, NoAdapterOpensTheConnectDialogAndRetriesPanelInputOnce)

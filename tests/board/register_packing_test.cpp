@@ -105,7 +105,8 @@ TEST(DataSlots, HexWidths)
 TEST(DataSlots, RefusesReadsBeyondOneRequest)
 {
     EXPECT_TRUE(dataSlotsFit({}));
-    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(16, DataSlot{0, 32})));
-    EXPECT_FALSE(dataSlotsFit(std::vector<DataSlot>(17, DataSlot{0, 32})));
+    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(17, DataSlot{0, 32})));  // past 512 bits still one scan
+    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(64, DataSlot{0, 32})));  // exactly 2048 bits
+    EXPECT_FALSE(dataSlotsFit(std::vector<DataSlot>(65, DataSlot{0, 32})));
     EXPECT_FALSE(dataSlotsFit({{0, 8}, {1, -1}}));
 }

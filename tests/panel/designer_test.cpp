@@ -230,7 +230,7 @@ TEST_F(Designer, AWidthNoReadCanCarryIsRefused)
     QTest::mouseClick(slot, Qt::LeftButton);
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::Yes);
-    commit(w->bitWidthEdit, QStringLiteral("513"));
+    commit(w->bitWidthEdit, QStringLiteral("2049"));  // one bit more than a register scan carries
     EXPECT_EQ(slot->bitWidth, 16);
     EXPECT_EQ(w->bitWidthEdit->text(), QStringLiteral("16"));
     ASSERT_EQ(MessageBox::shown().size(), 1);
@@ -240,8 +240,8 @@ TEST_F(Designer, AWidthNoReadCanCarryIsRefused)
     commit(w->bitWidthEdit, QStringLiteral("99999999999"));  // more than an int holds: refused, not wrapped to 0
     EXPECT_EQ(slot->bitWidth, 16);
 
-    commit(w->bitWidthEdit, QStringLiteral("512"));
-    EXPECT_EQ(slot->bitWidth, 512);
+    commit(w->bitWidthEdit, QStringLiteral("2048"));
+    EXPECT_EQ(slot->bitWidth, 2048);
 }
 
 TEST_F(Designer, ModifyWithoutSlotsClearsTheEdits)
