@@ -8,6 +8,8 @@
 #include "panel/brixobutton.h"
 #include "tamroadpter.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
@@ -121,10 +123,12 @@ void MainWindow::showGreenLED(int index, bool state)
 
 void MainWindow::showData(const QStringList& dataInfo)
 {
+    const int count = std::min<int>(dataSlots.size(), dataInfo.size());
     for (BrixoButton* slot : dataSlots) {
-        if (!slot)
+        // A widget whose index no slot position has was not read: it keeps what it shows.
+        if (!slot || slot->index < 0 || slot->index >= count)
             continue;
-        const QString text = slot->index >= 0 && slot->index < dataInfo.size() ? dataInfo.at(slot->index) : QString();
+        const QString& text = dataInfo.at(slot->index);
         // A slot written one character per line keeps that orientation for its new value.
         slot->setDataText(slot->isVertical ? text.split(QString(), Qt::SkipEmptyParts).join(QLatin1Char('\n')) : text,
                           false);

@@ -118,6 +118,14 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
     EXPECT_EQ(w.dataSlots[1]->text(), QStringLiteral("0\nF\nE"));
     EXPECT_EQ(w.dataSlots[0]->text(), QStringLiteral("D"));
 
+    // A slot given an index past the panel's slots is not read and keeps its text.
+    ASSERT_EQ(w.dataSlots[2]->text(), QStringLiteral("0"));
+    w.dataSlots[2]->index = 7;
+    w.componentData->setDataSlots(w.dataSlots);
+    circuit.setCpuData({0xED, 0x0F, 0x01});
+    w.autoRefreshBoard();
+    EXPECT_EQ(w.dataSlots[2]->text(), QStringLiteral("0"));
+
     // Off again, and the LEDs follow the next read.
     circuit.setLeds({0, 0, 0, 0, 0});
     click(w.switchButtons[35]);
