@@ -242,30 +242,30 @@ void colourItems(const QVector<QPushButton*>& buttons, QComboBox* combo, bool vi
     }
 }
 
+// Item i + 1 of each kind's toolbox list stands for component i of that kind.
+void colourAllItems(const MainWindow& w, bool visible, const QColor& colour)
+{
+    colourItems(w.switchButtons, w.switchCombo, visible, colour);
+    colourItems(w.keyButtons, w.keyCombo, visible, colour);
+    colourItems(w.redLedButtons, w.redLedCombo, visible, colour);
+    colourItems(w.greenLedButtons, w.greenLedCombo, visible, colour);
+    colourItems(w.digitButtons, w.digitCombo, visible, colour);
+}
+
 }  // namespace
 
 void MainWindow::changeItemColor1()
 {
     if (!hasPanel())
         return;
-    const QColor gray(highlightColor);
-    colourItems(switchButtons, switchCombo, true, gray);
-    colourItems(keyButtons, keyCombo, true, gray);
-    colourItems(redLedButtons, redLedCombo, true, gray);
-    colourItems(greenLedButtons, greenLedCombo, true, gray);
-    colourItems(digitButtons, digitCombo, true, gray);
+    colourAllItems(*this, true, QColor(highlightColor));
 }
 
 void MainWindow::changeItemColor2()
 {
     if (!hasPanel())
         return;
-    const QColor white(plainColor);
-    colourItems(switchButtons, switchCombo, false, white);
-    colourItems(keyButtons, keyCombo, false, white);
-    colourItems(redLedButtons, redLedCombo, false, white);
-    colourItems(greenLedButtons, greenLedCombo, false, white);
-    colourItems(digitButtons, digitCombo, false, white);
+    colourAllItems(*this, false, QColor(plainColor));
 }
 
 void MainWindow::showAdapterInfo()

@@ -74,6 +74,19 @@ void placeSized(QPushButton* b, bool visible, int x, int y, QSize size)
     b->setGeometry(boundedSide(x), boundedSide(y), size.width(), size.height());
 }
 
+// A document carrying the window's component sizes and picture format: the reader's defaults
+// for members a file leaves out, and what the writer saves.
+panelfile::Document documentWithSizesOf(const MainWindow& w)
+{
+    panelfile::Document doc;
+    doc.switchSize = w.switchSize;
+    doc.buttonSize = w.buttonSize;
+    doc.ledSize = w.ledSize;
+    doc.sstubeSize = w.sstubeSize;
+    doc.imageFormat = w.imageFormat;
+    return doc;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -92,12 +105,7 @@ void MainWindow::readVPjson(QString fileName)
     QByteArray bytes = file.readAll();
     file.close();
 
-    panelfile::Document doc;
-    doc.switchSize = switchSize;
-    doc.buttonSize = buttonSize;
-    doc.ledSize = ledSize;
-    doc.sstubeSize = sstubeSize;
-    doc.imageFormat = imageFormat;
+    panelfile::Document doc = documentWithSizesOf(*this);
     panelfile::Geometry g;
     const bool parsed = panelfile::readJvp(bytes, doc, &g);
     bytes = QByteArray();  // the file's text is not needed once parsed
@@ -175,14 +183,9 @@ void MainWindow::saveByjson(QString fiName)
         return;
     updateToTable();
 
-    panelfile::Document doc;
+    panelfile::Document doc = documentWithSizesOf(*this);
     doc.name = panelName;
     doc.description = experimentName;
-    doc.switchSize = switchSize;
-    doc.buttonSize = buttonSize;
-    doc.ledSize = ledSize;
-    doc.sstubeSize = sstubeSize;
-    doc.imageFormat = imageFormat;
     if (backgroundImage.isNull())
         qDebug() << "kong";  // no picture: the panel size comes from the components
     else

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QRect>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -55,12 +54,3 @@ TEST(Examples, OpenOnTheirPictureOnePerExperiment)
 }
 
 }  // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
