@@ -1,7 +1,5 @@
 #include "panel/virtualpaneldata.h"
 
-#include "board/errormessage.h"
-
 VirtualPanelData::VirtualPanelData(QObject* parent) : QObject(parent) {}
 
 bool VirtualPanelData::load(QString fileName)
@@ -9,6 +7,7 @@ bool VirtualPanelData::load(QString fileName)
     if (block.loadFile(fileName))
         return true;
     // -257: the file could not be opened; the block keeps the last panel read.
-    ErrorMessage::showResult(-257);
+    if (reportFailure)
+        reportFailure(-257);
     return false;
 }

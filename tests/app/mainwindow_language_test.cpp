@@ -59,14 +59,14 @@ TEST(EnglishCatalogue, MenusAndItemsTranslatedWhereAPairExists)
         for (QAction* a : w.menuBar()->actions())
             menus << a->text();
         EXPECT_EQ(menus, QStringList({"&Board", "&Mode", "设计(&S)", "&Help"}));
-        EXPECT_EQ(w.openAction->text(), "&Open Virtual Panel");
-        EXPECT_EQ(w.configureFpgaAction->text(), "Confi&gure FPGA");
-        EXPECT_EQ(w.designAction->text(), "Virtual Panel &Design");
-        EXPECT_EQ(w.languageAction->text(), "Change &Language to 中文");
-        EXPECT_EQ(w.aboutAction->text(), "&About Brixo");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("openAction"))->text(), "&Open Virtual Panel");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("configureFpgaAction"))->text(), "Confi&gure FPGA");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("designAction"))->text(), "Virtual Panel &Design");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("languageAction"))->text(), "Change &Language to 中文");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("aboutAction"))->text(), "&About Brixo");
         // Items without a pair keep their Chinese text.
-        EXPECT_EQ(w.newAction->text(), "新建虚拟面板(&N)");
-        EXPECT_EQ(w.autoRefreshAction->text(), "自动刷新(&A)");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("newAction"))->text(), "新建虚拟面板(&N)");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->text(), "自动刷新(&A)");
     }
     QApplication::removeTranslator(&translator);
 }
