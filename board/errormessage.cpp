@@ -6,14 +6,16 @@
 
 #include <QDialog>
 
+#include <vestrix.h>
+
 int ErrorMessage::showResult(int code)
 {
     if (code == 0)
         return 0;
-    if (code == -5) {
+    if (code == VESTRIX_NO_DEVICE_SELECTED) {
         DialogConnnect dialog;
-        dialog.showWarning(tr(board::errorSourceText(-5)));
-        return MessageBox::execDialog(dialog) == QDialog::Accepted ? 0 : -5;
+        dialog.showWarning(tr(board::errorSourceText(VESTRIX_NO_DEVICE_SELECTED)));
+        return MessageBox::execDialog(dialog) == QDialog::Accepted ? 0 : VESTRIX_NO_DEVICE_SELECTED;
     }
     QMessageBox box(QMessageBox::Warning, tr(board::kErrorTitle), tr(board::errorSourceText(code)),
                     QMessageBox::Ok);

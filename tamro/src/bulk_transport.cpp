@@ -2,7 +2,7 @@
 #include "transport.h"
 #include "usb_backend.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 namespace tamro {
 

@@ -3,7 +3,7 @@
 #include "results.h"
 #include "state.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstring>
 
@@ -116,7 +116,7 @@ using namespace tamro;
 
 extern "C" {
 
-TAMRO_API ResultCode ReadRegister(int instruction, int bits, unsigned char *data)
+TAMRO_API TamroResult ReadRegister(int instruction, int bits, unsigned char *data)
 {
     if (bits < 0 || bits > kMaxScanBits)
         return reportResult(NotSupported);
@@ -124,18 +124,18 @@ TAMRO_API ResultCode ReadRegister(int instruction, int bits, unsigned char *data
     return reportResult(scan(instruction, bits, ones.data(), data, true));
 }
 
-TAMRO_API ResultCode WriteRegister(int instruction, const unsigned char *data, int bits)
+TAMRO_API TamroResult WriteRegister(int instruction, const unsigned char *data, int bits)
 {
     return reportResult(scan(instruction, bits, data, nullptr, false));
 }
 
-TAMRO_API ResultCode WriteInstruction(int instruction)
+TAMRO_API TamroResult WriteInstruction(int instruction)
 {
     return reportResult(scan(instruction, 0, nullptr, nullptr, false));
 }
 
-TAMRO_API ResultCode BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
-                                        unsigned char *out, int capture)
+TAMRO_API TamroResult BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
+                                         unsigned char *out, int capture)
 {
     State &s = state();
     const bool cap = (capture & 0xFF) == 1;
@@ -147,7 +147,7 @@ TAMRO_API ResultCode BSC_Sample_Preload(int instruction, int bits, const unsigne
     return reportResult(scanOn(*s.kept, instruction, bits, in, out, cap));
 }
 
-TAMRO_API ResultCode TAMROfeatureSet(int speed, int speedFlag, int power, int powerFlag)
+TAMRO_API TamroResult TAMROfeatureSet(int speed, int speedFlag, int power, int powerFlag)
 {
     State &s = state();
     if (s.transport == TransportNone)
@@ -171,7 +171,7 @@ TAMRO_API ResultCode TAMROfeatureSet(int speed, int speedFlag, int power, int po
     return reportResult(code);
 }
 
-TAMRO_API ResultCode GetIOVoltage(char *text)
+TAMRO_API TamroResult GetIOVoltage(char *text)
 {
     State &s = state();
     if (s.transport == TransportNone)
@@ -186,8 +186,8 @@ TAMRO_API ResultCode GetIOVoltage(char *text)
     return reportResult(code);
 }
 
-TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *serial, char *,
-                                     char *identifier)
+TAMRO_API TamroResult GetTamroVersion(char *version, char *buildTime, char *serial, char *,
+                                      char *identifier)
 {
     Bytes reply;
     int code = query(0x0F, 34, reply);
@@ -208,8 +208,8 @@ TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *seria
     return reportResult(code);
 }
 
-TAMRO_API ResultCode GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier,
-                                  char *firmware, char *, char *)
+TAMRO_API TamroResult GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier,
+                                   char *firmware, char *, char *)
 {
     State &s = state();
     const bool temporary = s.transport == TransportNone;
@@ -242,14 +242,14 @@ TAMRO_API ResultCode GetTamroInfo(char *pcb, char *date, char *serial, char *, c
     return code;
 }
 
-TAMRO_API ResultCode ConfigureFPGAAsk(int totalSize)
+TAMRO_API TamroResult ConfigureFPGAAsk(int totalSize)
 {
     Bytes request = withSize(0x11, uint32_t(totalSize));
     request.insert(request.end(), {0xFE, 0xFF});
     return reportResult(fpgaStep(&request, 1, 10, kReplyLimitMs, NotSupported));
 }
 
-TAMRO_API ResultCode ConfigureFPGAData(const unsigned char *data, int size)
+TAMRO_API TamroResult ConfigureFPGAData(const unsigned char *data, int size)
 {
     if (size < 0 || (size > 0 && !data))
         return reportResult(NotSupported);
@@ -262,13 +262,13 @@ TAMRO_API ResultCode ConfigureFPGAData(const unsigned char *data, int size)
     return reportResult(fpgaStep(pieces, 3, 10, kFpgaDataLimitMs, FpgaDataFailed));
 }
 
-TAMRO_API ResultCode ConfigureFPGADone(void)
+TAMRO_API TamroResult ConfigureFPGADone(void)
 {
     const Bytes request = queryRequest(0x13);
     return reportResult(fpgaStep(&request, 1, 10, kReplyLimitMs, FpgaConfigFailed));
 }
 
-TAMRO_API ResultCode UpgradeFirmwareAsk(void)
+TAMRO_API TamroResult UpgradeFirmwareAsk(void)
 {
     State &s = state();
     const int remembered = s.transport;

@@ -4,7 +4,7 @@
 #include "state.h"
 #include "usb_backend.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -70,7 +70,7 @@ using namespace tamro;
 
 extern "C" {
 
-TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
+TAMRO_API TamroResult ScanDevice(char *list, const char *address, int port)
 {
     State &s = state();
     s.count = 0;
@@ -124,9 +124,9 @@ TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
     return shown > 0 ? Ok : NoAdapter;
 }
 
-TAMRO_API ResultCode SelectDevice(int index) { return reportResult(selectDevice(index)); }
+TAMRO_API TamroResult SelectDevice(int index) { return reportResult(selectDevice(index)); }
 
-TAMRO_API ResultCode OpenDevice(void)
+TAMRO_API TamroResult OpenDevice(void)
 {
     State &s = state();
     closeKept();

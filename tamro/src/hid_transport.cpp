@@ -3,7 +3,7 @@
 #include "transport.h"
 #include "usb_backend.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "state.h"
 
 #include <hostui.h>
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cerrno>
 #include <chrono>

@@ -3,7 +3,7 @@
 
 #include "hostui.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstdio>
 

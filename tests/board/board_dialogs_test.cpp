@@ -3,10 +3,13 @@
 
 #include "board/about.h"
 #include "board/dialogconnnect.h"
+#include "board/error_texts.h"
 #include "board/errormessage.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
+
+#include <string>
 
 static void loadCatalogue() { Q_INIT_RESOURCE(translations); }
 
@@ -85,6 +88,32 @@ TEST(ShowResult, EnglishTextsWithNetworkTextsStayingChinese)
     };
     for (const Expected& e : cases)
         checkShowResult(e, "Attention");
+}
+
+// Every code the library can return has the program's own text, and an English one unless it is
+// one of the remote-lab texts that stay Chinese. Success shows nothing; the firmware-date refusal
+// and a failed HID report write show the unknown-error text on purpose.
+TEST(ShowResult, EveryLibraryCodeHasItsTexts)
+{
+    English english;
+    struct Code {
+        int value;
+        const char* name;
+    };
+#define BRIXO_CODE(name, value) {value, #name},
+    const Code codes[] = {VESTRIX_RESULT_CODES(BRIXO_CODE)};
+#undef BRIXO_CODE
+    const std::string unknown = board::errorSourceText(-100);
+    for (const Code& c : codes) {
+        if (c.value == VESTRIX_OK || c.value == VESTRIX_FIRMWARE_TOO_OLD ||
+            c.value == VESTRIX_REPORT_WRITE_FAILED)
+            continue;
+        const char* source = board::errorSourceText(c.value);
+        EXPECT_NE(std::string(source), unknown) << c.name;
+        const bool staysChinese = c.value <= VESTRIX_SOCKET_CREATE_FAILED && c.value >= VESTRIX_SHORT_REMOTE_REPLY;
+        const QString shown = QCoreApplication::translate(board::kErrorContext, source);
+        EXPECT_EQ(shown == QString::fromUtf8(source), staysChinese) << c.name;
+    }
 }
 
 class Dialogs : public BoardLink {};
