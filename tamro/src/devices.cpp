@@ -35,32 +35,16 @@ int selectDevice(int index)
 {
     State &s = state();
     closeKept();
-    net::closeModuleConnection(); // a new selection never leaves the old server connection open
-    s.transport = TransportNone;
+    s.link.reset();
     if (index < 0 || index >= s.count)
         return NoAdapter;
     const DeviceEntry &e = s.table[index];
-    int kind = TransportNone;
-    if (std::strcmp(e.kind, "TA-MRO") == 0)
-        kind = TransportBulk;
-    else if (std::strcmp(e.kind, "TA-HID") == 0)
-        kind = TransportHid;
-    else if (std::strcmp(e.kind, "Lantrovex") == 0) {
-        const int code = net::openModuleConnection(s.serverAddress, s.serverPort);
-        if (code == Ok)
-            s.transport = TransportNetwork;
-        return code;
-    }
-    if (kind == TransportNone)
+    std::unique_ptr<Transport> link = chooseTransport(e.kind, e.path);
+    if (!link)
         return NoAdapter;
-
-    std::memcpy(s.selectedPath, e.path, sizeof s.selectedPath);
-    int code = Ok;
-    openSession(kind, s.selectedPath, code); // closed again on return
-    if (code == NoDeviceSelected)
-        return NoAdapter;
+    const int code = link->select();
     if (code == Ok)
-        s.transport = kind;
+        s.link = std::move(link);
     return code;
 }
 
@@ -131,11 +115,8 @@ TAMRO_API TamroResult OpenDevice(void)
     State &s = state();
     closeKept();
     int code = NoDeviceSelected;
-    if (s.transport == TransportBulk || s.transport == TransportHid) {
-        s.kept = openSession(s.transport, s.selectedPath, code); // kept even if the handshake failed
-    } else if (s.transport == TransportNetwork) {
-        code = Ok;
-    }
+    if (s.link)
+        s.kept = s.link->open(code); // kept even if the handshake failed
     return reportResult(code);
 }
 
