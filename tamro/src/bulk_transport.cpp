@@ -71,6 +71,8 @@ public:
 
     std::unique_ptr<Session> standingSession() override { return nullptr; }
 
+    int kind() const override { return TAMRO_TRANSPORT_BULK; }
+
 private:
     std::string path_;
 };

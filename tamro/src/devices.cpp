@@ -120,6 +120,12 @@ TAMRO_API TamroResult OpenDevice(void)
     return reportResult(code);
 }
 
+TAMRO_API int TamroSelectedTransport(void)
+{
+    const State &s = state();
+    return s.link ? s.link->kind() : TAMRO_TRANSPORT_NONE;
+}
+
 TAMRO_API int CloseDevice(void)
 {
     closeKept();

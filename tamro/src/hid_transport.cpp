@@ -101,6 +101,8 @@ public:
 
     std::unique_ptr<Session> standingSession() override { return nullptr; }
 
+    int kind() const override { return TAMRO_TRANSPORT_HID; }
+
 private:
     std::string path_;
 };

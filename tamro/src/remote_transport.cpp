@@ -42,6 +42,8 @@ public:
     }
 
     std::unique_ptr<Session> standingSession() override { return std::make_unique<RemoteSession>(); }
+
+    int kind() const override { return TAMRO_TRANSPORT_NETWORK; }
 };
 
 } // namespace

@@ -37,6 +37,8 @@ public:
     // A session that needs no opening, for a scan when OpenDevice kept none; null when every
     // session must be opened first.
     virtual std::unique_ptr<Session> standingSession() = 0;
+    // TAMRO_TRANSPORT_BULK, _HID or _NETWORK, for the callers that ask; the commands never do.
+    virtual int kind() const = 0;
 };
 
 // The transport for a device-table entry, or null for an entry of no known kind.
