@@ -1,4 +1,6 @@
 #include "app/mainwindow.h"
+#include "app/dialogconnnect.h"
+#include "board/errormessage.h"
 #include "panel/multiselectcombobox.h"
 
 #include <QAction>
@@ -62,6 +64,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel->hide();
     autoRefreshTimer = new QTimer(this);
+    // A board command that finds no adapter offers the connect dialog, then tries once more.
+    ErrorMessage::setReconnect(&DialogConnnect::reconnect);
     startBoardLink();
     lastDirectory = QStringLiteral("../");
 }

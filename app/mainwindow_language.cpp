@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "app/sysconfig.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // Run mode: the panel's inputs drive the board, the board's outputs are drawn on the panel.
 #include "app/mainwindow.h"
 
-#include "about.h"
-#include "app/messagebox.h"
-#include "dialogconnnect.h"
+#include "app/about.h"
+#include "ui/messagebox.h"
+#include "app/dialogconnnect.h"
 #include "errormessage.h"
 #include "panel/brixobutton.h"
 #include "tamroadpter.h"

@@ -1,8 +1,8 @@
 // Panel files on the main window: Open, Save and Save as, and the slots that move a panel
 // between the widgets and the widget-free .jvp, .vpl and .vp2 cores.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 #include "panel/file_write.h"

@@ -1,7 +1,7 @@
 // The interface language: the English catalogue on the window's menus, the start-up choice of
 // file, and the language command that rewrites config.json and restarts.
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "app/sysconfig.h"
 
 #include <QAction>

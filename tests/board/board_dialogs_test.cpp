@@ -1,8 +1,8 @@
 // ErrorMessage::showResult's texts in both languages, the connect dialog and the about box.
 #include "board_fixture.h"
 
-#include "board/about.h"
-#include "board/dialogconnnect.h"
+#include "app/about.h"
+#include "app/dialogconnnect.h"
 #include "board/error_texts.h"
 #include "board/errormessage.h"
 
@@ -54,7 +54,10 @@ void checkShowResult(const Expected& e, const char* title)
 
 TEST(ShowResult, ChineseTexts)
 {
+    // With no reconnect step handed in, a missing adapter is an error box like the others.
+    ErrorMessage::setReconnect(nullptr);
     const Expected cases[] = {
+        {-5, "尚未选择调试适配器！请重新连接。", "错误代码：-5", -5},
         {0, nullptr, "", 0},
         {1, "该实验的仿真功能尚未实现。", "", 0},
         {18, "发生未知错误。", "", 0},
