@@ -60,7 +60,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     backgroundView->setStyleSheet(QStringLiteral("border:0px"));
     setCentralWidget(panelView);
     panelView->show();
-    countdownLabel = new QLabel(QStringLiteral("自动刷新剩余时间：10s      "), this);
+    countdownLabel = new QLabel(tr("自动刷新剩余时间：%1s      ").arg(10), this);
     countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel->hide();
     autoRefreshTimer = new QTimer(this);

@@ -296,7 +296,7 @@ void MainWindow::clearComponentTables()
 void MainWindow::showPanelInfo()
 {
     if (!hasPanel()) {
-        QMessageBox box(QMessageBox::Warning, QString(), QStringLiteral("你还没有打开或创建虚拟面板"), QMessageBox::Yes);
+        QMessageBox box(QMessageBox::Warning, QString(), tr("你还没有打开或创建虚拟面板"), QMessageBox::Yes);
         MessageBox::exec(box);
         return;
     }
