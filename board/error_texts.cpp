@@ -38,6 +38,7 @@ const Entry kTexts[] = {
     {-256, QT_TRANSLATE_NOOP("ErrorMessage", "上一步运行尚未结束，请停止运行或复位后再操作。")},
     {-257, QT_TRANSLATE_NOOP("ErrorMessage", "无法打开指定的文件。")},
     {-258, QT_TRANSLATE_NOOP("ErrorMessage", "指定的文件不包含任何内容。")},
+    {-259, QT_TRANSLATE_NOOP("ErrorMessage", "FPGA配置下载已取消。")},
 };
 
 const char *const kUnknown = QT_TRANSLATE_NOOP("ErrorMessage", "发生未知错误。");

@@ -186,6 +186,10 @@
         <translation>The specified file has no content.</translation>
     </message>
     <message>
+        <source>FPGA配置下载已取消。</source>
+        <translation>The FPGA configuration download was cancelled.</translation>
+    </message>
+    <message>
         <source>发生未知错误。</source>
         <translation>An unknown error occurred.</translation>
     </message>

@@ -56,6 +56,7 @@ enum TamroResultCode {
     PreviousStepRunning = -256,
     FileOpenFailed = -257,
     FileEmpty = -258,
+    DownloadCancelled = -259,
     FirmwareTooOld = 18
 };
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include <vestrix.h>
+
 namespace vestrix {
 
 // Module state, zero at load (the library has no initialisation call).
@@ -12,6 +14,8 @@ struct State {
     uint8_t messagesEnabled = 0; // library boxes: only the run-idle guard and the download
     void *parentWindow = nullptr;
     int32_t language = 0; // 0 Chinese, anything else English where there is a text
+    VestrixProgressCallback progress = nullptr; // replaces the bar while set
+    void *progressUser = nullptr;
 };
 State &state();
 
