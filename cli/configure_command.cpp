@@ -16,9 +16,13 @@ namespace cli {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) { interrupted = 1; }
+// Ctrl+C is held pending while the download runs and looked for between pieces: a handler
+// would interrupt the adapter's timed reads and fail a piece instead of cancelling cleanly.
+bool interruptPending()
+{
+    sigset_t pending;
+    return sigpending(&pending) == 0 && sigismember(&pending, SIGINT);
+}
 
 struct Progress {
     bool bar = false;
@@ -36,7 +40,7 @@ int onProgress(int done, int total, void *user)
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         std::fflush(stderr);
     }
-    return interrupted ? 1 : 0;
+    return interruptPending() ? 1 : 0;
 }
 
 } // namespace
@@ -63,17 +67,18 @@ int configureCommand(const Options &o)
     Progress progress;
     progress.bar = !o.quiet && ::isatty(STDERR_FILENO);
     progress.fileBytes = QFileInfo(QString::fromStdString(o.args[0])).size();
-    // The first Ctrl+C asks the download to stop between pieces; a second one ends us.
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
+    // main() keeps SIGINT blocked in every thread for this command (a library thread must
+    // not take it and die); it stays pending until the next piece looks for it.
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
     SetConfigureProgress(onProgress, &progress);
     const int rc = ConfigureFPGA(o.args[0].c_str());
     SetConfigureProgress(nullptr, nullptr);
-    sigaction(SIGINT, &previous, nullptr);
+    if (interruptPending()) {
+        const timespec now{0, 0};
+        sigtimedwait(&interrupt, nullptr, &now); // taken: it cancelled the download
+    }
     if (progress.bar)
         std::fputc('\n', stderr);
     if (rc != 0) {

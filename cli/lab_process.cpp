@@ -92,6 +92,9 @@ LabProcess::Status LabProcess::start(const LabOptions &options, int limitMs)
     }
     const int pid = ::fork();
     if (pid == 0) {
+        sigset_t none; // the server gets its own signals, whatever we hold blocked
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         ::dup2(in[0], 0);
         ::dup2(out[1], 1);
         std::vector<char *> argv;

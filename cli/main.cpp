@@ -8,8 +8,18 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include <csignal>
+#include <pthread.h>
+
 int main(int argc, char **argv)
 {
+    // Blocked before any thread exists, so every thread the libraries start inherits it;
+    // only `configure` keeps it blocked (it polls for Ctrl+C between pieces).
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+
     QCoreApplication app(argc, argv);
     QTranslator translator;
     const bool english = cli::installLanguage(translator);
@@ -30,5 +40,7 @@ int main(int argc, char **argv)
         cli::printOut(QStringLiteral("brixo-cli %1\n").arg(QStringLiteral(BRIXO_VERSION)));
         return cli::ExitOk;
     }
+    if (options.command != "configure")
+        pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
     return cli::runCommand(options);
 }

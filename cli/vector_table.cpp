@@ -249,8 +249,9 @@ bool readVectorTable(const std::string &text, const PanelInventory *panel, Vecto
         table.rows.push_back(std::move(row));
     }
     if (table.columns.empty() || table.rows.empty()) {
+        // No rows: named at the header's line.
         error.kind = table.columns.empty() ? VectorError::NoHeader : VectorError::NoRows;
-        error.line = line;
+        error.line = table.columns.empty() ? line : error.line;
         return false;
     }
     error = VectorError();
