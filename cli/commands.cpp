@@ -138,7 +138,10 @@ int infoCommand(const Options &o, bool remote)
         printOut(tr("调试适配器：远程实验服务器（无适配器信息）") + '\n');
     else
         printOut(tr("调试适配器：固件 %1，PCB %2").arg(firmware, QString::fromUtf8(pcb)) + '\n');
-    printOut(tr("片上调试器：版本 %1，%2").arg(version, QString::fromUtf8(chip)) + '\n');
+    const QString chipText = QString::fromUtf8(chip);
+    printOut(tr("片上调试器：版本 %1，%2").arg(QStringLiteral("0x") + version,
+                                              chipText.isEmpty() ? QStringLiteral("-") : chipText) +
+             '\n');
     return ExitOk;
 }
 

@@ -5,9 +5,9 @@
 #include "run_process.h"
 
 #include "jvp_format.h"
+#include "support/adder_circuit.h"
 #include "support/emu_adapter.h"
 #include "support/emu_hid_service.h"
-#include "support/lab_circuit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,42 +19,6 @@
 #include <functional>
 
 namespace {
-
-// Segment patterns of the hexadecimal digits (1 = lit), as lab boards light them.
-const uint8_t kPattern[16] = {191, 134, 219, 207, 230, 237, 253, 135, 255, 231, 247, 252, 185, 222, 249, 241};
-
-class AdderCircuit : public emu::LabCircuit {
-public:
-    int presses = 0;
-    uint8_t scan(uint8_t instruction, const uint8_t *in, int bits, uint8_t *out) override
-    {
-        const uint8_t status = LabCircuit::scan(instruction, in, bits, out);
-        if (instruction == Switches || instruction == Keys)
-            update();
-        return status;
-    }
-
-private:
-    bool key0_ = false;
-    void update()
-    {
-        const uint64_t sw = inputValue(Switches);
-        const bool key0 = inputValue(Keys) & 1;
-        presses += key0 && !key0_;
-        key0_ = key0;
-        const unsigned sum = unsigned(sw & 0xF) + unsigned((sw >> 4) & 0xF);
-        const uint64_t leds = sum | uint64_t(presses & 0xF) << 18;
-        Bytes l(5), d(8, 0xFF), c(5);
-        for (int i = 0; i < 5; ++i)
-            l[size_t(i)] = uint8_t(leds >> (8 * i)), c[size_t(i)] = uint8_t(sw >> (8 * i));
-        d[0] = uint8_t(~kPattern[sum & 0xF]);
-        d[1] = uint8_t(~kPattern[sum >> 4]);
-        d[3] = 0xFE; // segment a alone: no hexadecimal digit
-        setLeds(l);
-        setDigits(d);
-        setCpuData(c);
-    }
-};
 
 class Cli : public ::testing::Test {
 protected:
@@ -81,7 +45,7 @@ protected:
         return path.toStdString();
     }
     QTemporaryDir dir;
-    AdderCircuit circuit;
+    emu::AdderCircuit circuit;
     emu::Adapter adapter{emu::Adapter::Kind::Hid, &circuit};
     emu::HidService service;
 };
