@@ -95,6 +95,10 @@
         <translation>The specified file has no content.</translation>
     </message>
     <message>
+        <source>FPGA配置下载已取消。</source>
+        <translation>The FPGA configuration download was cancelled.</translation>
+    </message>
+    <message>
         <source>发生未知错误。</source>
         <translation>An unknown error occurred.</translation>
     </message>
@@ -494,6 +498,260 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>BrixoCli</name>
+    <message>
+        <source>找不到 brixo-labd</source>
+        <translation>brixo-labd not found</translation>
+    </message>
+    <message>
+        <source>等待 brixo-labd 就绪超时</source>
+        <translation>brixo-labd was not ready in time</translation>
+    </message>
+    <message>
+        <source>brixo-labd 未能启动仿真板（状态 %1）</source>
+        <translation>brixo-labd did not start the simulated board (status %1)</translation>
+    </message>
+    <message>
+        <source>远程实验服务器 %1 没有应答</source>
+        <translation>no remote-lab server answered at %1</translation>
+    </message>
+    <message>
+        <source>没有第 %1 个调试适配器（找到 %2 个）</source>
+        <translation>no adapter %1 (%2 found)</translation>
+    </message>
+    <message>
+        <source>调试适配器：远程实验服务器（无适配器信息）</source>
+        <translation>adapter: remote-lab server (no adapter information)</translation>
+    </message>
+    <message>
+        <source>调试适配器：固件 %1，PCB %2</source>
+        <translation>adapter: firmware %1, PCB %2</translation>
+    </message>
+    <message>
+        <source>片上调试器：版本 %1，%2</source>
+        <translation>on-chip debugger: version %1, %2</translation>
+    </message>
+    <message>
+        <source>无效的赋值：%1（应为 sw=、key=、S&lt;n&gt;= 或 K&lt;n&gt;=）</source>
+        <translation>invalid assignment: %1 (expected sw=, key=, S&lt;n&gt;= or K&lt;n&gt;=)</translation>
+    </message>
+    <message>
+        <source>无效的读取项：%1（应为 leds、digits 或 cpu=BITS）</source>
+        <translation>invalid read item: %1 (expected leds, digits or cpu=BITS)</translation>
+    </message>
+    <message>
+        <source>%1/%2 字节</source>
+        <translation>%1/%2 bytes</translation>
+    </message>
+    <message>
+        <source>剩余 %1 秒</source>
+        <translation>%1 s left</translation>
+    </message>
+    <message>
+        <source>FPGA配置完成：%1 字节</source>
+        <translation>FPGA configured: %1 bytes</translation>
+    </message>
+    <message>
+        <source>选项 %1 缺少参数</source>
+        <translation>option %1 needs a value</translation>
+    </message>
+    <message>
+        <source>无效的值：%1</source>
+        <translation>invalid value: %1</translation>
+    </message>
+    <message>
+        <source>未知的选项：%1</source>
+        <translation>unknown option: %1</translation>
+    </message>
+    <message>
+        <source>未知的命令：%1</source>
+        <translation>unknown command: %1</translation>
+    </message>
+    <message>
+        <source>缺少命令；用 --help 查看用法</source>
+        <translation>no command given; see --help</translation>
+    </message>
+    <message>
+        <source>--adapter、--server 和 --sim 只能选一个</source>
+        <translation>choose only one of --adapter, --server and --sim</translation>
+    </message>
+    <message>
+        <source>选项 --top、--simulator 和 --keys-active-low 只能与 --sim 一起使用</source>
+        <translation>options --top, --simulator and --keys-active-low go with --sim only</translation>
+    </message>
+    <message>
+        <source>选项 %1 不能用于命令 %2</source>
+        <translation>option %1 does not apply to %2</translation>
+    </message>
+    <message>
+        <source>configure 需要一个 .rbf 文件</source>
+        <translation>configure needs one .rbf file</translation>
+    </message>
+    <message>
+        <source>test 需要一个测试向量文件</source>
+        <translation>test needs one vector file</translation>
+    </message>
+    <message>
+        <source>命令 %1 不带参数</source>
+        <translation>%1 takes no arguments</translation>
+    </message>
+    <message>
+        <source>set 需要至少一个赋值，例如 sw=0x0F</source>
+        <translation>set needs at least one assignment, such as sw=0x0F</translation>
+    </message>
+    <message>
+        <source>read 需要 leds、digits 或 cpu=BITS</source>
+        <translation>read needs leds, digits or cpu=BITS</translation>
+    </message>
+    <message>
+        <source>用法：brixo-cli [选项] 命令 [参数]
+
+通过调试适配器从命令行操作实验板。
+
+命令：
+  list                    列出连接的调试适配器，每行一个：序号 名称
+  info                    显示调试适配器和片上调试器的信息
+  configure FILE.rbf      下载FPGA配置；终端上显示进度条，Ctrl+C 取消
+  set 赋值...             写开关和按键寄存器（先打开面板输入）。赋值：
+                            sw=VALUE  全部开关，第 i 位为开关 i
+                            key=VALUE 全部按键，1 为按下
+                            S&lt;n&gt;=0|1  开关 n；K&lt;n&gt;=0|1 按键 n
+                          VALUE 可写作 0x…、0b… 或十进制。未提到的开关为 0，按键为松开。
+  read 项...              读出并显示：leds（36 位值及红、绿 LED）、
+                          digits（8 个段码字节及显示的十六进制字符，? 为非数字，- 为不亮）、
+                          cpu=BITS（CPU 数据的低 BITS 位，十六进制）
+  test VECTORS            运行测试向量文件：每个失败行打印一行，最后一行为
+                          "N passed, M failed"；全部通过时退出码为 0
+
+选择实验板（只能选一个）：
+  --adapter N             第 N 个调试适配器（默认 0）
+  --server HOST:PORT      远程实验服务器
+  --sim FILE.v ...        用 brixo-labd 仿真这些 Verilog 文件，并连接到它
+    --top NAME            顶层模块
+    --simulator NAME      iverilog（默认）或 verilator
+    --keys-active-low     设计的按键按下时为 0
+
+其他选项：
+  --json                  list、info 和 read 以 JSON 输出
+  --quiet, -q             不显示进度条和成功信息
+  --junit FILE            test：写 JUnit XML 报告（每行一个测试用例）
+  --panel FILE.jvp        test：使用面板的编号（绿色 LED 为 18..35），拒绝面板没有的列
+  --help, -h              显示本帮助
+  --version               显示版本
+
+测试向量文件：第一行是列名，之后每行一个测试；# 开始注释；用空白或逗号分隔。
+  输入列：S&lt;n&gt;、K&lt;n&gt;，或范围 S7..S4、K3..K0（先写最高位），值为数字。
+          按键值 1 为按住，0 为松开，P 为在读输出之前按下再松开（一个时钟脉冲）。
+  输出列：R&lt;n&gt;、G&lt;n&gt;（绿色 LED 从 0 编号），范围如 R3..R0；D&lt;n&gt;（数码管 n 显示的
+          十六进制字符，- 为不亮）；CPU&lt;bits&gt;（CPU 数据的低位，十六进制）。x 表示不关心。
+  每行：开关和按住的按键各写一次，然后是脉冲，再读一次输出并比较。失败行给出
+  行号、列名、期望值和读到的值。
+
+退出码：0 成功；1 测试失败；2 用法错误；3 库调用失败（按 LANG 的语言给出说明）。
+</source>
+        <translation>Usage: brixo-cli [options] command [arguments]
+
+Drives a lab board through its debug adapter from the command line.
+
+Commands:
+  list                    list the attached debug adapters, one a line: index name
+  info                    show the debug adapter's and the on-chip debugger's information
+  configure FILE.rbf      download an FPGA configuration; a progress bar on a terminal,
+                          Ctrl+C cancels
+  set ASSIGNMENT...       write the switch and key registers (panel input is switched on
+                          first). Assignments:
+                            sw=VALUE  all switches, bit i is switch i
+                            key=VALUE all keys, 1 = pressed
+                            S&lt;n&gt;=0|1  switch n; K&lt;n&gt;=0|1 key n
+                          VALUE as in C: 0x..., 0b... or decimal. Switches not named are 0,
+                          keys not named are released.
+  read ITEM...            read and print: leds (the 36-bit value, red and green LEDs),
+                          digits (the eight pattern bytes and the hexadecimal character each
+                          shows, ? for no digit, - for none lit),
+                          cpu=BITS (the low BITS bits of the CPU data, hexadecimal)
+  test VECTORS            run a test-vector file: one line per failing row, then
+                          "N passed, M failed" as the last line; exit status 0 only when
+                          every row passes
+
+Choosing the board (one of):
+  --adapter N             debug adapter N of the list (default 0)
+  --server HOST:PORT      a remote-lab server
+  --sim FILE.v ...        simulate these Verilog files with brixo-labd and connect to it
+    --top NAME            the top module
+    --simulator NAME      iverilog (default) or verilator
+    --keys-active-low     the design's keys read 0 when pressed
+
+Other options:
+  --json                  JSON output for list, info and read
+  --quiet, -q             no progress bar and no success message
+  --junit FILE            test: write a JUnit XML report (one test case per row)
+  --panel FILE.jvp        test: use the panel's numbering (green LEDs 18..35) and refuse
+                          columns the panel does not have
+  --help, -h              show this help
+  --version               show the version
+
+Test-vector files: the first line names the columns, then one test a line; # starts a
+comment; cells are separated by blanks or commas.
+  Inputs:  S&lt;n&gt;, K&lt;n&gt;, or ranges S7..S4, K3..K0 (most significant first) with a number.
+           A key value 1 holds the key, 0 releases it, P presses and releases it before
+           the outputs are read (a clock pulse).
+  Outputs: R&lt;n&gt;, G&lt;n&gt; (green LEDs counted from 0), ranges such as R3..R0; D&lt;n&gt; (the
+           hexadecimal character digit n shows, - for blank); CPU&lt;bits&gt; (the CPU data's
+           low bits, hexadecimal). x means "don't care".
+  Each row: the switches and the held keys are written once each, then the pulses, then
+  the outputs are read once and compared. A failing row names its line number, the
+  column, the expected and the read value.
+
+Exit status: 0 success; 1 a test failed; 2 usage error; 3 a library call failed (its
+text in the language of LANG).
+</translation>
+    </message>
+    <message>
+        <source>没有列名行</source>
+        <translation>no column names</translation>
+    </message>
+    <message>
+        <source>没有测试行</source>
+        <translation>no test rows</translation>
+    </message>
+    <message>
+        <source>未知的列名：%1</source>
+        <translation>unknown column: %1</translation>
+    </message>
+    <message>
+        <source>列 %1 与前面的列重复</source>
+        <translation>column %1 repeats an earlier column</translation>
+    </message>
+    <message>
+        <source>本行有 %1 个值，应为 %2 个</source>
+        <translation>%1 cells, the header has %2</translation>
+    </message>
+    <message>
+        <source>列 %1 的值无效：%2</source>
+        <translation>invalid value for %1: %2</translation>
+    </message>
+    <message>
+        <source>面板上没有 %1</source>
+        <translation>the panel has no %1</translation>
+    </message>
+    <message>
+        <source>文件太大</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>无法读取文件 %1</source>
+        <translation>cannot read %1</translation>
+    </message>
+    <message>
+        <source>无法读取面板文件 %1</source>
+        <translation>cannot read the panel file %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1</source>
+        <translation>cannot write %1</translation>
     </message>
 </context>
 </TS>
