@@ -84,7 +84,7 @@ using namespace vestrix;
 
 extern "C" {
 
-VESTRIX_API ResultCode ConfigureFPGA(const char *path)
+VESTRIX_API VestrixResult ConfigureFPGA(const char *path)
 {
     File file(path);
     struct stat info {};
@@ -138,22 +138,22 @@ VESTRIX_API ResultCode ConfigureFPGA(const char *path)
     return ConfigureFPGADone();
 }
 
-VESTRIX_API ResultCode SetConfigureProgress(VestrixProgressCallback callback, void *user)
+VESTRIX_API VestrixResult SetConfigureProgress(VestrixProgressCallback callback, void *user)
 {
     state().progress = callback;
     state().progressUser = callback ? user : nullptr;
     return Ok;
 }
 
-VESTRIX_API ResultCode ConfigureFPGABytes(int totalSize) { return ConfigureFPGAAsk(totalSize); }
+VESTRIX_API VestrixResult ConfigureFPGABytes(int totalSize) { return ConfigureFPGAAsk(totalSize); }
 
-VESTRIX_API ResultCode ConfigureFPGAContent(const unsigned char *data, int size)
+VESTRIX_API VestrixResult ConfigureFPGAContent(const unsigned char *data, int size)
 {
     return ConfigureFPGAData(data, size);
 }
 
-VESTRIX_API ResultCode ConfigureFPGAOk(void) { return ConfigureFPGADone(); }
+VESTRIX_API VestrixResult ConfigureFPGAOk(void) { return ConfigureFPGADone(); }
 
-VESTRIX_API ResultCode EnterUpgradeFirmware(void) { return UpgradeFirmwareAsk(); }
+VESTRIX_API VestrixResult EnterUpgradeFirmware(void) { return UpgradeFirmwareAsk(); }
 
 } // extern "C"
