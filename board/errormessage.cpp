@@ -3,6 +3,8 @@
 #include "error_texts.h"
 #include "ui/messagebox.h"
 
+#include <vestrix.h>
+
 namespace {
 ErrorMessage::Reconnect& reconnectStep()
 {
@@ -20,8 +22,8 @@ int ErrorMessage::showResult(int code)
 {
     if (code == 0)
         return 0;
-    if (code == -5 && reconnectStep())
-        return reconnectStep()(tr(board::errorSourceText(-5))) ? 0 : -5;
+    if (code == VESTRIX_NO_DEVICE_SELECTED && reconnectStep())
+        return reconnectStep()(tr(board::errorSourceText(VESTRIX_NO_DEVICE_SELECTED))) ? 0 : VESTRIX_NO_DEVICE_SELECTED;
     QMessageBox box(QMessageBox::Warning, tr(board::kErrorTitle), tr(board::errorSourceText(code)),
                     QMessageBox::Ok);
     if (board::errorShowsCode(code))

@@ -26,8 +26,6 @@ using brixo::ComponentKind;
 
 namespace {
 
-const char* const kCountdownText = QT_TRANSLATE_NOOP("MainWindow", "自动刷新剩余时间：10s      ");
-
 // Setting an icon re-renders the button; a refresh only pays that for LEDs that change.
 void setIconIfChanged(QPushButton* button, const QIcon& icon)
 {
@@ -43,7 +41,7 @@ RunMode::RunMode(PanelModel* panel, QMainWindow* window)
     : QObject(window), panel_(panel), window_(window), componentData_(new VirtualComponentData(window))
 {
     setObjectName(QStringLiteral("runMode"));
-    countdownLabel_ = new QLabel(QStringLiteral("自动刷新剩余时间：10s      "), window);
+    countdownLabel_ = new QLabel(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10), window);
     countdownLabel_->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel_->hide();
     autoRefreshTimer_ = new QTimer(window);
@@ -264,7 +262,7 @@ void RunMode::turnAutoRefreshBoard(bool isAotuRefresh)
     } else {
         autoRefreshTimer_->stop();
         countdownLabel_->hide();
-        countdownLabel_->setText(QCoreApplication::translate("MainWindow", kCountdownText));
+        countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10));
     }
 }
 
@@ -273,12 +271,12 @@ int RunMode::autoRefreshBoard()
     --refreshCountdown_;
     const int q = refreshCountdown_ / 10;
     if (refreshCountdown_ % 10 == 0)
-        countdownLabel_->setText(QStringLiteral("自动刷新剩余时间：") + QString::number(q) + QStringLiteral("s      "));
+        countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(q));
     if (q == 0) {
         emit autoRefreshStopped();
         autoRefreshTimer_->stop();
         countdownLabel_->hide();
-        countdownLabel_->setText(QCoreApplication::translate("MainWindow", kCountdownText));
+        countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10));
     }
     // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
     // ticks count down but must not stack a box per tick on top of it.

@@ -258,7 +258,8 @@ bool Designer::showPannelSetting()
 void Designer::showPanelInfo()
 {
     if (!panel_->hasPanel()) {
-        QMessageBox box(QMessageBox::Warning, QString(), QStringLiteral("你还没有打开或创建虚拟面板"), QMessageBox::Yes);
+        QMessageBox box(QMessageBox::Warning, QString(),
+                        QCoreApplication::translate("MainWindow", "你还没有打开或创建虚拟面板"), QMessageBox::Yes);
         MessageBox::exec(box);
         return;
     }

@@ -24,8 +24,8 @@ using namespace panelplacing;
 void PanelFiles::warnMissingBackground(const QString& pictureName, const QString& directory)
 {
     QMessageBox box(QMessageBox::Warning, QString(),
-                    QStringLiteral("找不到背景图，请将背景图") + pictureName + QStringLiteral("存放在：") + directory
-                        + QStringLiteral("路径下后重新打开"),
+                    QCoreApplication::translate("MainWindow", "找不到背景图，请将背景图%1存放在：%2路径下后重新打开")
+                        .arg(pictureName, directory),
                     QMessageBox::Yes);
     MessageBox::exec(box);
 }

@@ -247,7 +247,7 @@ void PanelFiles::saveAs()
 bool PanelFiles::onOpenPanel()
 {
     openedFileName_ = FileDialog::getOpenFileName(window_, QCoreApplication::translate("MainWindow", "打开虚拟面板文件"), lastDirectory_,
-                                                 QStringLiteral("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
+                                                 QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
     if (openedFileName_.isEmpty())
         return false;
     loadPanelFile(openedFileName_);
