@@ -13,7 +13,6 @@ static void loadCatalogue() { Q_INIT_RESOURCE(translations); }
 
 namespace cli {
 
-
 bool installLanguage(QTranslator &translator)
 {
     const char *locale = nullptr;
