@@ -40,6 +40,7 @@ const Entry kTexts[] = {
     {VESTRIX_PREVIOUS_STEP_RUNNING, QT_TRANSLATE_NOOP("ErrorMessage", "上一步运行尚未结束，请停止运行或复位后再操作。")},
     {VESTRIX_FILE_OPEN_FAILED, QT_TRANSLATE_NOOP("ErrorMessage", "无法打开指定的文件。")},
     {VESTRIX_FILE_EMPTY, QT_TRANSLATE_NOOP("ErrorMessage", "指定的文件不包含任何内容。")},
+    {VESTRIX_DOWNLOAD_CANCELLED, QT_TRANSLATE_NOOP("ErrorMessage", "FPGA配置下载已取消。")},
 };
 
 const char *const kUnknown = QT_TRANSLATE_NOOP("ErrorMessage", "发生未知错误。");

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qtbase5-dev libqt5svg5-dev qttools5-dev qttools5-dev-tools qt5-qmake
+  qtbase5-dev libqt5svg5-dev qttools5-dev qttools5-dev-tools qt5-qmake qttranslations5-l10n
   libhidapi-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format

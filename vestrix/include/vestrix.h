@@ -5,7 +5,7 @@
  * CPU's run control, its control and main memories over their scan chains, the FPGA
  * configuration download with a progress bar, and the information windows.
  *
- * Every call is synchronous and returns a ResultCode (0 success, negative failure, 18 the one
+ * Every call is synchronous and returns a VestrixResult (0 success, negative failure, 18 the one
  * positive failure) unless noted. Arguments are 32-bit integers and caller-owned buffers; the
  * library keeps no pointer into a caller's buffer after returning. Register buffers hold
  * ceil(bits / 8) bytes, least significant bit first: register bit n is bit n % 8 of byte
@@ -64,7 +64,8 @@ typedef int32_t VestrixResult;
     X(VESTRIX_PREVIOUS_STEP_RUNNING, -256)  /* the lab CPU has not finished the last step */     \
     X(VESTRIX_FILE_OPEN_FAILED, -257)       /* the configuration file cannot be opened */        \
     X(VESTRIX_FILE_EMPTY, -258)             /* the configuration file is empty */                \
-    X(VESTRIX_FIRMWARE_TOO_OLD, 18)         /* adapter firmware dated before 2015-12-10 */
+    X(VESTRIX_FIRMWARE_TOO_OLD, 18)         /* adapter firmware dated before 2015-12-10 */ \
+    X(VESTRIX_DOWNLOAD_CANCELLED, -259)     /* the progress callback stopped the download */
 
 #define VESTRIX_RESULT_ENUMERATOR(name, value) name = value,
 enum VestrixResultCode { VESTRIX_RESULT_CODES(VESTRIX_RESULT_ENUMERATOR) };
@@ -162,6 +163,13 @@ VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsig
  * beyond 32 bits, or a read failing part-way; -258: empty. Nothing is sent for -257 or -258
  * found before the first piece. */
 VESTRIX_API VestrixResult ConfigureFPGA(const char *path);
+/* Called by ConfigureFPGA once before the first piece (done 0) and after every piece sent;
+ * a nonzero return cancels the download: no further piece and no end step are sent, and
+ * ConfigureFPGA returns VESTRIX_DOWNLOAD_CANCELLED. */
+typedef int (*VestrixProgressCallback)(int piecesDone, int piecesTotal, void *user);
+/* Registers the callback for later downloads (null: none, the default). While one is
+ * registered the library shows no progress bar of its own. Returns 0. */
+VESTRIX_API VestrixResult SetConfigureProgress(VestrixProgressCallback callback, void *user);
 /* The single steps, passed straight to the adapter. */
 VESTRIX_API VestrixResult ConfigureFPGABytes(int totalSize);
 VESTRIX_API VestrixResult ConfigureFPGAContent(const unsigned char *data, int size);

@@ -101,8 +101,14 @@ VESTRIX_API VestrixResult ConfigureFPGA(const char *path)
         return rc;
 
     const int pieces = pieceCount(size);
+    // A caller's callback takes the bar's place and may stop the download between pieces.
+    const VestrixProgressCallback progress = state().progress;
+    void *const user = state().progressUser;
     std::unique_ptr<hostui::ProgressBar> bar;
-    if (state().parentWindow) {
+    if (progress) {
+        if (progress(0, pieces, user) != 0)
+            return DownloadCancelled;
+    } else if (state().parentWindow) {
         bar = std::make_unique<hostui::ProgressBar>(state().parentWindow, kProgressTitle);
         bar->setRange(0, progressMaximum(pieces));
     }
@@ -126,8 +132,17 @@ VESTRIX_API VestrixResult ConfigureFPGA(const char *path)
         at += n;
         if (bar)
             bar->step();
+        if (progress && progress(i + 1, pieces, user) != 0)
+            return DownloadCancelled; // between pieces, and without the end step
     }
     return ConfigureFPGADone();
+}
+
+VESTRIX_API VestrixResult SetConfigureProgress(VestrixProgressCallback callback, void *user)
+{
+    state().progress = callback;
+    state().progressUser = callback ? user : nullptr;
+    return Ok;
 }
 
 VESTRIX_API VestrixResult ConfigureFPGABytes(int totalSize) { return ConfigureFPGAAsk(totalSize); }

@@ -21,6 +21,7 @@ enum Code : int {
     FileOpenFailed = VESTRIX_FILE_OPEN_FAILED,
     FileEmpty = VESTRIX_FILE_EMPTY,
     FirmwareTooOld = VESTRIX_FIRMWARE_TOO_OLD,
+    DownloadCancelled = VESTRIX_DOWNLOAD_CANCELLED,
 };
 
 // Module state, zero at load (the library has no initialisation call).
@@ -28,6 +29,8 @@ struct State {
     uint8_t messagesEnabled = 0; // library boxes: only the run-idle guard and the download
     void *parentWindow = nullptr;
     int32_t language = 0; // 0 Chinese, anything else English where there is a text
+    VestrixProgressCallback progress = nullptr; // replaces the bar while set
+    void *progressUser = nullptr;
 };
 State &state();
 
