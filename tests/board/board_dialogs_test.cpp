@@ -93,9 +93,9 @@ TEST(ShowResult, EnglishTexts)
         checkShowResult(e, "Attention");
 }
 
-// Every code the library can return has the program's own text and its English translation.
-// Success shows nothing; the firmware-date refusal and a failed HID report write show the
-// unknown-error text on purpose.
+// Every code the library can return has the program's own text and an English one. Success
+// shows nothing; the firmware-date refusal and a failed HID report write show the unknown-error
+// text on purpose.
 TEST(ShowResult, EveryLibraryCodeHasItsTexts)
 {
     English english;
