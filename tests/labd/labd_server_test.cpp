@@ -77,11 +77,12 @@ TEST(LabServer, AdderShowsSumOnLedsAndDigits)
 TEST(LabServer, KeysReachTheDesignWithTheirPolarity)
 {
     const std::string design = labtest::writeDesign("keys.v", R"(
-module keys(input [1:0] KEY, input [1:0] key_n, output [3:0] LEDR, output [7:0] LEDG);
+module keys(input [1:0] KEY, input [1:0] key_n, output [3:0] LEDR, output [7:0] LEDG, output reg [6:0] HEX0);
     reg [7:0] presses = 8'd0;
     always @(posedge KEY[1]) presses <= presses + 8'd1;
     assign LEDR = {key_n, KEY};
     assign LEDG = presses;
+    always @* HEX0 = presses[7] ? 7'h7F : 7'h40; // logic of initialised registers only: a "0"
 endmodule
 )");
     const struct {
@@ -96,6 +97,7 @@ endmodule
             args.push_back("--keys-active-low");
         ASSERT_TRUE(labd.start(args)) << labd.errors();
         ASSERT_EQ(labtest::selectServer(labd.port), 0);
+        EXPECT_EQ(digits() & 0xFF, 0xC0u);
         for (const auto &c : cases) {
             if (c.activeLow != activeLow)
                 continue;
