@@ -183,7 +183,7 @@ module unruly(input [1:0] SW, input [0:0] KEY, output [1:0] LEDR);
 endmodule
 )");
     Labd labd;
-    ASSERT_TRUE(labd.start({"--verilog", design, "--step-limit-ms", "300"}));
+    ASSERT_TRUE(labd.start({"--verilog", design, "--step-limit-ms", "1000"}));
     ASSERT_EQ(labtest::selectServer(labd.port), 0);
     const struct {
         int selector;
@@ -192,7 +192,7 @@ endmodule
         const char *said; // added to standard error
     } steps[] = {
         {Circuit::Switches, 2, 0, ""},
-        {Circuit::Switches, 1, -4, "did not settle within 300 ms"},
+        {Circuit::Switches, 1, -4, "did not settle within 1000 ms"},
         {Circuit::Switches, 2, 0, ""},
         {Circuit::Keys, 1, -4, "the simulator has ended"},
         {Circuit::Keys, 0, 0, ""}, // a restart with the key held would end at once again
