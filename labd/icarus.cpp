@@ -1,6 +1,6 @@
 // Icarus Verilog: iverilog compiles the design and a Verilog bench; vvp runs it. The bench reads
 // its steps from standard input with $fscanf.
-#include "child_process.h"
+#include "childprocess.h"
 #include "simulator.h"
 
 #include <fstream>

@@ -161,7 +161,7 @@ Options:
                                  more SystemVerilog)
   --clock-hz HZ                  rate of the free-running clock in simulated real time
                                  (default 1000); the cycles owed since the last request run
-                                 before each request
+                                 before each request, at most 50000 of them
   --keys-active-low              the design's "key" port reads 0 when a key is pressed
   --define NAME[=VALUE]          a preprocessor definition for the design's files
   --listen HOST:PORT             where to listen (default 127.0.0.1:0, port 0: the system chooses)

@@ -1,6 +1,7 @@
 // The reader of a design's modules and ports, and the board's port conventions on what it read:
 // any text is read or refused with a reason, and widths stay those of the declared ranges.
 #include "labd/board_ports.h"
+#include "labd/circuit.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include "labd/circuit.h"
 
 #include <tamro.h>
+#include <vestrix.h>
 
 #include <gtest/gtest.h>
 
@@ -121,10 +122,12 @@ endmodule
 TEST(LabServer, FreeRunningClockCountsInSimulatedRealTime)
 {
     const std::string design = labtest::writeDesign("ticks.v", R"(
-module ticks(input clk, output [17:0] LEDR);
+module ticks(input clk, output [17:0] LEDR, output [47:0] Cpu_Data);
     reg [17:0] count = 18'd0;
+    reg [7:0] never;
     always @(posedge clk) count <= count + 18'd1;
     assign LEDR = count;
+    assign Cpu_Data = {never, count, 22'h2ABCDE};
 endmodule
 )");
     Labd labd;
@@ -137,6 +140,15 @@ endmodule
     // 0.25 s at 2 kHz is 500 cycles; the loaded machine's timing may stretch it, never shrink it much.
     EXPECT_GE(second - first, 400u);
     EXPECT_LE(second - first, 2000u);
+    // CPU data: the count between a constant and bits never driven (x reads 0).
+    uint8_t cpu[6] = {};
+    ASSERT_EQ(ReadCpuData(48, cpu), 0);
+    uint64_t data = 0;
+    for (int i = 0; i < 6; ++i)
+        data |= uint64_t(cpu[i]) << (8 * i);
+    EXPECT_EQ(data & 0x3FFFFF, 0x2ABCDEu);
+    EXPECT_GE(data >> 22, second);
+    EXPECT_EQ(data >> 40, 0u);
 }
 
 } // namespace
