@@ -133,17 +133,20 @@ endmodule
 TEST(LabServer, FreeRunningClockCountsInSimulatedRealTime)
 {
     const std::string design = labtest::writeDesign("ticks.v", R"(
-module ticks(input clk, output [17:0] LEDR, output [47:0] Cpu_Data);
+module ticks(input clk, output [17:0] LEDR, output [`CPU_BITS-1:0] Cpu_Data);
     reg [17:0] count = 18'd0;
     reg [7:0] never;
     always @(posedge clk) count <= count + 18'd1;
     assign LEDR = count;
+`ifdef WITH_PATTERN
     assign Cpu_Data = {never, count, 22'h2ABCDE};
+`endif
 endmodule
 )");
     Labd labd;
-    ASSERT_TRUE(labd.start({"--verilog", design, "--clock-hz", "2000"}));
-    EXPECT_NE(labd.design.find(R"("clock":"clk")"), std::string::npos);
+    ASSERT_TRUE(labd.start({"--verilog", design, "--clock-hz", "2000", "--define", "CPU_BITS=48", "--define",
+                            "WITH_PATTERN"}));
+    EXPECT_NE(labd.design.find(R"("cpu_data_bits":48,"clock":"clk")"), std::string::npos) << labd.design;
     ASSERT_EQ(labtest::selectServer(labd.port), 0);
     const uint64_t first = leds();
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
