@@ -91,6 +91,10 @@ void MainWindow::createMenuAndBar()
     saveAsAction = makeAction(this, "saveAsAction", tr("另存为....."), ":/images/BCMB");
     connectAction = makeAction(this, "connectAction", tr("连接调试适配器(&C)"), ":/images/link");
     configureFpgaAction = makeAction(this, "configureFpgaAction", tr("下载FPGA(&G)"), ":/images/burn");
+    simulateDesignAction = makeAction(this, "simulateDesignAction", tr("仿真Verilog设计(&V)..."));
+    reloadDesignAction = makeAction(this, "reloadDesignAction", tr("重新载入设计(&R)"));
+    reloadDesignAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    newPanelFromDesignAction = makeAction(this, "newPanelFromDesignAction", tr("按设计新建面板(&P)"));
     exitAction = makeAction(this, "exitAction", tr("退出(&X)"));
     exitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
@@ -120,6 +124,8 @@ void MainWindow::createMenuAndBar()
     boardMenu->addActions({newAction, openAction, saveAction, saveAsAction});
     boardMenu->addSeparator();
     boardMenu->addActions({connectAction, configureFpgaAction});
+    boardMenu->addSeparator();
+    boardMenu->addActions({simulateDesignAction, reloadDesignAction, newPanelFromDesignAction});
     boardMenu->addSeparator();
     boardMenu->addAction(exitAction);
     modeMenu = menuBar()->addMenu(tr("模式(&M)"));

@@ -33,6 +33,7 @@ class BrixoLineedit;
 class QMenu;
 class QTimer;
 class QToolBar;
+class SimulatedBoard;
 
 class MainWindow : public QMainWindow
 {
@@ -73,6 +74,9 @@ public:
     QAction* saveAsAction = nullptr;
     QAction* connectAction = nullptr;
     QAction* configureFpgaAction = nullptr;
+    QAction* simulateDesignAction = nullptr;     // the student's Verilog design as the board
+    QAction* reloadDesignAction = nullptr;
+    QAction* newPanelFromDesignAction = nullptr;
     QAction* exitAction = nullptr;
     QAction* simulationAction = nullptr;
     QAction* designAction = nullptr;
@@ -317,6 +321,8 @@ public:
     bool digitShows(int index, int pattern) const;
     void markDigitDrawn(int index, int pattern);
     QString digitKey(int pattern) const;
+    // The simulated Verilog design behind the panel (board/simulated_board.cpp).
+    SimulatedBoard* simulatedBoard = nullptr;
     // Asks for the FPGA configuration file; tests replace it so no file dialog opens.
     std::function<QString(QWidget* parent, const QString& caption, const QString& filter)> chooseFpgaFile;
 };

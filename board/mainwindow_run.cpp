@@ -3,9 +3,11 @@
 
 #include "about.h"
 #include "app/messagebox.h"
+#include "app/sysconfig.h"
 #include "dialogconnnect.h"
 #include "errormessage.h"
 #include "panel/brixobutton.h"
+#include "simulated_board.h"
 #include "tamroadpter.h"
 
 #include <algorithm>
@@ -52,6 +54,7 @@ void MainWindow::startBoardLink()
     connect(adapterInfoAction, &QAction::triggered, this, &MainWindow::showAdapterInfo);
     connect(chipInfoAction, &QAction::triggered, this, &MainWindow::showFPGAInfo);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    simulatedBoard = new SimulatedBoard(this);
     if (!chooseFpgaFile) {
         chooseFpgaFile = [](QWidget* parent, const QString& caption, const QString& filter) {
             return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
@@ -280,8 +283,10 @@ void MainWindow::showFPGAInfo()
 
 void MainWindow::showlinkDlg()
 {
-    DialogConnnect dialog(this);
-    MessageBox::execDialog(dialog);
+    DialogConnnect dialog(this, sysconfig::joinPath(configDirectory, QStringLiteral("config.json")));
+    // A board chosen here takes the place of a simulated design, whose server then ends.
+    if (MessageBox::execDialog(dialog) == QDialog::Accepted)
+        simulatedBoard->otherBoardConnected();
 }
 
 void MainWindow::showAbout()
