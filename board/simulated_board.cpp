@@ -1,8 +1,8 @@
 #include "simulated_board.h"
 
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "app/sysconfig.h"
 #include "design_panel.h"
 #include "panel/brixobutton.h"

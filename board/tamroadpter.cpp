@@ -17,7 +17,7 @@ int TamroAdpter::scan(bool silent, const QString& host, int port)
 
 int TamroAdpter::connect(int index)
 {
-    const int r = index == -1 ? -1 : ConnectDevice(index);
+    const int r = index == -1 ? int(VESTRIX_NO_ADAPTER) : ConnectDevice(index);
     ErrorMessage::showResult(r);
     return r;
 }

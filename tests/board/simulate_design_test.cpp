@@ -1,9 +1,9 @@
 // The Simulate command against a real brixo-labd on loopback: the window starts the server on
 // a Verilog file, builds a panel from its ports, drives it, reloads an edited file, shows a
 // compile error, and takes the server down with it.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "app/sysconfig.h"
 #include "board/simulated_board.h"
 

@@ -1,8 +1,9 @@
-#include "dialogconnnect.h"
+#include "app/dialogconnnect.h"
 
 #include "app/sysconfig.h"
-#include "design_server.h"
-#include "tamroadpter.h"
+#include "board/design_server.h"
+#include "board/tamroadpter.h"
+#include "ui/messagebox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -115,4 +116,11 @@ void DialogConnnect::Connecting()
         connectedName_ = adapter->name(row);
         accept();
     }
+}
+
+bool DialogConnnect::reconnect(const QString& why)
+{
+    DialogConnnect dialog;
+    dialog.showWarning(why);
+    return MessageBox::execDialog(dialog) == QDialog::Accepted;
 }

@@ -23,6 +23,9 @@ public:
     void showWarning(const QString& text);
     // After an accepted run: the list entry that was connected.
     QString connectedName() const { return connectedName_; }
+    // The reconnect step the program hands to ErrorMessage: the dialog with `why` above the
+    // list; true when the user connected an adapter.
+    static bool reconnect(const QString& why);
 
 private slots:
     void Refresh(bool silence = true);
