@@ -5,7 +5,12 @@
 #include "ui/messagebox.h"
 #include "app/sysconfig.h"
 #include "design_panel.h"
-#include "panel/brixobutton.h"
+#include "panel/componenttables.h"
+#include "panel/designer.h"
+#include "panel/panelfiles.h"
+#include "panel/panelmodel.h"
+#include "runmode.h"
+#include "virtualcomponentdata.h"
 #include "tamroadpter.h"
 
 #include <QAction>
@@ -58,14 +63,21 @@ void showMessages(QWidget* parent, const QString& title, const QString& reason, 
 SimulatedBoard::SimulatedBoard(MainWindow* window) : QObject(window), w_(window)
 {
     setObjectName(QStringLiteral("simulatedBoard"));
-    connect(w_->simulateDesignAction, &QAction::triggered, this, &SimulatedBoard::simulateDesign);
-    connect(w_->reloadDesignAction, &QAction::triggered, this, &SimulatedBoard::reloadDesign);
-    connect(w_->newPanelFromDesignAction, &QAction::triggered, this, &SimulatedBoard::newPanelFromDesign);
     connect(&server_, &DesignServer::ready, this, &SimulatedBoard::serverReady);
     connect(&server_, &DesignServer::failed, this, &SimulatedBoard::serverFailed);
     connect(&server_, &DesignServer::ended, this, &SimulatedBoard::serverEnded);
-    w_->reloadDesignAction->setEnabled(false);
-    w_->newPanelFromDesignAction->setEnabled(false);
+}
+
+void SimulatedBoard::setActions(QAction* simulate, QAction* reload, QAction* newPanel, QAction* builtInSimulation)
+{
+    simulateAction_ = simulate;
+    reloadAction_ = reload;
+    newPanelAction_ = newPanel;
+    builtInSimulationAction_ = builtInSimulation;
+    connect(simulate, &QAction::triggered, this, &SimulatedBoard::simulateDesign);
+    connect(reload, &QAction::triggered, this, &SimulatedBoard::reloadDesign);
+    connect(newPanel, &QAction::triggered, this, &SimulatedBoard::newPanelFromDesign);
+    setBusy(false);
 }
 
 QString SimulatedBoard::configFile() const
@@ -137,9 +149,11 @@ void SimulatedBoard::launch(const QStringList& files, bool keysActiveLow, bool r
 
 void SimulatedBoard::setBusy(bool busy)
 {
-    w_->simulateDesignAction->setEnabled(!busy);
-    w_->reloadDesignAction->setEnabled(!busy && !server_.files().isEmpty());
-    w_->newPanelFromDesignAction->setEnabled(!busy && hasDesign_);
+    if (!simulateAction_)
+        return;
+    simulateAction_->setEnabled(!busy);
+    reloadAction_->setEnabled(!busy && !server_.files().isEmpty());
+    newPanelAction_->setEnabled(!busy && hasDesign_);
 }
 
 void SimulatedBoard::serverReady()
@@ -163,14 +177,15 @@ void SimulatedBoard::serverReady()
     }
     connected_ = true;
     // The design computes the outputs now, not the program's built-in experiments.
-    w_->simulationAction->setChecked(false);
-    w_->turnSimulation(false);
+    if (builtInSimulationAction_)
+        builtInSimulationAction_->setChecked(false);
+    w_->runMode()->turnSimulation(false);
     w_->statusBar()->showMessage(tr("正在仿真设计 %1（%2:%3）").arg(ports_.top, server_.host()).arg(server_.port()));
-    if (!reloading_ && !w_->hasPanel()
+    if (!reloading_ && !w_->panel()->hasPanel()
         && MessageBox::question(tr("没有打开的虚拟面板。按设计的端口新建一个面板吗？")) == QMessageBox::Yes)
         buildPanel();
-    else if (w_->hasPanel())
-        w_->componentData->writeInputs();
+    else if (w_->panel()->hasPanel())
+        w_->runMode()->boardData()->writeInputs();
 }
 
 void SimulatedBoard::serverFailed(const QString& reason, const QString& messages)
@@ -210,7 +225,7 @@ void SimulatedBoard::newPanelFromDesign()
 {
     if (!hasDesign_)
         return;
-    if (w_->hasPanel() && MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes)
+    if (w_->panel()->hasPanel() && MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes)
         return;
     buildPanel();
 }
@@ -218,42 +233,43 @@ void SimulatedBoard::newPanelFromDesign()
 void SimulatedBoard::buildPanel()
 {
     // The same steps as a new panel from the settings dialog, with the design's counts.
-    w_->settingCtlNumber(ports_.switches, ports_.keys, ports_.red, ports_.green, ports_.digits);
-    w_->deleteAllFace();
-    w_->componentData->setDataSlots(w_->dataSlots);
-    w_->backgroundScene.clear();
-    w_->removeCombo();
-    w_->clearComponentTables();
-    w_->createCtl();
-    const design::PanelLayout at =
-        design::panelLayout(ports_, {w_->switchSize, w_->buttonSize, w_->ledSize, w_->sstubeSize});
+    PanelModel* panel = w_->panel();
+    Designer* designer = w_->designer();
+    panel->settingCtlNumber(ports_.switches, ports_.keys, ports_.red, ports_.green, ports_.digits);
+    panel->setExperiment(QString());
+    panel->deleteAllFace();
+    panel->announceDataSlots();
+    panel->backgroundScene().clear();
+    designer->removeCombo();
+    panel->setPanelName(ports_.top);
+    w_->tables()->clear();
+    panel->createCtl();
+    const design::PanelLayout at = design::panelLayout(
+        ports_, {panel->switchSize(), panel->buttonSize(), panel->ledSize(), panel->sstubeSize()});
     const auto place = [](const QVector<QPushButton*>& buttons, const QVector<QPoint>& points) {
         for (int i = 0; i < buttons.size() && i < points.size(); ++i) {
             buttons[i]->move(points[i]);
             buttons[i]->show();
         }
     };
-    place(w_->switchButtons, at.switches);
-    place(w_->keyButtons, at.keys);
-    place(w_->redLedButtons, at.red);
-    place(w_->greenLedButtons, at.green);
-    place(w_->digitButtons, at.digits);
-    w_->setPanelName(ports_.top);
-    w_->experimentName.clear();
-    w_->componentData->selectExperiment(w_->experimentName);
-    if (w_->designMode)
-        w_->designUIChange();
+    place(panel->switchButtons(), at.switches);
+    place(panel->keyButtons(), at.keys);
+    place(panel->redLedButtons(), at.red);
+    place(panel->greenLedButtons(), at.green);
+    place(panel->digitButtons(), at.digits);
+    if (designer->isDesigning())
+        designer->designUIChange();
     else
-        w_->designUIrecovery();
-    w_->addCombo();
-    w_->updateToTable();
+        w_->runMode()->designUIrecovery();
+    designer->addCombo();
+    w_->tables()->updateToTable();
     // Ready to save: Save asks for a name, as for any new panel.
-    w_->isNewPanel = true;
-    w_->fileKind = QStringLiteral("jvp");
-    w_->filePath.clear();
-    w_->backgroundImage = QPixmap();
-    w_->backgroundFileName.clear();
-    w_->backgroundPath.clear();
-    if (connected_ && !w_->designMode)
-        w_->componentData->writeInputs();
+    PanelBackground& bg = panel->background();
+    bg.image = QPixmap();
+    bg.fileName.clear();
+    bg.path.clear();
+    w_->files()->beginNewPanel();
+    panel->announceExperiment();
+    if (connected_ && !designer->isDesigning())
+        w_->runMode()->boardData()->writeInputs();
 }

@@ -7,13 +7,16 @@
 #include <QObject>
 
 class MainWindow;
+class QAction;
 
 class SimulatedBoard : public QObject
 {
     Q_OBJECT
 public:
-    // Wires the window's Simulate, Reload and New-panel-from-design actions.
     explicit SimulatedBoard(MainWindow* window);
+    // The window's Simulate, Reload and New-panel-from-design commands, and the boardless
+    // simulation toggle, which a simulated design turns off.
+    void setActions(QAction* simulate, QAction* reload, QAction* newPanel, QAction* builtInSimulation);
 
     DesignServer* server() { return &server_; }
     // The board is the simulated design (connected and not given up since).
@@ -42,6 +45,10 @@ private:
     void rememberKeysActiveLow(const QString& firstFile, bool activeLow);
 
     MainWindow* w_;
+    QAction* simulateAction_ = nullptr;
+    QAction* reloadAction_ = nullptr;
+    QAction* newPanelAction_ = nullptr;
+    QAction* builtInSimulationAction_ = nullptr;
     DesignServer server_;
     bool reloading_ = false;
     bool connected_ = false;

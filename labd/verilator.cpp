@@ -1,8 +1,9 @@
 // Verilator: the design and a generated C++ main that speaks the bench's line protocol are built
 // into one program. Verilator is two-state, so its outputs never read x or z.
-#include "child_process.h"
+#include "childprocess.h"
 #include "simulator.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -47,7 +48,7 @@ std::string mainText(const Board &b, const std::vector<uint64_t> &idle)
     c << "        top->eval();\n"
          "        std::fputs(\"@brixo\", stdout);\n";
     for (const BoardPort &o : b.outputs) {
-        const int w = o.port.width();
+        const int w = int(o.port.width());
         if (w <= 64) {
             c << "        show(uint64_t(top->" << o.port.name << "), " << w << ");\n";
         } else {
@@ -106,6 +107,9 @@ public:
     bool build(const DesignFiles &d, const Board &b, std::string &messages) override
     {
         std::ofstream(dir_ + "/brixo_labd_main.cpp") << mainText(b, idleInputs(b));
+        // Verilator's makefiles compile through $OBJCACHE: a design built before builds in a moment.
+        if (!std::getenv("OBJCACHE") && runTool({"ccache", "--version"}, dir_, 5000, *std::make_unique<std::string>()) == 0)
+            setenv("OBJCACHE", "ccache", 0);
         std::vector<std::string> a = base(d);
         a.insert(a.end(), {"--cc", "--exe", "--build", "-j", "2", "--no-timing", "--prefix", "Vdesign",
                            "--top-module", b.top, "-Mdir", dir_ + "/obj", "-o", dir_ + "/design"});

@@ -3,7 +3,7 @@
  * Finds debug adapters (USB bulk "TA-MRO", USB HID "TA-HID", the "Lantrovex" remote-lab
  * server), carries the adapter's command frames to the selected one and implements its
  * command set. Every operation is synchronous, takes 32-bit integers and caller-owned byte
- * buffers, and returns a ResultCode (0 success, negative failure). The library keeps no
+ * buffers, and returns a TamroResult (0 success, negative failure). The library keeps no
  * pointer into a caller's buffer after returning. Codes are only ever appended.
  */
 #ifndef TAMRO_H
@@ -68,9 +68,9 @@ TAMRO_API int EnableMessageShow(int enable);   /* low byte 0: off; returns 1 whe
 TAMRO_API int SetLocalLanguage(int language);  /* stores and returns 0 or 1 */
 TAMRO_API void *SetMainWindow(void *window);   /* native window id owning the boxes; returned */
 
-/* Discovery and selection. ScanDevice returns 0 when it listed an entry, else -1; a server
- * address of 20 characters or more is refused with -21 (nothing is sent, the previous address
- * is kept, the USB devices are still listed). */
+/* Discovery and selection. ScanDevice returns 0 when it listed an entry, else -1. A server
+ * address of 20 characters or more is refused without a probe (nothing is listed for it, the
+ * previous address is kept); the adapters are still listed, and with none the result is -21. */
 TAMRO_API TamroResult ScanDevice(char *deviceList, const char *serverAddress, int port);
 TAMRO_API TamroResult SelectDevice(int index);
 TAMRO_API TamroResult OpenDevice(void);

@@ -1,6 +1,9 @@
 // The shipped example panels simulate with no board: opened as from a double-click, with
 // simulation switched on, clicks on the labelled switches and keys give the experiment's outputs.
 #include "app/mainwindow.h"
+#include "board/runmode.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/panelmodel.h"
 #include "ui/messagebox.h"
 #include "board/virtualcomponentdata.h"
 
@@ -17,10 +20,10 @@ void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier
 void openSimulated(MainWindow& w, const char* file)
 {
     w.openPanelAtStart(QStringLiteral(BRIXO_EXAMPLES_DIR "/") + QString::fromLatin1(file));
-    ASSERT_TRUE(w.hasPanel());
-    if (!w.getComponent()->simulationMode)
-        w.simulationAction->trigger();
-    ASSERT_TRUE(w.getComponent()->simulationMode);
+    ASSERT_TRUE(w.panel()->hasPanel());
+    if (!w.runMode()->boardData()->simulationMode)
+        w.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
+    ASSERT_TRUE(w.runMode()->boardData()->simulationMode);
 }
 
 TEST(ExampleSimulation, AdderVariantAFromItsSwitches)
@@ -31,8 +34,8 @@ TEST(ExampleSimulation, AdderVariantAFromItsSwitches)
     openSimulated(w, "adder_a.jvp");
     // A = 4 (S6), B = 2 (S1); S10 alone selects all ones, S11 and S12 with S8 bring the carry.
     for (int s : {6, 1, 8, 10, 11, 12})
-        click(w.switchButtons[s]);
-    const VirtualComponentData* d = w.getComponent();
+        click(w.panel()->switchButtons()[s]);
+    const VirtualComponentData* d = w.runMode()->boardData();
     EXPECT_EQ(d->digit(0), 230);  // 4 + 15 + 1 = 20 -> 4
     EXPECT_EQ(d->digit(4), 241);  // Q = F
     EXPECT_EQ(d->digit(6), 230);  // A = 4
@@ -50,16 +53,16 @@ TEST(ExampleSimulation, CounterLoadsAndCountsOnKeyOne)
     openSimulated(w, "counter_shifter_bus.jvp");
     // V = 5 on S7 and S9, S2 loads the counter on the clock key, S0 puts it on the bus.
     for (int s : {7, 9, 2, 0})
-        click(w.switchButtons[s]);
-    click(w.keyButtons[1]);
-    const VirtualComponentData* d = w.getComponent();
+        click(w.panel()->switchButtons()[s]);
+    click(w.panel()->keyButtons()[1]);
+    const VirtualComponentData* d = w.runMode()->boardData();
     const int counter = d->redLed(0) | d->redLed(1) << 1 | d->redLed(2) << 2 | d->redLed(3) << 3;
     EXPECT_EQ(counter, 5);
     EXPECT_EQ(d->digit(0), 237);  // bus shows 5
     // Counting instead of loading: the next edge gives 6.
-    click(w.switchButtons[2]);
-    click(w.switchButtons[1]);
-    click(w.keyButtons[1]);
+    click(w.panel()->switchButtons()[2]);
+    click(w.panel()->switchButtons()[1]);
+    click(w.panel()->keyButtons()[1]);
     const int next = d->redLed(0) | d->redLed(1) << 1 | d->redLed(2) << 2 | d->redLed(3) << 3;
     EXPECT_EQ(next, 6);
     EXPECT_TRUE(MessageBox::shown().isEmpty());

@@ -5,7 +5,11 @@
 #include "app/mainwindow.h"
 #include "ui/messagebox.h"
 #include "app/sysconfig.h"
+#include "board/runmode.h"
 #include "board/simulated_board.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/designer.h"
+#include "panel/panelmodel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,7 +78,7 @@ protected:
         watchdog.start(500);
         w = std::make_unique<MainWindow>();
         w->configDirectory = dir.path();
-        w->simulatedBoard->server()->program = QStringLiteral(BRIXO_LABD);
+        w->simulatedBoard()->server()->program = QStringLiteral(BRIXO_LABD);
     }
     // Chooses the files and answers the Simulate box with OK, ticking active-low keys if asked.
     void simulate(const QStringList& files, bool activeLow, bool* presetSeen = nullptr)
@@ -87,8 +91,9 @@ protected:
             box->setChecked(activeLow);
             return int(QMessageBox::Ok);
         });
-        w->simulateDesignAction->trigger();
+        action("simulateDesignAction")->trigger();
     }
+    QAction* action(const char* name) const { return w->findChild<QAction*>(QLatin1String(name)); }
     QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
 
     QTemporaryDir dir;
@@ -103,39 +108,39 @@ TEST_F(SimulateDesign, DrivesTheDesignAndReloadsItAfterAnEdit)
              "  assign LEDR = SW;\r\n  assign HEX0 = KEY[0] ? 7'b1111001 : 7'b1000000;\r\nendmodule\r\n");
     MessageBox::setNextAnswer(QMessageBox::Yes);  // no panel open: build one from the design
     simulate({v}, true);
-    QTRY_VERIFY_WITH_TIMEOUT(w->simulatedBoard->isConnected(), kReadyMs);
+    QTRY_VERIFY_WITH_TIMEOUT(w->simulatedBoard()->isConnected(), kReadyMs);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Brixo - part2"));
-    ASSERT_EQ(w->switchButtons.size(), 4);
-    ASSERT_EQ(w->keyButtons.size(), 2);
-    ASSERT_EQ(w->redLedButtons.size(), 4);
-    ASSERT_EQ(w->digitButtons.size(), 1);
-    EXPECT_FALSE(w->designMode);
+    ASSERT_EQ(w->panel()->switchButtons().size(), 4);
+    ASSERT_EQ(w->panel()->keyButtons().size(), 2);
+    ASSERT_EQ(w->panel()->redLedButtons().size(), 4);
+    ASSERT_EQ(w->panel()->digitButtons().size(), 1);
+    EXPECT_FALSE(w->designer()->isDesigning());
 
-    QTest::mouseClick(w->switchButtons[1], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    QTRY_VERIFY(showsPicture(w->redLedButtons[1], ":/images/led_red"));
-    EXPECT_TRUE(showsPicture(w->redLedButtons[0], ":/images/led_off"));
+    QTest::mouseClick(w->panel()->switchButtons()[1], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTRY_VERIFY(showsPicture(w->panel()->redLedButtons()[1], ":/images/led_red"));
+    EXPECT_TRUE(showsPicture(w->panel()->redLedButtons()[0], ":/images/led_off"));
     // Digits read from the design: 0 lit segments a-f; a pressed key reads 0 to the design, so
     // its "1" shows only when nothing is pressed.
-    EXPECT_EQ(w->getComponent()->digit(0) & 0x7F, 0x06);
-    QTest::mousePress(w->keyButtons[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    QTRY_COMPARE(w->getComponent()->digit(0) & 0x7F, 0x3F);
-    QTest::mouseRelease(w->keyButtons[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w->runMode()->boardData()->digit(0) & 0x7F, 0x06);
+    QTest::mousePress(w->panel()->keyButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTRY_COMPARE(w->runMode()->boardData()->digit(0) & 0x7F, 0x3F);
+    QTest::mouseRelease(w->panel()->keyButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     const QJsonObject designs = sysconfig::readObject(file("config.json")).value(QStringLiteral("designs")).toObject();
     EXPECT_TRUE(designs.value(v).toObject().value(QStringLiteral("keysActiveLow")).toBool());
 
     // Edit and reload: the panel stays, the new logic answers.
-    QPushButton* led0 = w->redLedButtons[0];
-    const int oldPort = w->simulatedBoard->server()->port();
+    QPushButton* led0 = w->panel()->redLedButtons()[0];
+    const int oldPort = w->simulatedBoard()->server()->port();
     write(v, "module part2(input [3:0] SW, output [3:0] LEDR);\n  assign LEDR = ~SW;\nendmodule\n");
-    w->reloadDesignAction->trigger();
-    EXPECT_FALSE(w->simulatedBoard->isConnected());
-    QTRY_VERIFY_WITH_TIMEOUT(w->simulatedBoard->isConnected(), kReadyMs);
-    EXPECT_EQ(w->redLedButtons[0], led0);
-    QTRY_VERIFY(showsPicture(w->redLedButtons[0], ":/images/led_red"));
-    EXPECT_TRUE(showsPicture(w->redLedButtons[1], ":/images/led_off"));
+    action("reloadDesignAction")->trigger();
+    EXPECT_FALSE(w->simulatedBoard()->isConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(w->simulatedBoard()->isConnected(), kReadyMs);
+    EXPECT_EQ(w->panel()->redLedButtons()[0], led0);
+    QTRY_VERIFY(showsPicture(w->panel()->redLedButtons()[0], ":/images/led_red"));
+    EXPECT_TRUE(showsPicture(w->panel()->redLedButtons()[1], ":/images/led_off"));
     EXPECT_EQ(MessageBox::shown().size(), 1);  // the new-panel question, no error box
 
-    const int port = w->simulatedBoard->server()->port();
+    const int port = w->simulatedBoard()->server()->port();
     EXPECT_NE(port, 0);
     EXPECT_NE(port, oldPort);
     // The server ends with the window.
@@ -160,9 +165,9 @@ TEST_F(SimulateDesign, CompileErrorShowsTheSimulatorsMessages)
     });
     QTRY_VERIFY_WITH_TIMEOUT(!reason.isEmpty(), kReadyMs);
     EXPECT_TRUE(messages.contains(QStringLiteral("broken.v"))) << messages.toStdString();
-    EXPECT_FALSE(w->simulatedBoard->isConnected());
-    EXPECT_FALSE(w->hasPanel());
-    EXPECT_TRUE(w->simulateDesignAction->isEnabled());
+    EXPECT_FALSE(w->simulatedBoard()->isConnected());
+    EXPECT_FALSE(w->panel()->hasPanel());
+    EXPECT_TRUE(action("simulateDesignAction")->isEnabled());
 }
 
 } // namespace
