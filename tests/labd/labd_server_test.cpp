@@ -74,18 +74,28 @@ TEST(LabServer, AdderShowsSumOnLedsAndDigits)
     EXPECT_EQ(labd.stop(SIGTERM), 0);
 }
 
-// Keys by port name and polarity, and a counter clocked by a key.
+// Keys by port name and polarity, and a counter clocked by a key; the design is written as lab
+// designs come: two files, CRLF line ends, comments that are not ASCII, a top module "part2".
 TEST(LabServer, KeysReachTheDesignWithTheirPolarity)
 {
-    const std::string design = labtest::writeDesign("keys.v", R"(
-module keys(input [1:0] KEY, input [1:0] key_n, output [3:0] LEDR, output [7:0] LEDG, output reg [6:0] HEX0);
-    reg [7:0] presses = 8'd0;
-    always @(posedge KEY[1]) presses <= presses + 8'd1;
+    auto crlf = [](std::string s) {
+        for (size_t at = 0; (at = s.find('\n', at)) != std::string::npos; at += 2)
+            s.insert(at, "\r");
+        return s;
+    };
+    const std::string top = labtest::writeDesign("part2.v", crlf(R"(
+// 实验二：按键计数（第二部分）
+module part2(input [1:0] KEY, input [1:0] key_n, output [3:0] LEDR, output [7:0] LEDG, output [6:0] HEX0);
+    presses counter(.clock(KEY[1]), .count(LEDG), .zero(HEX0));
     assign LEDR = {key_n, KEY};
-    assign LEDG = presses;
-    always @* HEX0 = presses[7] ? 7'h7F : 7'h40; // logic of initialised registers only: a "0"
 endmodule
-)");
+)"));
+    const std::string part = labtest::writeDesign("presses.v", crlf(R"(
+module presses(input clock, output reg [7:0] count = 8'd0, output reg [6:0] zero);
+    always @(posedge clock) count <= count + 8'd1; // 每按一次加一
+    always @* zero = count[7] ? 7'h7F : 7'h40; // logic of initialised registers only: a "0"
+endmodule
+)"));
     const struct {
         bool activeLow;
         uint64_t keys;     // register bits: 1 = pressed
@@ -93,10 +103,11 @@ endmodule
     } cases[] = {{false, 0, 0xC}, {false, 1, 0x9}, {false, 3, 0x3}, {true, 0, 0xF}, {true, 1, 0xA}, {true, 2, 0x5}};
     for (bool activeLow : {false, true}) {
         Labd labd;
-        std::vector<std::string> args{"--verilog", design};
+        std::vector<std::string> args{"--verilog", top, part};
         if (activeLow)
             args.push_back("--keys-active-low");
         ASSERT_TRUE(labd.start(args)) << labd.errors();
+        EXPECT_EQ(labd.design.substr(0, 15), "{\"top\":\"part2\",");
         ASSERT_EQ(labtest::selectServer(labd.port), 0);
         EXPECT_EQ(digits() & 0xFF, 0xC0u);
         for (const auto &c : cases) {
@@ -122,17 +133,20 @@ endmodule
 TEST(LabServer, FreeRunningClockCountsInSimulatedRealTime)
 {
     const std::string design = labtest::writeDesign("ticks.v", R"(
-module ticks(input clk, output [17:0] LEDR, output [47:0] Cpu_Data);
+module ticks(input clk, output [17:0] LEDR, output [`CPU_BITS-1:0] Cpu_Data);
     reg [17:0] count = 18'd0;
     reg [7:0] never;
     always @(posedge clk) count <= count + 18'd1;
     assign LEDR = count;
+`ifdef WITH_PATTERN
     assign Cpu_Data = {never, count, 22'h2ABCDE};
+`endif
 endmodule
 )");
     Labd labd;
-    ASSERT_TRUE(labd.start({"--verilog", design, "--clock-hz", "2000"}));
-    EXPECT_NE(labd.design.find(R"("clock":"clk")"), std::string::npos);
+    ASSERT_TRUE(labd.start({"--verilog", design, "--clock-hz", "2000", "--define", "CPU_BITS=48", "--define",
+                            "WITH_PATTERN"}));
+    EXPECT_NE(labd.design.find(R"("cpu_data_bits":48,"clock":"clk")"), std::string::npos) << labd.design;
     ASSERT_EQ(labtest::selectServer(labd.port), 0);
     const uint64_t first = leds();
     std::this_thread::sleep_for(std::chrono::milliseconds(250));

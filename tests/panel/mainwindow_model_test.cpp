@@ -89,6 +89,28 @@ TEST_F(Panel, CreateCtlBuildsHiddenWidgetsAndSizesTheBoardData)
     EXPECT_EQ(w.panel()->digitViews()[1]->scene(), w.panel()->digitScenes()[1]);
 }
 
+TEST_F(Panel, OverlappingComponentsStackDigitsOverLedsOverSwitchesOverKeys)
+{
+    build(1, 1, 1, 1, 1);
+    using brixo::ComponentKind;
+    // Topmost first: taking each off the spot uncovers the next.
+    const ComponentKind stack[] = {ComponentKind::Digit, ComponentKind::RedLed, ComponentKind::GreenLed,
+                                   ComponentKind::Switch, ComponentKind::Key};
+    for (ComponentKind kind : stack) {
+        w.panel()->buttons(kind)[0]->move(40, 40);
+        w.panel()->buttons(kind)[0]->show();
+    }
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    for (ComponentKind kind : stack) {
+        QPushButton* top = w.panel()->buttons(kind)[0];
+        SCOPED_TRACE(top->objectName().toStdString());
+        QWidget* hit = w.panel()->panelView()->childAt(45, 45);
+        EXPECT_TRUE(hit == top || top->isAncestorOf(hit)) << (hit ? hit->objectName().toStdString() : "none");
+        top->hide();
+    }
+}
+
 TEST_F(Panel, CountsBeyondTheMaximaAreHeldAtTheMaxima)
 {
     build(99, 21, 19, -3, 9);
