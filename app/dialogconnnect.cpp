@@ -1,15 +1,23 @@
 #include "app/dialogconnnect.h"
 
+#include "app/sysconfig.h"
+#include "board/design_server.h"
 #include "board/tamroadpter.h"
 #include "ui/messagebox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-DialogConnnect::DialogConnnect(QWidget* parent) : QDialog(parent)
+namespace {
+const char* const kServerKey = "labServer";
+}
+
+DialogConnnect::DialogConnnect(QWidget* parent, const QString& configFile)
+    : QDialog(parent), configFile_(configFile.isEmpty() ? sysconfig::defaultConfigFile() : configFile)
 {
     setObjectName(QStringLiteral("DialogConnnect"));
     verticalLayout = new QVBoxLayout(this);
@@ -26,6 +34,14 @@ DialogConnnect::DialogConnnect(QWidget* parent) : QDialog(parent)
     deviceList = new QListWidget(this);
     deviceList->setObjectName(QStringLiteral("deviceList"));
     verticalLayout->addWidget(deviceList);
+    serverLabel = new QLabel(tr("远程实验服务器（主机:端口）："), this);
+    serverLabel->setObjectName(QStringLiteral("serverLabel"));
+    verticalLayout->addWidget(serverLabel);
+    serverEdit = new QLineEdit(this);
+    serverEdit->setObjectName(QStringLiteral("serverEdit"));
+    serverEdit->setPlaceholderText(tr("不用远程服务器时留空"));
+    serverEdit->setText(sysconfig::readObject(configFile_).value(QLatin1String(kServerKey)).toString());
+    verticalLayout->addWidget(serverEdit);
     horizontalLayout = new QHBoxLayout();
     horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
     button1 = new QPushButton(tr("刷新"), this);
@@ -40,7 +56,7 @@ DialogConnnect::DialogConnnect(QWidget* parent) : QDialog(parent)
     }
     verticalLayout->addLayout(horizontalLayout);
     setWindowTitle(tr("连接调试适配器"));
-    resize(264, 171);
+    resize(264, 221);
     setModal(true);
     textWarning->hide();
 
@@ -63,10 +79,29 @@ void DialogConnnect::showWarning(const QString& text)
     textWarning->show();
 }
 
+void DialogConnnect::rememberServer()
+{
+    const QString text = serverEdit->text().trimmed();
+    const QJsonValue stored = sysconfig::readObject(configFile_).value(QLatin1String(kServerKey));
+    if (stored.toString() == text && (stored.isString() || text.isEmpty()))
+        return;
+    // Remembering is a convenience: a config.json that cannot be written costs nothing now.
+    sysconfig::writeValue(configFile_, QLatin1String(kServerKey), text, sysconfig::userLanguageFile());
+}
+
 void DialogConnnect::Refresh(bool silence)
 {
     deviceList->clear();
-    if (adapter->scan(silence) != 0)
+    QString host;
+    int port = 0;
+    const QString server = serverEdit->text().trimmed();
+    if (!server.isEmpty() && !design::parseServerAddress(server, &host, &port)) {
+        showWarning(tr("服务器地址应写成“主机:端口”，例如 127.0.0.1:40123。"));
+        host.clear();
+    }
+    if (!silence)
+        rememberServer();
+    if (adapter->scan(silence, host, port) != 0)
         return;
     for (int i = 0; i < adapter->count(); ++i)
         deviceList->addItem(adapter->name(i));
@@ -75,8 +110,12 @@ void DialogConnnect::Refresh(bool silence)
 
 void DialogConnnect::Connecting()
 {
-    if (adapter->connect(deviceList->currentRow()) == 0)
+    rememberServer();
+    const int row = deviceList->currentRow();
+    if (adapter->connect(row) == 0) {
+        connectedName_ = adapter->name(row);
         accept();
+    }
 }
 
 bool DialogConnnect::reconnect(const QString& why)

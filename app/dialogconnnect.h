@@ -4,6 +4,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QVBoxLayout;
@@ -13,11 +14,15 @@ class DialogConnnect : public QDialog
 {
     Q_OBJECT
 public:
-    explicit DialogConnnect(QWidget* parent = nullptr);
+    // The remote-lab server field is remembered in configFile (config.json beside the
+    // program when empty).
+    explicit DialogConnnect(QWidget* parent = nullptr, const QString& configFile = QString());
     ~DialogConnnect() override;
 
     // A red line above the list, e.g. why the dialog opened by itself.
     void showWarning(const QString& text);
+    // After an accepted run: the list entry that was connected.
+    QString connectedName() const { return connectedName_; }
     // The reconnect step the program hands to ErrorMessage: the dialog with `why` above the
     // list; true when the user connected an adapter.
     static bool reconnect(const QString& why);
@@ -31,9 +36,14 @@ private:
     QLabel* textWarning = nullptr;
     QLabel* label = nullptr;
     QListWidget* deviceList = nullptr;
+    QLabel* serverLabel = nullptr;
+    QLineEdit* serverEdit = nullptr; // remote-lab server HOST:PORT, empty for none
     QHBoxLayout* horizontalLayout = nullptr;
     QPushButton* button1 = nullptr;
     QPushButton* button2 = nullptr;
     QPushButton* button3 = nullptr;
     TamroAdpter* adapter = nullptr;
+    QString configFile_;
+    QString connectedName_;
+    void rememberServer();
 };

@@ -4,7 +4,9 @@
 #include "app/dialogconnnect.h"
 #include "board/errormessage.h"
 #include "board/register_packing.h"
+#include "app/sysconfig.h"
 #include "board/runmode.h"
+#include "board/simulated_board.h"
 #include "board/tamroadpter.h"
 #include "panel/componenttables.h"
 #include "panel/designer.h"
@@ -52,6 +54,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     files_ = new PanelFiles(panel_, tables_, this);
     designer_ = new Designer(panel_, tables_, this);
     runMode_ = new RunMode(panel_, this);
+    simulatedBoard_ = new SimulatedBoard(this);
 
     createMenuAndBar();
     // The component tables come right after the menus.
@@ -108,6 +111,10 @@ void MainWindow::createMenuAndBar()
     connect(connectAction, &QAction::triggered, this, &MainWindow::showlinkDlg);
     QAction* configureFpgaAction = makeAction(this, "configureFpgaAction", tr("下载FPGA(&G)"), ":/images/burn");
     connect(configureFpgaAction, &QAction::triggered, this, &MainWindow::fpgaProgram);
+    QAction* simulateDesignAction = makeAction(this, "simulateDesignAction", tr("仿真Verilog设计(&V)..."));
+    QAction* reloadDesignAction = makeAction(this, "reloadDesignAction", tr("重新载入设计(&R)"));
+    reloadDesignAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    QAction* newPanelFromDesignAction = makeAction(this, "newPanelFromDesignAction", tr("按设计新建面板(&P)"));
     QAction* exitAction = makeAction(this, "exitAction", tr("退出(&X)"));
     exitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
@@ -115,6 +122,7 @@ void MainWindow::createMenuAndBar()
     QAction* simulationAction = makeAction(this, "simulationAction", tr("无板仿真(&S)"));
     simulationAction->setCheckable(true);
     connect(simulationAction, &QAction::triggered, this, &MainWindow::turnSimulation);
+    simulatedBoard_->setActions(simulateDesignAction, reloadDesignAction, newPanelFromDesignAction, simulationAction);
     designAction_ = makeAction(this, "designAction", tr("虚拟面板设计(&D)"), ":/images/edit");
     designAction_->setCheckable(true);
     connect(designAction_, &QAction::triggered, this, &MainWindow::turnDesign);
@@ -155,6 +163,8 @@ void MainWindow::createMenuAndBar()
     boardMenu->addActions({newAction, openAction, saveAction_, saveAsAction_});
     boardMenu->addSeparator();
     boardMenu->addActions({connectAction, configureFpgaAction});
+    boardMenu->addSeparator();
+    boardMenu->addActions({simulateDesignAction, reloadDesignAction, newPanelFromDesignAction});
     boardMenu->addSeparator();
     boardMenu->addAction(exitAction);
     QMenu* modeMenu = menuBar()->addMenu(tr("模式(&M)"));
@@ -260,8 +270,10 @@ void MainWindow::openPanelAtStart(const QString& fileName)
 
 void MainWindow::showlinkDlg()
 {
-    DialogConnnect dialog(this);
-    MessageBox::execDialog(dialog);
+    DialogConnnect dialog(this, sysconfig::joinPath(configDirectory, QStringLiteral("config.json")));
+    // A board chosen here takes the place of a simulated design, whose server then ends.
+    if (MessageBox::execDialog(dialog) == QDialog::Accepted)
+        simulatedBoard_->otherBoardConnected();
 }
 
 void MainWindow::showAbout()

@@ -16,6 +16,7 @@ class QMenu;
 class QPushButton;
 class QToolBar;
 class RunMode;
+class SimulatedBoard;
 
 class MainWindow : public QMainWindow
 {
@@ -34,6 +35,7 @@ public:
     Designer* designer() const { return designer_; }
     ComponentTables* tables() const { return tables_; }
     RunMode* runMode() const { return runMode_; }
+    SimulatedBoard* simulatedBoard() const { return simulatedBoard_; }
     bool isEnglish() const { return isEnglish_; }
     bool lastSaveFailed() const { return lastSaveFailed_; }
 
@@ -148,4 +150,5 @@ private:
     PanelFiles* files_ = nullptr;
     Designer* designer_ = nullptr;
     RunMode* runMode_ = nullptr;
+    SimulatedBoard* simulatedBoard_ = nullptr;  // the student's Verilog design as the board
 };

@@ -1,9 +1,11 @@
 #include "app/sysconfig.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 
 namespace sysconfig {
 
@@ -37,15 +39,43 @@ bool bytesSelectChinese(const QByteArray& bytes)
     return doc.object().value(QStringLiteral("language")).toString().toLower() == QLatin1String("chinese");
 }
 
-bool writeLanguage(const QString& file, const QString& value)
+QJsonObject readObject(const QString& file)
 {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QJsonObject();
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+bool writeValue(const QString& file, const QString& key, const QJsonValue& value, const QString& fallbackFile)
+{
+    QJsonObject o = readObject(file);
+    if (!QFile::exists(file) && !fallbackFile.isEmpty()) {
+        const QJsonValue language = readObject(fallbackFile).value(QStringLiteral("language"));
+        if (!language.isUndefined())
+            o.insert(QStringLiteral("language"), language);
+    }
+    o.insert(key, value);
     QFile f(file);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text))
         return false;
-    QJsonObject o;
-    o.insert(QStringLiteral("language"), value);
     const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Indented);
     return f.write(bytes) == bytes.size() && f.flush();
+}
+
+bool writeLanguage(const QString& file, const QString& value)
+{
+    return writeValue(file, QStringLiteral("language"), value);
+}
+
+QString userLanguageFile()
+{
+    return joinPath(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), QStringLiteral("Language.json"));
+}
+
+QString defaultConfigFile()
+{
+    return joinPath(QCoreApplication::applicationDirPath(), QStringLiteral("config.json"));
 }
 
 }

@@ -6,9 +6,10 @@
 
 TamroAdpter::TamroAdpter(QObject* parent) : QObject(parent) {}
 
-int TamroAdpter::scan(bool silent)
+int TamroAdpter::scan(bool silent, const QString& host, int port)
 {
-    const int r = ScanTAMRO(table_, nullptr, 0);
+    const QByteArray address = host.toLocal8Bit();
+    const int r = ScanTAMRO(table_, host.isEmpty() ? nullptr : address.constData(), host.isEmpty() ? 0 : port);
     if (!silent)
         ErrorMessage::showResult(r);
     return r;
@@ -41,4 +42,12 @@ QString TamroAdpter::name(int i) const
     const char* entry = table_ + i * VESTRIX_LIST_SLOT_SIZE;
     // The library terminates each name; a full slot without one is still bounded.
     return QString::fromLocal8Bit(entry, static_cast<int>(strnlen(entry, VESTRIX_LIST_SLOT_SIZE)));
+}
+
+int TamroAdpter::indexOf(const QString& name) const
+{
+    for (int i = 0; i < count(); ++i)
+        if (this->name(i) == name)
+            return i;
+    return -1;
 }

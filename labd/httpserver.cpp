@@ -1,6 +1,7 @@
 #include "httpserver.h"
 #include "request.h"
 
+#include <algorithm>
 #include <httplib.h>
 
 #include <cstdio>
@@ -31,7 +32,8 @@ HttpServer::HttpServer(SimCircuit &circuit) : circuit_(circuit), http_(std::make
             res.set_content(probeAnswer(), kContentType);
             return;
         }
-        std::vector<uint8_t> out(size_t(lab::bytesFor(r.bits)), 0);
+        // A read of no bits still answers one data byte: the client counts whole bytes plus two.
+        std::vector<uint8_t> out(size_t(std::max(1, lab::bytesFor(r.bits))), 0);
         if (!circuit_.scanChecked(r.instruction, r.data.empty() ? nullptr : r.data.data(), r.bits,
                                   out.empty() ? nullptr : out.data(), error)) {
             std::fprintf(stderr, "brixo-labd: %s\n", error.c_str());

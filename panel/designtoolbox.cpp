@@ -1,7 +1,6 @@
 #include "panel/designtoolbox.h"
 
 #include "panel/multiselectcombobox.h"
-#include "panel/panelmodel.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -20,7 +20,7 @@ class DesignToolbox : public QDockWidget
 {
     Q_OBJECT
 public:
-    DesignToolbox(QWidget* parent);
+    explicit DesignToolbox(QWidget* parent);
 
     QComboBox* list(brixo::ComponentKind kind) const { return lists_[static_cast<int>(kind)]; }
     QComboBox* switchCombo() const { return list(brixo::ComponentKind::Switch); }

@@ -3,11 +3,18 @@
 #include <QFileDialog>
 #include <QStringList>
 
-QList<QString>& FileDialog::answers() { static QList<QString> a; return a; }
+QList<QStringList>& FileDialog::answers() { static QList<QStringList> a; return a; }
 QList<FileDialog::Asked>& FileDialog::askedList() { static QList<Asked> a; return a; }
 const QList<FileDialog::Asked>& FileDialog::asked() { return askedList(); }
 void FileDialog::clearAsked() { askedList().clear(); }
-void FileDialog::setNextAnswer(const QString& fileName) { answers().append(fileName); }
+void FileDialog::setNextAnswer(const QString& fileName) { answers().append(fileName.isEmpty() ? QStringList() : QStringList{fileName}); }
+void FileDialog::setNextAnswers(const QStringList& fileNames) { answers().append(fileNames); }
+
+QString FileDialog::takeOne()
+{
+    const QStringList a = answers().takeFirst();
+    return a.isEmpty() ? QString() : a.first();
+}
 bool FileDialog::hasQueuedAnswer() { return !answers().isEmpty(); }
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
@@ -15,7 +22,7 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
 {
     askedList().append({caption, directory, filter, false});
     if (!answers().isEmpty())
-        return answers().takeFirst();
+        return takeOne();
     return QFileDialog::getOpenFileName(parent, caption, directory, toolkitFilter(filter));
 }
 
@@ -24,8 +31,17 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
 {
     askedList().append({caption, directory, filter, true});
     if (!answers().isEmpty())
-        return answers().takeFirst();
+        return takeOne();
     return QFileDialog::getSaveFileName(parent, caption, directory, toolkitFilter(filter));
+}
+
+QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
+                                         const QString& filter)
+{
+    askedList().append({caption, directory, filter, false});
+    if (!answers().isEmpty())
+        return answers().takeFirst();
+    return QFileDialog::getOpenFileNames(parent, caption, directory, toolkitFilter(filter));
 }
 
 QString FileDialog::toolkitFilter(const QString& filter)

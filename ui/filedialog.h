@@ -3,6 +3,7 @@
 // name instead of hanging on a modal dialog (the counterpart of MessageBox).
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -17,7 +18,11 @@ public:
                                    const QString& filter);
     static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
                                    const QString& filter);
+    // One or more existing files; an empty list stands for a cancelled dialog.
+    static QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& directory,
+                                        const QString& filter);
     static void setNextAnswer(const QString& fileName);
+    static void setNextAnswers(const QStringList& fileNames);
     static bool hasQueuedAnswer();
     static const QList<Asked>& asked();
     static void clearAsked();
@@ -27,6 +32,7 @@ public:
     static QString toolkitFilter(const QString& filter);
 
 private:
-    static QList<QString>& answers();
+    static QList<QStringList>& answers();
+    static QString takeOne();
     static QList<Asked>& askedList();
 };

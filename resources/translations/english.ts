@@ -23,6 +23,18 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>远程实验服务器（主机:端口）：</source>
+        <translation>Remote lab server (host:port):</translation>
+    </message>
+    <message>
+        <source>不用远程服务器时留空</source>
+        <translation>Leave empty for no remote server</translation>
+    </message>
+    <message>
+        <source>服务器地址应写成“主机:端口”，例如 127.0.0.1:40123。</source>
+        <translation>Write the server address as host:port, e.g. 127.0.0.1:40123.</translation>
+    </message>
 </context>
 <context>
     <name>ErrorMessage</name>
@@ -429,6 +441,18 @@
         <source>没有打开虚拟面板，无法自动刷新</source>
         <translation>No virtual panel is open, so there is nothing to refresh.</translation>
     </message>
+    <message>
+        <source>仿真Verilog设计(&amp;V)...</source>
+        <translation>Simulate &amp;Verilog Design...</translation>
+    </message>
+    <message>
+        <source>重新载入设计(&amp;R)</source>
+        <translation>&amp;Reload Design</translation>
+    </message>
+    <message>
+        <source>按设计新建面板(&amp;P)</source>
+        <translation>New &amp;Panel from Design</translation>
+    </message>
 </context>
 <context>
     <name>about</name>
@@ -752,6 +776,74 @@ text in the language of LANG).
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>DesignServer</name>
+    <message>
+        <source>仿真服务器在%1秒内没有准备好。</source>
+        <translation>The simulation server was not ready within %1 seconds.</translation>
+    </message>
+    <message>
+        <source>无法启动仿真服务器 %1：%2</source>
+        <translation>Cannot start the simulation server %1: %2</translation>
+    </message>
+    <message>
+        <source>仿真服务器的输出无法识别。</source>
+        <translation>The simulation server's output was not understood.</translation>
+    </message>
+    <message>
+        <source>设计无法仿真，仿真器报告了以下问题：</source>
+        <translation>The design cannot be simulated. The simulator reported:</translation>
+    </message>
+    <message>
+        <source>仿真服务器意外结束（状态%1）。</source>
+        <translation>The simulation server ended unexpectedly (status %1).</translation>
+    </message>
+</context>
+<context>
+    <name>SimulatedBoard</name>
+    <message>
+        <source>仿真Verilog设计</source>
+        <translation>Simulate Verilog Design</translation>
+    </message>
+    <message>
+        <source>Verilog设计文件 (*.v *.sv)</source>
+        <translation>Verilog design files (*.v *.sv)</translation>
+    </message>
+    <message>
+        <source>用仿真器运行这个设计：
+%1</source>
+        <translation>Run this design in the simulator:
+%1</translation>
+    </message>
+    <message>
+        <source>按键按下时为0（低电平有效）</source>
+        <translation>Keys read 0 when pressed (active low)</translation>
+    </message>
+    <message>
+        <source>正在编译设计 %1 …</source>
+        <translation>Compiling design %1 …</translation>
+    </message>
+    <message>
+        <source>仿真服务器没有应答。</source>
+        <translation>The simulation server does not answer.</translation>
+    </message>
+    <message>
+        <source>正在仿真设计 %1（%2:%3）</source>
+        <translation>Simulating design %1 (%2:%3)</translation>
+    </message>
+    <message>
+        <source>没有打开的虚拟面板。按设计的端口新建一个面板吗？</source>
+        <translation>No virtual panel is open. Build a new panel from the design's ports?</translation>
+    </message>
+    <message>
+        <source>仿真服务器已经结束。</source>
+        <translation>The simulation server has ended.</translation>
+    </message>
+    <message>
+        <source>按设计新建面板会清除当前面板，继续吗？</source>
+        <translation>A new panel from the design replaces the current panel. Continue?</translation>
     </message>
 </context>
 </TS>

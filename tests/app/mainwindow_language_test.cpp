@@ -89,7 +89,9 @@ TEST_F(Language, CommandWritesTheOppositeLanguageAndRestartsByFullPath)
         w.setLanguage(c.english);
         MessageBox::setNextAnswer(QMessageBox::Yes);
         w.changeLanguage();
-        EXPECT_EQ(readJson(config()), QJsonObject({{"language", QString::fromLatin1(c.written)}}));
+        // The other remembered settings stay.
+        EXPECT_EQ(readJson(config()),
+                  QJsonObject({{"language", QString::fromLatin1(c.written)}, {"window", QJsonObject({{"w", 3}})}}));
         EXPECT_EQ(started, QStringList({QCoreApplication::applicationFilePath()}));
     }
     ASSERT_FALSE(MessageBox::shown().isEmpty());

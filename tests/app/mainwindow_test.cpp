@@ -55,7 +55,8 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
     EXPECT_EQ(menus, QStringList({"实验板(&B)", "模式(&M)", "设计(&S)", "帮助(&H)"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("boardMenu"))->actions()),
               QStringList({"新建虚拟面板(&N)", "打开虚拟面板(&O)", "保存虚拟面板(&S)", "另存为.....", "-",
-                           "连接调试适配器(&C)", "下载FPGA(&G)", "-", "退出(&X)"}));
+                           "连接调试适配器(&C)", "下载FPGA(&G)", "-", "仿真Verilog设计(&V)...", "重新载入设计(&R)",
+                           "按设计新建面板(&P)", "-", "退出(&X)"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("modeMenu"))->actions()), QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("designMenu"))->actions()), QStringList({"设置虚拟面板", "添加更换背景图", "控件信息表"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("helpMenu"))->actions()), QStringList({"Change &Language to English", "调试适配器信息(&D)",
@@ -63,6 +64,7 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("openAction"))->shortcut(), QKeySequence(QKeySequence::Open));
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("saveAction"))->shortcut(), QKeySequence(QKeySequence::Save));
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("exitAction"))->shortcut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("reloadDesignAction"))->shortcut(), QKeySequence("Ctrl+R"));
     for (QAction* a : {w.findChild<QAction*>(QStringLiteral("simulationAction")), w.findChild<QAction*>(QStringLiteral("designAction")), w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))}) {
         EXPECT_TRUE(a->isCheckable());
         EXPECT_FALSE(a->isChecked());

@@ -1,6 +1,7 @@
 #include "app/sysconfig.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -38,16 +39,21 @@ TEST(SysConfig, ConfigBesideProgramWinsOverUserFile)
     EXPECT_EQ(sysconfig::languageFile(app.path(), user.path()), app.path() + "/config.json");
 }
 
-TEST(SysConfig, WriteHoldsOnlyLanguageAndReportsFailure)
+TEST(SysConfig, WritesKeepOtherSettingsAndReportFailure)
 {
     QTemporaryDir dir;
     const QString file = sysconfig::joinPath(dir.path(), "config.json");
     put(file, R"({"language":"english","other":1})");
     ASSERT_TRUE(sysconfig::writeLanguage(file, "chinese"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    EXPECT_TRUE(bytes.contains("\"chinese\""));
-    EXPECT_FALSE(bytes.contains("other"));
+    EXPECT_EQ(sysconfig::readObject(file), QJsonObject({{"language", "chinese"}, {"other", 1}}));
+    ASSERT_TRUE(sysconfig::writeValue(file, "labServer", "h:1"));
+    EXPECT_EQ(sysconfig::readObject(file), QJsonObject({{"language", "chinese"}, {"other", 1}, {"labServer", "h:1"}}));
     EXPECT_FALSE(sysconfig::writeLanguage(sysconfig::joinPath(dir.path(), "no/such/dir/config.json"), "english"));
+    // A config.json created for another setting keeps the language the user file chose, since
+    // start-up no longer reads the user file once config.json exists.
+    const QString user = sysconfig::joinPath(dir.path(), "Language.json");
+    put(user, R"({"language":"chinese"})");
+    const QString fresh = sysconfig::joinPath(dir.path(), "fresh.json");
+    ASSERT_TRUE(sysconfig::writeValue(fresh, "labServer", "", user));
+    EXPECT_TRUE(sysconfig::selectsChinese(fresh));
 }

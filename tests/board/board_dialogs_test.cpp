@@ -6,7 +6,13 @@
 #include "board/error_texts.h"
 #include "board/errormessage.h"
 
+#include "app/sysconfig.h"
+#include "support/emu_lab_server.h"
+
 #include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTranslator>
 
 #include <string>
@@ -194,6 +200,53 @@ TEST_F(Dialogs, ConnectDialogListsTwoOneOrNoAdapters)
         dialog.findChild<QPushButton*>(QStringLiteral("button3"))->click();
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
+}
+
+TEST_F(Dialogs, ServerFieldListsTheServerAndIsRemembered)
+{
+    emu::LabCircuit remote;
+    emu::LabServer server(&remote);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("config.json"));
+    {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"({"language":"chinese"})");
+    }
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(server.port());
+    const auto names = [](DialogConnnect& d) {
+        QStringList out;
+        auto* list = d.findChild<QListWidget*>(QStringLiteral("deviceList"));
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    };
+    {
+        DialogConnnect dialog(nullptr, config);
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("serverEdit"));
+        ASSERT_TRUE(edit);
+        EXPECT_TRUE(edit->text().isEmpty());
+        EXPECT_EQ(names(dialog).size(), 1);
+        edit->setText(address);
+        dialog.findChild<QPushButton*>(QStringLiteral("button1"))->click();
+        EXPECT_TRUE(names(dialog).contains(QStringLiteral("Lantrovex")));
+    }
+    const QJsonObject stored = sysconfig::readObject(config);
+    EXPECT_EQ(stored.value(QStringLiteral("labServer")).toString(), address);
+    EXPECT_EQ(stored.value(QStringLiteral("language")).toString(), QStringLiteral("chinese"));
+    {
+        // Remembered, and listed by the first, silent scan.
+        DialogConnnect dialog(nullptr, config);
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("serverEdit"))->text(), address);
+        EXPECT_EQ(names(dialog).size(), 2);
+        EXPECT_TRUE(names(dialog).contains(QStringLiteral("Lantrovex")));
+        // A field without a port is said to be wrong and lists the adapters alone.
+        dialog.findChild<QLineEdit*>(QStringLiteral("serverEdit"))->setText(QStringLiteral("127.0.0.1"));
+        dialog.findChild<QPushButton*>(QStringLiteral("button1"))->click();
+        EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("textWarning"))->isHidden());
+        EXPECT_EQ(names(dialog).size(), 1);
+    }
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
 }
 
 TEST_F(Dialogs, ConnectDialogLooksAsDescribed)
