@@ -76,6 +76,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     panelScroll->setWidgetResizable(true);
     panelScroll->setWidget(panelView_);
     setCentralWidget(panelScroll);
+    panelScroll->show();
     panelView_->show();
     wireControllers();
     startBoardLink();
