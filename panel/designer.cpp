@@ -33,7 +33,7 @@ Designer::Designer(PanelModel* panel, ComponentTables* tables, QMainWindow* wind
 
 void Designer::createDock()
 {
-    toolbox_ = new DesignToolbox(panel_->pictures(), window_);
+    toolbox_ = new DesignToolbox(window_);
     window_->addDockWidget(Qt::LeftDockWidgetArea, toolbox_);
     toolbox_->hide();
 }

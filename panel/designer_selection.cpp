@@ -75,9 +75,8 @@ void Designer::designConnect()
 {
     emit designWiringStarted();
     dropConnections(designConnections_);
-    for (ComponentKind kind : {ComponentKind::Key, ComponentKind::Switch, ComponentKind::Digit, ComponentKind::GreenLed,
-                               ComponentKind::RedLed})
-        if (QButtonGroup* g = panel_->group(kind))
+    for (const brixo::KindInfo& k : brixo::kComponentKinds)
+        if (QButtonGroup* g = panel_->group(k.kind))
             designConnections_ << connect(g, &QButtonGroup::idPressed, this, &Designer::returnKey);
 }
 

@@ -1,7 +1,6 @@
 #include "panel/designtoolbox.h"
 
 #include "panel/multiselectcombobox.h"
-#include "panel/panelmodel.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,7 +21,7 @@ QString text(const char* source)
 }
 }  // namespace
 
-DesignToolbox::DesignToolbox(const ComponentPictures& pictures, QWidget* parent)
+DesignToolbox::DesignToolbox(QWidget* parent)
     : QDockWidget(QCoreApplication::translate("MainWindow", "设计工具箱"), parent)
 {
     setObjectName(QStringLiteral("designDock"));
@@ -36,13 +35,11 @@ DesignToolbox::DesignToolbox(const ComponentPictures& pictures, QWidget* parent)
     layout->setSpacing(10);
     layout->setAlignment(Qt::AlignTop);
 
-    const QPixmap* icons[] = {&pictures.switchOnImage, &pictures.keyPressedImage, &pictures.ledRedImage,
-                              &pictures.ledGreenImage, &pictures.digitBackgroundImage};
     for (const brixo::KindInfo& k : brixo::kComponentKinds) {
         // The switch list stays open while several switches are picked from it.
         QComboBox* c = k.kind == ComponentKind::Switch ? new MultiselectComboBox(content) : new QComboBox(content);
         c->setObjectName(QLatin1String(k.objectName) + QStringLiteral("Combo"));
-        c->addItem(QIcon(*icons[static_cast<int>(k.kind)]), text(k.listHeader));
+        c->addItem(QIcon(QString::fromLatin1(k.picture)), text(k.listHeader));
         c->setMaxVisibleItems(k.maximum + 1);
         lists_[static_cast<int>(k.kind)] = c;
     }

@@ -13,13 +13,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
-struct ComponentPictures;
 
 class DesignToolbox : public QDockWidget
 {
     Q_OBJECT
 public:
-    DesignToolbox(const ComponentPictures& pictures, QWidget* parent);
+    explicit DesignToolbox(QWidget* parent);
 
     QComboBox* list(brixo::ComponentKind kind) const { return lists_[static_cast<int>(kind)]; }
     QComboBox* switchCombo() const { return list(brixo::ComponentKind::Switch); }
