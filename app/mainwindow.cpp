@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 #include "panel/multiselectcombobox.h"
 
 #include <QAction>
@@ -44,6 +45,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connectFileActions();
     loadComponentImages();
     createDock();
+    panelKeys = new PanelKeys(*this);
     // Without a window manager (a bare X server) maximising does nothing: start on the whole
     // available screen so the window is full size either way.
     if (const QScreen* s = screen())
@@ -91,6 +93,10 @@ void MainWindow::createMenuAndBar()
     saveAsAction = makeAction(this, "saveAsAction", tr("另存为....."), ":/images/BCMB");
     connectAction = makeAction(this, "connectAction", tr("连接调试适配器(&C)"), ":/images/link");
     configureFpgaAction = makeAction(this, "configureFpgaAction", tr("下载FPGA(&G)"), ":/images/burn");
+    exportPictureAction = makeAction(this, "exportPictureAction", tr("导出面板图片(&E)..."));
+    connect(exportPictureAction, &QAction::triggered, this, &MainWindow::exportPanelPicture);
+    copyPictureAction = makeAction(this, "copyPictureAction", tr("复制面板图片(&P)"));
+    connect(copyPictureAction, &QAction::triggered, this, &MainWindow::copyPanelPicture);
     exitAction = makeAction(this, "exitAction", tr("退出(&X)"));
     exitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
@@ -120,6 +126,8 @@ void MainWindow::createMenuAndBar()
     boardMenu->addActions({newAction, openAction, saveAction, saveAsAction});
     boardMenu->addSeparator();
     boardMenu->addActions({connectAction, configureFpgaAction});
+    boardMenu->addSeparator();
+    boardMenu->addActions({exportPictureAction, copyPictureAction});
     boardMenu->addSeparator();
     boardMenu->addAction(exitAction);
     modeMenu = menuBar()->addMenu(tr("模式(&M)"));

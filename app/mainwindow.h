@@ -33,6 +33,7 @@ class BrixoLineedit;
 class QMenu;
 class QTimer;
 class QToolBar;
+class PanelKeys;
 
 class MainWindow : public QMainWindow
 {
@@ -74,6 +75,8 @@ public:
     QAction* connectAction = nullptr;
     QAction* configureFpgaAction = nullptr;
     QAction* exitAction = nullptr;
+    QAction* exportPictureAction = nullptr;
+    QAction* copyPictureAction = nullptr;
     QAction* simulationAction = nullptr;
     QAction* designAction = nullptr;
     QAction* autoRefreshAction = nullptr;
@@ -302,8 +305,16 @@ public slots:
     void showFPGAInfo();
     void showlinkDlg();
     void showAbout();
+    // The panel as a picture (panel/panel_picture.cpp).
+    void exportPanelPicture();
+    void copyPanelPicture();
 
 public:
+    // What the panel shows now, without the window around it: pixel (x, y) is panel position
+    // (x, y). Null without a panel.
+    QImage panelPicture() const;
+    // Keyboard keys and latched keys in run mode, and the designer's key bindings.
+    PanelKeys* panelKeys = nullptr;
     // Start-up of the board link: silent connect of adapter 0, the library's parent window,
     // the refresh wiring and the board commands of the menus.
     void startBoardLink();

@@ -1,5 +1,6 @@
 // Working modes: design and run dress of every component and the signal wiring of each mode.
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -9,6 +10,9 @@
 
 void MainWindow::turnDesign(bool isDesign)
 {
+    // Keys held or latched in run mode are let go before the panel stops driving the board.
+    if (isDesign)
+        panelKeys->releaseAll(true);
     designMode = isDesign;
     if (isDesign) {
         designDock->show();
@@ -43,12 +47,12 @@ void MainWindow::designUIChange()
 {
     const QString hint = tr("（双击选中后右击删除）");
     for (int i = 0; i < keyButtons.size(); ++i) {
-        keyButtons[i]->setToolTip(tr("按键") + QString::number(i) + hint);
+        keyButtons[i]->setToolTip(panelKeys->toolTip(panelfile::Kind::Key, i, true));
         keyButtons[i]->installEventFilter(this);
     }
     for (int i = 0; i < switchButtons.size(); ++i) {
         QPushButton* sw = switchButtons[i];
-        sw->setToolTip(tr("开关") + QString::number(i) + hint);
+        sw->setToolTip(panelKeys->toolTip(panelfile::Kind::Switch, i, true));
         sw->installEventFilter(this);
         sw->setCheckable(false);
         sw->setFlat(false);
@@ -79,13 +83,13 @@ void MainWindow::designUIChange()
 void MainWindow::designUIrecovery()
 {
     for (int i = 0; i < keyButtons.size(); ++i) {
-        keyButtons[i]->setToolTip(tr("按键") + QString::number(i));
+        keyButtons[i]->setToolTip(panelKeys->toolTip(panelfile::Kind::Key, i, false));
         keyButtons[i]->removeEventFilter(this);
         keyButtons[i]->setStyleSheet(transparentButton);
     }
     for (int i = 0; i < switchButtons.size(); ++i) {
         QPushButton* sw = switchButtons[i];
-        sw->setToolTip(tr("开关") + QString::number(i));
+        sw->setToolTip(panelKeys->toolTip(panelfile::Kind::Switch, i, false));
         sw->removeEventFilter(this);
         sw->setCheckable(true);
         sw->setFlat(true);

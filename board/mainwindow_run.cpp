@@ -6,6 +6,7 @@
 #include "dialogconnnect.h"
 #include "errormessage.h"
 #include "panel/brixobutton.h"
+#include "panel_keys.h"
 #include "tamroadpter.h"
 
 #include <algorithm>
@@ -146,21 +147,18 @@ void MainWindow::onSwitchToggle(int index, bool state)
         sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1_lay") : QStringLiteral(":/images/switch_0_lay")));
 }
 
+// The mouse is one of the reasons a key is down (keyboard and latch are the others): the board
+// sees a press when the first reason comes and a release when the last goes, and only after a
+// press that reached it.
 void MainWindow::onKeyDown(int index)
 {
-    KeyPressPending = componentData->KeyPressed(index);
-    if (index >= 0 && index < keyButtons.size() && keyButtons[index])
-        keyButtons[index]->setIcon(QIcon(QStringLiteral(":/images/KEY0")));
+    KeyPressPending = panelKeys->hold(index, board::KeyHolds::Mouse);
 }
 
 void MainWindow::onKeyUp(int index)
 {
-    if (KeyPressPending == 0) {
-        componentData->KeyReleased(index);
-        KeyPressPending = 1;
-    }
-    if (index >= 0 && index < keyButtons.size() && keyButtons[index])
-        keyButtons[index]->setIcon(QIcon(QStringLiteral(":/images/KEY1")));
+    panelKeys->letGo(index, board::KeyHolds::Mouse);
+    KeyPressPending = 1;
 }
 
 void MainWindow::turnSimulation(bool checked)

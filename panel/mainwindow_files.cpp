@@ -2,6 +2,7 @@
 // between the widgets and the widget-free .jvp, .vpl and .vp2 cores.
 #include "app/filedialog.h"
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 #include "app/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
@@ -175,6 +176,7 @@ void MainWindow::readVPjson(QString fileName)
         }
     }
     componentData->setDataSlots(dataSlots);
+    panelKeys->setBindings(doc.keyBindings);
 }
 
 void MainWindow::saveByjson(QString fiName)
@@ -234,6 +236,7 @@ void MainWindow::saveByjson(QString fiName)
         doc.entries.append(e);
     }
 
+    doc.keyBindings = panelKeys->bindings();
     const QByteArray bytes = panelfile::writeJvp(doc);
     imageFormat = doc.imageFormat;  // "bmp" pictures are kept as "jpg" from now on
     writePanelFile(fiName, bytes);

@@ -1,6 +1,7 @@
 // The panel model held by the main window: component arrays, counts, sizes, numbering,
 // createCtl/deleteAllFace, digit drawing and the design-mode event filter.
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 
@@ -174,6 +175,9 @@ void MainWindow::createCtl()
 
 void MainWindow::releaseComponentArrays()
 {
+    // Closing a panel lets go of its held and latched keys on the board first.
+    if (panelKeys)
+        panelKeys->releaseAll(true);
     // Groups and scenes have no parent; the buttons own their digit views.
     for (QButtonGroup** g : {&keyGroup, &switchGroup, &greenLedGroup, &redLedGroup, &digitGroup}) {
         delete *g;
@@ -192,6 +196,10 @@ void MainWindow::releaseComponentArrays()
 void MainWindow::deleteAllFace()
 {
     releaseComponentArrays();
+    if (panelKeys) {
+        panelKeys->setBindings(panelfile::KeyBindings::defaults());
+        panelKeys->setBindingTarget(panelfile::Kind::Key, -1);
+    }
     qDeleteAll(dataSlots);
     dataSlots.clear();
     qDeleteAll(textLabels);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include "key_bindings.h"
+
 namespace panelfile {
 
 enum class Kind { Switch, Key, RedLed, GreenLed, Digit, DataSlot, TextLabel };
@@ -46,6 +48,8 @@ struct Document {
     // components left of or above the picture draws it this far in.
     QPoint backgroundOrigin;
     QVector<Entry> entries;  // only the shown components
+    // Absent from a file means the defaults; written only when they differ from them.
+    KeyBindings keyBindings = KeyBindings::defaults();
 };
 
 // Geometry a reader derived: panel size (W, H), origin offset and the

@@ -1,6 +1,7 @@
 // The main window as a user first meets it: menus, tool bars, the design toolbox and the two
 // working modes with their dress and wiring.
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 #include "app/messagebox.h"
 
 #include <QAction>
@@ -48,7 +49,8 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
     EXPECT_EQ(menus, QStringList({"实验板(&B)", "模式(&M)", "设计(&S)", "帮助(&H)"}));
     EXPECT_EQ(texts(w.boardMenu->actions()),
               QStringList({"新建虚拟面板(&N)", "打开虚拟面板(&O)", "保存虚拟面板(&S)", "另存为.....", "-",
-                           "连接调试适配器(&C)", "下载FPGA(&G)", "-", "退出(&X)"}));
+                           "连接调试适配器(&C)", "下载FPGA(&G)", "-", "导出面板图片(&E)...", "复制面板图片(&P)", "-",
+                           "退出(&X)"}));
     EXPECT_EQ(texts(w.modeMenu->actions()), QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)"}));
     EXPECT_EQ(texts(w.designMenu->actions()), QStringList({"设置虚拟面板", "添加更换背景图", "控件信息表"}));
     EXPECT_EQ(texts(w.helpMenu->actions()), QStringList({"Change &Language to English", "调试适配器信息(&D)",
@@ -96,9 +98,10 @@ TEST(MainWindowShell, DesignToolboxRows)
     EXPECT_EQ(w.dockWidgetArea(w.designDock), Qt::LeftDockWidgetArea);
     const QWidget* rows[] = {w.switchCombo, w.keyCombo, w.redLedCombo, w.greenLedCombo, w.digitCombo,
                              w.dataSlotButton, w.textLabelButton, w.digitSizeLabel, w.digitSizeSlider,
-                             w.backgroundSizeLabel, w.backgroundSizeSlider, w.dataSlotGroup};
-    ASSERT_EQ(w.dockLayout->count(), 12);
-    for (int r = 0; r < 12; ++r)
+                             w.backgroundSizeLabel, w.backgroundSizeSlider, w.dataSlotGroup,
+                             w.panelKeys->bindingGroup};
+    ASSERT_EQ(w.dockLayout->count(), 13);
+    for (int r = 0; r < 13; ++r)
         EXPECT_EQ(w.dockLayout->itemAtPosition(r, 0)->widget(), rows[r]) << r;
     const struct { QComboBox* box; const char* text; int visible; } combos[] = {
         {w.switchCombo, "  开关", 37}, {w.keyCombo, "  按键", 21}, {w.redLedCombo, "  红灯", 19},
@@ -148,7 +151,7 @@ TEST(MainWindowModes, DesignAndRunDress)
     w.createCtl();
     w.setSwitchUpright(w.switchButtons[1], false);
     w.designAction->trigger();
-    EXPECT_EQ(w.keyButtons[1]->toolTip(), "按键1" + hint);
+    EXPECT_EQ(w.keyButtons[1]->toolTip(), "按键1（键盘 1）" + hint);  // the digit keys drive K0-K9
     EXPECT_EQ(w.switchButtons[0]->toolTip(), "开关0" + hint);
     EXPECT_EQ(w.redLedButtons[1]->toolTip(), "指示灯1" + hint);
     EXPECT_EQ(w.greenLedButtons[0]->toolTip(), "指示灯18" + hint);

@@ -66,3 +66,43 @@ TEST(ExampleSimulation, CounterLoadsAndCountsOnKeyOne)
 }
 
 }  // namespace
+
+// The register loads on a K1 edge only while K0 is held: a second hand on the keyboard, or K0
+// latched, makes that possible without a board.
+TEST(ExampleSimulation, BusRegisterLoadsWithKeyZeroHeldByKeyboardOrLatch)
+{
+    const struct {
+        const char* how;
+        void (*holdK0)(MainWindow&);
+        void (*letGoK0)(MainWindow&);
+    } cases[] = {
+        {"keyboard",
+         [](MainWindow& w) { QTest::keyPress(w.panelView, Qt::Key_0); },
+         [](MainWindow& w) { QTest::keyRelease(w.panelView, Qt::Key_0); }},
+        {"latch",
+         [](MainWindow& w) { QTest::mouseClick(w.keyButtons[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3)); },
+         [](MainWindow& w) { click(w.keyButtons[0]); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        MessageBox::clearShown();
+        MainWindow w;
+        w.show();
+        openSimulated(w, "bus_register_shifter.jvp");
+        // W = 5 on S9 and S11; S0 loads the register on the clock.
+        for (int s : {9, 11, 0})
+            click(w.switchButtons[s]);
+        const VirtualComponentData* d = w.getComponent();
+        const auto reg = [d] { return d->redLed(0) | d->redLed(1) << 1 | d->redLed(2) << 2 | d->redLed(3) << 3; };
+        click(w.keyButtons[1]);  // K0 up: no load
+        EXPECT_EQ(reg(), 0);
+        c.holdK0(w);
+        click(w.keyButtons[1]);
+        EXPECT_EQ(reg(), 5);
+        EXPECT_EQ(d->greenLed(0), 1);  // K0 shown held
+        c.letGoK0(w);
+        EXPECT_EQ(d->greenLed(0), 0);
+        EXPECT_EQ(reg(), 0);  // K0 up clears the register
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+    }
+}

@@ -2,6 +2,7 @@
 #include "app/filedialog.h"
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "board/panel_keys.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 #include "panel/pannelsetting.h"
@@ -14,6 +15,8 @@
 #include <QMouseEvent>
 #include <QStandardItemModel>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -616,4 +619,50 @@ TEST(DesignerStory, BackgroundKeepsItsSizeInTheFile)
     FileDialog::setNextAnswer(file);
     r.judgeModel();
     EXPECT_EQ(r.backgroundImage.size(), QSize(400, 300));
+}
+
+// A keyboard key is given in the toolbox to the switch or key last pressed, is named in its
+// tool tip, and comes back with the file; a file without keys of its own gets the digit keys.
+TEST(DesignerStory, KeyBindingsSetInTheToolboxComeBackWithTheFile)
+{
+    using panelfile::Kind;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("keys.jvp"));
+    {
+        MainWindow w;
+        newPanel(w);
+        w.switchCombo->setCurrentIndex(3);  // switch 2
+        w.keyCombo->setCurrentIndex(6);     // key 5
+        ASSERT_FALSE(w.panelKeys->bindingEdit->isEnabled());  // nothing pressed yet
+        QTest::mouseClick(w.switchButtons[2], Qt::LeftButton);
+        EXPECT_EQ(w.panelKeys->bindingTarget->text(), QStringLiteral("开关2"));
+        QTest::keyClick(w.panelKeys->bindingEdit, Qt::Key_B);
+        QTest::mouseClick(w.keyButtons[5], Qt::LeftButton);
+        QTest::keyClick(w.panelKeys->bindingEdit, Qt::Key_0);  // taken from K0
+        EXPECT_EQ(w.panelKeys->bindingEdit->text(), QStringLiteral("0"));
+        EXPECT_TRUE(w.switchButtons[2]->toolTip().startsWith(QStringLiteral("开关2（键盘 B）")));
+        EXPECT_TRUE(w.keyButtons[5]->toolTip().contains(QStringLiteral("（键盘 0）")));
+        EXPECT_FALSE(w.keyButtons[0]->toolTip().contains(QStringLiteral("键盘")));
+        FileDialog::setNextAnswer(file);
+        w.saveAction->trigger();
+    }
+    MainWindow w;
+    FileDialog::setNextAnswer(file);
+    w.openAction->trigger();
+    const panelfile::KeyBindings& b = w.panelKeys->bindings();
+    EXPECT_EQ(b.keyOf(Kind::Switch, 2), int(Qt::Key_B));
+    EXPECT_EQ(b.keyOf(Kind::Key, 5), int(Qt::Key_0));
+    EXPECT_EQ(b.keyOf(Kind::Key, 0), 0);
+    EXPECT_EQ(b.keyOf(Kind::Key, 1), int(Qt::Key_1));
+    EXPECT_EQ(w.switchButtons[2]->toolTip(), QStringLiteral("开关2（键盘 B）"));
+    // Cleared in the toolbox, the key goes from the panel.
+    w.designAction->trigger();
+    QTest::mouseClick(w.switchButtons[2], Qt::LeftButton);
+    QTest::mouseClick(w.panelKeys->bindingClear, Qt::LeftButton);
+    EXPECT_EQ(w.panelKeys->bindings().keyOf(Kind::Switch, 2), 0);
+    w.designAction->trigger();
+
+    FileDialog::setNextAnswer(QStringLiteral(BRIXO_EXAMPLES_DIR "/adder_a.jvp"));
+    w.openAction->trigger();
+    EXPECT_EQ(w.panelKeys->bindings(), panelfile::KeyBindings::defaults());
 }

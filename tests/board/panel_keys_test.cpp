@@ -1,0 +1,202 @@
+// Keyboard keys, latched keys and the panel picture in run mode, through vestrix and tamro
+// down to the emulated adapter and lab circuit.
+#include "board_fixture.h"
+
+#include "app/filedialog.h"
+#include "app/mainwindow.h"
+#include "board/panel_keys.h"
+#include "panel/brixolineedit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+class PanelKeysLink : public BoardLink {
+protected:
+    void buildPanel(MainWindow& w)
+    {
+        w.settingCtlNumber(8, 8, 4, 4, 1);
+        w.createCtl();
+        for (auto* list : {&w.switchButtons, &w.keyButtons, &w.redLedButtons, &w.greenLedButtons, &w.digitButtons})
+            for (int i = 0; i < list->size(); ++i) {
+                (*list)[i]->move(10 + 60 * i, 10 + 60 * int(list - &w.switchButtons));
+                (*list)[i]->show();
+            }
+        w.designUIrecovery();
+        clear();
+    }
+    // A key event as the window system delivers it, to whichever widget has the focus.
+    static void key(QWidget* to, QEvent::Type type, int code, bool repeat = false,
+                    Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QKeyEvent e(type, code, mods, QString(), repeat);
+        QApplication::sendEvent(to, &e);
+    }
+    static void tap(QWidget* to, int code)
+    {
+        key(to, QEvent::KeyPress, code);
+        key(to, QEvent::KeyRelease, code);
+    }
+    int keyWrites() const { return circuit.scanCount(emu::LabCircuit::Keys); }
+    uint64_t keys() const { return circuit.inputValue(emu::LabCircuit::Keys); }
+    uint64_t switches() const { return circuit.inputValue(emu::LabCircuit::Switches); }
+    static void latch(QPushButton* b) { QTest::mouseClick(b, Qt::RightButton, Qt::NoModifier, QPoint(3, 3)); }
+    static void click(QPushButton* b, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::mouseClick(b, Qt::LeftButton, m, QPoint(3, 3));
+    }
+};
+
+TEST_F(PanelKeysLink, HeldKeyboardKeysAreOnePressAndOneReleaseEach)
+{
+    MainWindow w;
+    buildPanel(w);
+    // Whatever widget inside the window has the key event, the panel gets it.
+    key(w.switchButtons[0], QEvent::KeyPress, Qt::Key_4);
+    EXPECT_EQ(keyWrites(), 1);
+    EXPECT_EQ(keys(), 0x10u);
+    EXPECT_TRUE(w.panelKeys->isDown(4));
+    for (int i = 0; i < 5; ++i) {  // auto-repeat while held
+        key(w.panelView, QEvent::KeyRelease, Qt::Key_4, true);
+        key(w.panelView, QEvent::KeyPress, Qt::Key_4, true);
+    }
+    EXPECT_EQ(keyWrites(), 1);
+    key(w.panelView, QEvent::KeyPress, Qt::Key_1);  // a second key held together
+    EXPECT_EQ(keys(), 0x12u);
+    key(w.panelView, QEvent::KeyRelease, Qt::Key_4);
+    EXPECT_EQ(keys(), 0x02u);
+    key(w.keyButtons[3], QEvent::KeyRelease, Qt::Key_1);
+    EXPECT_EQ(keys(), 0u);
+    EXPECT_EQ(keyWrites(), 4);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+
+    // A key held by the keyboard and the mouse together goes up when both let go.
+    key(w.panelView, QEvent::KeyPress, Qt::Key_2);
+    QTest::mousePress(w.keyButtons[2], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    key(w.panelView, QEvent::KeyRelease, Qt::Key_2);
+    EXPECT_EQ(keys(), 0x04u);
+    QTest::mouseRelease(w.keyButtons[2], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(keys(), 0u);
+    EXPECT_EQ(keyWrites(), 6);
+}
+
+TEST_F(PanelKeysLink, BoundSwitchTogglesAndTypingOrDesigningIsLeftAlone)
+{
+    MainWindow w;
+    buildPanel(w);
+    ASSERT_TRUE(w.panelKeys->bind(panelfile::Kind::Switch, 5, Qt::Key_A));
+    EXPECT_TRUE(w.switchButtons[5]->toolTip().contains(QLatin1String("A")));
+    key(w.panelView, QEvent::KeyPress, Qt::Key_A);
+    key(w.panelView, QEvent::KeyPress, Qt::Key_A, true);
+    key(w.panelView, QEvent::KeyRelease, Qt::Key_A);
+    EXPECT_EQ(switches(), 0x20u);
+    EXPECT_TRUE(w.switchButtons[5]->isChecked());
+    tap(w.panelView, Qt::Key_A);
+    EXPECT_EQ(switches(), 0u);
+    clear();
+
+    // Typed into a text label, or with Ctrl held (a menu shortcut), the key is text or a command.
+    auto* label = new BrixoLineedit(w.panelView);
+    label->show();
+    w.textLabels.append(label);
+    QApplication::setActiveWindow(&w);
+    label->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), label);
+    tap(label, Qt::Key_A);
+    tap(label, Qt::Key_3);
+    label->clearFocus();
+    key(w.panelView, QEvent::KeyPress, Qt::Key_3, false, Qt::ControlModifier);
+    EXPECT_TRUE(circuit.scans().empty());
+    // In design mode the keyboard designs.
+    w.designAction->trigger();
+    tap(w.panelView, Qt::Key_A);
+    tap(w.panelView, Qt::Key_3);
+    EXPECT_TRUE(circuit.scans().empty());
+}
+
+TEST_F(PanelKeysLink, LatchedKeysStayDownUntilClickedOrReleasedWithThePanel)
+{
+    struct Case {
+        const char* name;
+        std::function<void(MainWindow&)> end;
+        uint64_t keysAfter;  // what the board holds afterwards
+    };
+    const Case cases[] = {
+        {"clicked again", [](MainWindow& w) { click(w.keyButtons[0]); click(w.keyButtons[6]); }, 0},
+        {"run mode ends", [](MainWindow& w) { w.designAction->trigger(); }, 0},
+        {"panel closes", [](MainWindow& w) { w.deleteAllFace(); }, 0},
+        // The failed write is reported once; the board is not asked again, and the next write
+        // that gets through carries the keys up.
+        {"link fails",
+         [this](MainWindow& w) {
+             circuit.linkStatus = 0x00;
+             MessageBox::setNextAnswer(QMessageBox::Ok);
+             click(w.switchButtons[1]);
+             EXPECT_EQ(MessageBox::shown().size(), 1);
+             circuit.linkStatus = 0x01;
+             click(w.switchButtons[1]);
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindow w;
+        buildPanel(w);
+        latch(w.keyButtons[0]);
+        click(w.keyButtons[6], Qt::ControlModifier);
+        EXPECT_EQ(keys(), 0x41u);
+        // Other clicks and keys come and go; the latched ones stay down, drawn down.
+        click(w.keyButtons[3]);
+        tap(w.panelView, Qt::Key_2);
+        click(w.switchButtons[2]);
+        EXPECT_EQ(keys(), 0x41u);
+        EXPECT_TRUE(w.panelKeys->isLatched(0) && w.panelKeys->isLatched(6));
+        const QIcon pressed(QStringLiteral(":/images/KEY0"));
+        EXPECT_EQ(w.keyButtons[0]->icon().pixmap(40).toImage(), pressed.pixmap(40).toImage());
+        c.end(w);
+        EXPECT_EQ(keys(), c.keysAfter);
+        EXPECT_FALSE(w.panelKeys->isDown(0) || w.panelKeys->isDown(6));
+        if (!w.keyButtons.isEmpty()) {
+            EXPECT_NE(w.keyButtons[0]->icon().pixmap(40).toImage(), pressed.pixmap(40).toImage());
+        }
+        MessageBox::clearShown();
+        clear();
+    }
+}
+
+TEST_F(PanelKeysLink, ExportedPictureShowsTheLitLedWhereThePanelShowsIt)
+{
+    MainWindow w;
+    buildPanel(w);
+    circuit.setLeds({0x04, 0, 0, 0, 0});  // red LED 2 lit, the others dark
+    click(w.switchButtons[0]);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("panel"));
+    FileDialog::setNextAnswer(file);
+    w.exportPictureAction->trigger();
+    const QImage picture(file + QStringLiteral(".png"));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    const auto centre = [](QWidget* b) { return b->geometry().center(); };
+    const auto reddish = [](QColor c) { return c.red() > 150 && c.green() < 120 && c.blue() < 120; };
+    EXPECT_TRUE(reddish(picture.pixelColor(centre(w.redLedButtons[2]))));
+    EXPECT_FALSE(reddish(picture.pixelColor(centre(w.redLedButtons[1]))));
+    EXPECT_FALSE(reddish(picture.pixelColor(centre(w.redLedButtons[3]))));
+    // The picture reaches the farthest component and no further than the panel needs.
+    const QRect last = w.keyButtons[7]->geometry() | w.switchButtons[7]->geometry();
+    EXPECT_GE(picture.width(), last.right());
+    EXPECT_LT(picture.width(), w.panelView->width());
+    w.copyPictureAction->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(picture.format()), picture);
+}
+
+}  // namespace
