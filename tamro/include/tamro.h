@@ -78,6 +78,12 @@ TAMRO_API ResultCode ScanDevice(char *deviceList, const char *serverAddress, int
 TAMRO_API ResultCode SelectDevice(int index);
 TAMRO_API ResultCode OpenDevice(void);
 TAMRO_API int CloseDevice(void);               /* returns 0; carries no result code */
+/* Which transport the current selection uses (additive to the original command set). */
+#define TAMRO_TRANSPORT_NONE 0
+#define TAMRO_TRANSPORT_BULK 1
+#define TAMRO_TRANSPORT_HID 2
+#define TAMRO_TRANSPORT_NETWORK 3
+TAMRO_API int TamroSelectedTransport(void);
 
 /* Register scans: `bits` from 0 to 2048; buffers hold ceil(bits / 8) bytes, least
  * significant bit first. */

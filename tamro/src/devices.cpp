@@ -139,6 +139,13 @@ TAMRO_API ResultCode OpenDevice(void)
     return reportResult(code);
 }
 
+TAMRO_API int TamroSelectedTransport(void)
+{
+    static_assert(TransportNone == TAMRO_TRANSPORT_NONE && TransportBulk == TAMRO_TRANSPORT_BULK &&
+                  TransportHid == TAMRO_TRANSPORT_HID && TransportNetwork == TAMRO_TRANSPORT_NETWORK);
+    return state().transport;
+}
+
 TAMRO_API int CloseDevice(void)
 {
     closeKept();

@@ -1,6 +1,7 @@
 // Connection, the lab registers and run control through vestrix and tamro down to the
 // emulated adapter and lab circuit.
 #include "lab_fixture.h"
+#include "support/emu_lab_server.h"
 
 #include <cstring>
 #include <functional>
@@ -44,6 +45,26 @@ TEST_F(Lab, FirmwareDateDecidesTheConnection)
         EXPECT_TRUE(hostui::takeCollected().empty()); // ConnectDevice never shows a box
         EXPECT_TRUE(balanced());
     }
+}
+
+// A remote-lab server answers scans only: it is connected without the adapter's version and
+// firmware check, which an adapter beside it still gets.
+TEST_F(Lab, RemoteEntryConnectsWithoutTheAdapterCheck)
+{
+    emu::LabServer server{&circuit};
+    adapter.info.date = "2015.12.09"; // the USB adapter stays refused
+    ASSERT_EQ(ScanTAMRO(list, "127.0.0.1", server.port()), Ok);
+    ASSERT_STREQ(list, "Lantrovex");
+    clear();
+    ASSERT_EQ(ConnectDevice(0), Ok);
+    EXPECT_EQ(TamroSelectedTransport(), TAMRO_TRANSPORT_NETWORK);
+    EXPECT_TRUE(adapter.frames.empty());
+    const unsigned char one = 1;
+    EXPECT_EQ(SetSwitchStatus(&one, 1), Ok);
+    EXPECT_EQ(circuit.inputValue(Sel::Switches), 1u);
+
+    EXPECT_EQ(ConnectDevice(1), FirmwareTooOld);
+    EXPECT_EQ(TamroSelectedTransport(), TAMRO_TRANSPORT_NONE);
 }
 
 TEST_F(Lab, ConnectOutsideTheListTouchesNoAdapter)

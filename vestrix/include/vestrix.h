@@ -71,7 +71,8 @@ VESTRIX_API void *SetParentWnd(void *window);
 VESTRIX_API ResultCode ScanTAMRO(char *names, const char *serverAddress, int port);
 /* Selects entry `index` of the last scan, asks for its version reply and checks its firmware
  * date (2015-12-10 or later). When the date is refused (18) or cannot be read, nothing stays
- * selected. Shows no box of its own. */
+ * selected. A remote-lab server entry is selected without that check: it answers scans only.
+ * Shows no box of its own. */
 VESTRIX_API ResultCode ConnectDevice(int index);
 
 /* --- lab registers --------------------------------------------------------------------- */

@@ -77,6 +77,10 @@ VESTRIX_API ResultCode ConnectDevice(int index)
     int rc = SelectDevice(index);
     if (rc != Ok)
         return rc;
+    // A remote-lab server has no adapter of ours behind it: it answers scans only, so there is
+    // no version record or firmware date to check.
+    if (TamroSelectedTransport() == TAMRO_TRANSPORT_NETWORK)
+        return Ok;
     // The version reply itself is not needed; an adapter that cannot give it is unusable.
     char version[7], buildTime[30], serial[9], identifier[25];
     rc = GetTamroVersion(version, buildTime, serial, nullptr, identifier);
