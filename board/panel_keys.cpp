@@ -77,6 +77,9 @@ PanelKeys::PanelKeys(MainWindow& window) : QObject(&window), w_(window)
     setObjectName(QStringLiteral("panelKeys"));
     qApp->installEventFilter(this);
     connect(w_.componentData, &VirtualComponentData::linkFailed, this, &PanelKeys::onLinkFailed);
+    releaseTimer_.setSingleShot(true);
+    releaseTimer_.setInterval(releaseDelayMs);
+    connect(&releaseTimer_, &QTimer::timeout, this, &PanelKeys::flushReleases);
     createBindingField();
 }
 
@@ -199,6 +202,7 @@ void PanelKeys::releaseAll(bool tellBoard)
 {
     sync();
     keyboardDown_.clear();
+    pendingRelease_.clear();
     latchClick_ = -1;
     const std::vector<int> down = holds_.clear();
     if (down.empty())
@@ -218,6 +222,7 @@ void PanelKeys::onLinkFailed()
 void PanelKeys::releaseKeyboard()
 {
     keyboardDown_.clear();
+    pendingRelease_.clear();
     for (int key : holds_.heldBy(KeyHolds::Keyboard))
         letGo(key, KeyHolds::Keyboard);
 }
@@ -257,19 +262,36 @@ bool PanelKeys::onKey(QKeyEvent* event, bool press)
     if (event->isAutoRepeat())
         return true;  // a held key repeats: it is still the one press
     if (press) {
-        if (keyboardDown_.contains(id))
+        // Pressed again before its release was acted on: that release was auto-repeat.
+        if (pendingRelease_.remove(id) > 0 || keyboardDown_.contains(id))
             return true;
         keyboardDown_.insert(id, code);
         if (b->kind == Kind::Switch)
             button->toggle();
         else
             hold(b->index, KeyHolds::Keyboard);
-    } else {
-        keyboardDown_.remove(id);
-        if (b->kind == Kind::Key)
-            letGo(b->index, KeyHolds::Keyboard);
+    } else if (keyboardDown_.contains(id)) {
+        pendingRelease_.insert(id, code);
+        releaseTimer_.start();
     }
     return true;
+}
+
+void PanelKeys::flushReleases()
+{
+    const QHash<quint32, int> released = pendingRelease_;
+    pendingRelease_.clear();
+    for (auto it = released.begin(); it != released.end(); ++it) {
+        keyboardDown_.remove(it.key());
+        releaseKey(it.value());
+    }
+}
+
+void PanelKeys::releaseKey(int code)
+{
+    const panelfile::KeyBinding* b = bindings_.find(code);
+    if (b && b->kind == Kind::Key)
+        letGo(b->index, KeyHolds::Keyboard);
 }
 
 // Right-click or Ctrl+click latches a key; any click on a latched key lets it go.

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QTimer>
 
 class MainWindow;
 class QGridLayout;
@@ -36,6 +37,10 @@ public:
     void letGo(int key, board::KeyHolds::Source source);
     bool isDown(int key) const { return holds_.isDown(key); }
     bool isLatched(int key) const { return holds_.has(key, board::KeyHolds::Latch); }
+    // A keyboard key let go is acted on after this long, unless it is pressed again first: some
+    // X servers send a held key's auto-repeat as plain release and press pairs.
+    static constexpr int releaseDelayMs = 30;
+    bool releasePending() const { return !pendingRelease_.isEmpty(); }
     // Every key up: when run mode ends, the panel closes or the link failed. With tellBoard the
     // board gets one write carrying the released keys.
     void releaseAll(bool tellBoard);
@@ -64,6 +69,8 @@ private:
     bool onKey(QKeyEvent* event, bool press);
     bool onKeyButtonMouse(int key, QEvent* event);
     void releaseKeyboard();
+    void releaseKey(int code);
+    void flushReleases();
     void onLinkFailed();
     void drawKey(int key);
     void sync();
@@ -74,6 +81,8 @@ private:
     // Keyboard keys down now, by scan code (a release may come with other modifiers, and so
     // another key code, than its press), with the key code they were matched by.
     QHash<quint32, int> keyboardDown_;
+    QHash<quint32, int> pendingRelease_;  // let go, not yet acted on
+    QTimer releaseTimer_;
     int latchClick_ = -1;  // the key button whose latching press was taken: its release is too
     panelfile::Kind targetKind_ = panelfile::Kind::Key;
     int targetIndex_ = -1;

@@ -2,6 +2,7 @@
 // simulation switched on, clicks on the labelled switches and keys give the experiment's outputs.
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "board/panel_keys.h"
 #include "board/virtualcomponentdata.h"
 
 #include <QAction>
@@ -78,7 +79,10 @@ TEST(ExampleSimulation, BusRegisterLoadsWithKeyZeroHeldByKeyboardOrLatch)
     } cases[] = {
         {"keyboard",
          [](MainWindow& w) { QTest::keyPress(w.panelView, Qt::Key_0); },
-         [](MainWindow& w) { QTest::keyRelease(w.panelView, Qt::Key_0); }},
+         [](MainWindow& w) {
+             QTest::keyRelease(w.panelView, Qt::Key_0);
+             QTest::qWait(PanelKeys::releaseDelayMs * 3);
+         }},
         {"latch",
          [](MainWindow& w) { QTest::mouseClick(w.keyButtons[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3)); },
          [](MainWindow& w) { click(w.keyButtons[0]); }},
