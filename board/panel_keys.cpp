@@ -59,7 +59,9 @@ bool typingInto(const QWidget* w)
 
 QString componentName(Kind kind, int index)
 {
-    return QCoreApplication::translate("MainWindow", kind == Kind::Switch ? "开关" : "按键") + QString::number(index);
+    const QString name = kind == Kind::Switch ? QCoreApplication::translate("MainWindow", "开关")
+                                              : QCoreApplication::translate("MainWindow", "按键");
+    return name + QString::number(index);
 }
 
 QString keyName(int key) { return QKeySequence(key).toString(QKeySequence::NativeText); }

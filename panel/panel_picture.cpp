@@ -1,8 +1,8 @@
 // The panel as a picture for lab reports: saved as PNG or put on the clipboard.
 #include "app/mainwindow.h"
 
-#include "app/filedialog.h"
-#include "app/messagebox.h"
+#include "ui/filedialog.h"
+#include "ui/messagebox.h"
 #include "brixobutton.h"
 #include "brixolineedit.h"
 

@@ -1,9 +1,8 @@
 // HID transport: frames travel in reports of the device's report lengths, the first byte of
 // each carrying the number of frame bytes that follow.
+#include "result_codes.h"
 #include "transport.h"
 #include "usb_backend.h"
-
-#include <tamro.h>
 
 #include <algorithm>
 #include <cstring>
@@ -12,7 +11,7 @@ namespace tamro {
 
 namespace {
 
-class HidSession final : public Session {
+class HidSession final : public FrameSession {
 public:
     HidSession(void *device, const std::string &path) : device_(device)
     {
@@ -77,14 +76,42 @@ private:
     Bytes report_, input_;
 };
 
+class HidTransport final : public Transport {
+public:
+    explicit HidTransport(const std::string &path) : path_(path) {}
+
+    int select() override
+    {
+        int code = Ok;
+        open(code); // closed again at once
+        return code == NoDeviceSelected ? NoAdapter : code;
+    }
+
+    std::unique_ptr<Session> open(int &code) override
+    {
+        void *device = hidBackend().open(path_);
+        if (!device) {
+            code = NoDeviceSelected;
+            return nullptr;
+        }
+        auto session = std::make_unique<HidSession>(device, path_);
+        code = session->handshake();
+        return session;
+    }
+
+    std::unique_ptr<Session> standingSession() override { return nullptr; }
+
+    int kind() const override { return TAMRO_TRANSPORT_HID; }
+
+private:
+    std::string path_;
+};
+
 } // namespace
 
-std::unique_ptr<Session> openHidSession(const std::string &path)
+std::unique_ptr<Transport> makeHidTransport(const std::string &path)
 {
-    void *device = hidBackend().open(path);
-    if (!device)
-        return nullptr;
-    return std::make_unique<HidSession>(device, path);
+    return std::make_unique<HidTransport>(path);
 }
 
 } // namespace tamro

@@ -1,5 +1,6 @@
 // Production HID backend: hidapi (hidraw) only.
 #include "hid_descriptor.h"
+#include "state.h"
 #include "usb_backend.h"
 
 #include <hidapi.h>
@@ -89,16 +90,14 @@ public:
     void close(void *device) override { hid_close(static_cast<hid_device *>(device)); }
 };
 
-HidBackend *current = nullptr;
-
 } // namespace
 
 HidBackend &hidBackend()
 {
     static HidapiBackend production;
-    return current ? *current : production;
+    return state().hidOverride ? *state().hidOverride : production;
 }
 
-void setHidBackend(HidBackend *backend) { current = backend; }
+void setHidBackend(HidBackend *backend) { state().hidOverride = backend; }
 
 } // namespace tamro

@@ -1,4 +1,5 @@
 // Production bulk backend: libusb-1.0, interface 0 and its bulk endpoints.
+#include "state.h"
 #include "usb_backend.h"
 
 #include <libusb.h>
@@ -152,16 +153,14 @@ private:
     libusb_context *context_ = nullptr;
 };
 
-BulkBackend *current = nullptr;
-
 } // namespace
 
 BulkBackend &bulkBackend()
 {
     static LibusbBackend production;
-    return current ? *current : production;
+    return state().bulkOverride ? *state().bulkOverride : production;
 }
 
-void setBulkBackend(BulkBackend *backend) { current = backend; }
+void setBulkBackend(BulkBackend *backend) { state().bulkOverride = backend; }
 
 } // namespace tamro

@@ -3,7 +3,7 @@
 #include "state.h"
 
 #include <hostui.h>
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cerrno>
 #include <chrono>
@@ -19,16 +19,11 @@ namespace tamro {
 namespace net {
 
 namespace {
-int receiveLimitMs = kDefaultReceiveLimitMs;
-Connection &module()
-{
-    static Connection c;
-    return c;
-}
+Connection &module() { return state().connection; }
 void clientError(const char *text) { hostui::showMessage(nullptr, text, "Client Error"); }
 } // namespace
 
-void setReceiveLimitMs(int ms) { receiveLimitMs = ms; }
+void setReceiveLimitMs(int ms) { state().receiveLimitMs = ms; }
 
 Connection::~Connection() { close(); }
 
@@ -67,7 +62,7 @@ int connectTo(Connection &c, const char *address, int port)
         pollfd p{c.socket, POLLOUT, 0};
         int error = 0;
         socklen_t size = sizeof error;
-        connected = ::poll(&p, 1, receiveLimitMs) == 1 &&
+        connected = ::poll(&p, 1, state().receiveLimitMs) == 1 &&
                     ::getsockopt(c.socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
     }
     if (!connected) {
@@ -101,7 +96,7 @@ int sendRequest(Connection &c, const std::string &request)
 int receiveAnswer(Connection &c, int &length)
 {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(receiveLimitMs);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(state().receiveLimitMs);
     length = 0;
     while (c.connected) {
         const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());

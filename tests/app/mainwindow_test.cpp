@@ -2,7 +2,7 @@
 // working modes with their dress and wiring.
 #include "app/mainwindow.h"
 #include "board/panel_keys.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 
 #include <QAction>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 // The shipped example panels simulate with no board: opened as from a double-click, with
 // simulation switched on, clicks on the labelled switches and keys give the experiment's outputs.
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
 #include "board/panel_keys.h"
+#include "ui/messagebox.h"
 #include "board/virtualcomponentdata.h"
 
 #include <QAction>
@@ -81,7 +81,7 @@ TEST(ExampleSimulation, BusRegisterLoadsWithKeyZeroHeldByKeyboardOrLatch)
          [](MainWindow& w) { QTest::keyPress(w.panelView, Qt::Key_0); },
          [](MainWindow& w) {
              QTest::keyRelease(w.panelView, Qt::Key_0);
-             QTest::qWait(PanelKeys::releaseDelayMs * 3);
+             EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.panelKeys->releasePending(); }, 2000));
          }},
         {"latch",
          [](MainWindow& w) { QTest::mouseClick(w.keyButtons[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3)); },

@@ -2,7 +2,7 @@
 // down to the emulated adapter and lab circuit.
 #include "board_fixture.h"
 
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
 #include "board/panel_keys.h"
 #include "panel/brixolineedit.h"

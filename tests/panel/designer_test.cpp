@@ -1,8 +1,8 @@
 // The design toolbox driven like a user does: lists, buttons, edits and sliders of the dock.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
 #include "board/panel_keys.h"
+#include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 #include "panel/pannelsetting.h"
