@@ -196,7 +196,8 @@ bool readVectorTable(const std::string &text, const PanelInventory *panel, Vecto
     }
     std::set<std::pair<int, int>> used; // (kind, bit) already named by a column
     bool cpuUsed = false;
-    size_t from = 0;
+    // Editors on some systems start UTF-8 files with a byte-order mark.
+    size_t from = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     int line = 0;
     while (from <= text.size()) {
         size_t nl = text.find('\n', from);

@@ -3,6 +3,7 @@
 #include "child_process.h"
 #include "simulator.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -106,6 +107,9 @@ public:
     bool build(const DesignFiles &d, const Board &b, std::string &messages) override
     {
         std::ofstream(dir_ + "/brixo_labd_main.cpp") << mainText(b, idleInputs(b));
+        // Verilator's makefiles compile through $OBJCACHE: a design built before builds in a moment.
+        if (!std::getenv("OBJCACHE") && runTool({"ccache", "--version"}, dir_, 5000, *std::make_unique<std::string>()) == 0)
+            setenv("OBJCACHE", "ccache", 0);
         std::vector<std::string> a = base(d);
         a.insert(a.end(), {"--cc", "--exe", "--build", "-j", "2", "--no-timing", "--prefix", "Vdesign",
                            "--top-module", b.top, "-Mdir", dir_ + "/obj", "-o", dir_ + "/design"});

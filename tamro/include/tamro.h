@@ -68,9 +68,9 @@ TAMRO_API int EnableMessageShow(int enable);   /* low byte 0: off; returns 1 whe
 TAMRO_API int SetLocalLanguage(int language);  /* stores and returns 0 or 1 */
 TAMRO_API void *SetMainWindow(void *window);   /* native window id owning the boxes; returned */
 
-/* Discovery and selection. ScanDevice returns 0 when it listed an entry, else -1; a server
- * address of 20 characters or more is refused with -21 (nothing is sent, the previous address
- * is kept, the USB devices are still listed). */
+/* Discovery and selection. ScanDevice returns 0 when it listed an entry, else -1. A server
+ * address of 20 characters or more is refused without a probe (nothing is listed for it, the
+ * previous address is kept); the adapters are still listed, and with none the result is -21. */
 TAMRO_API TamroResult ScanDevice(char *deviceList, const char *serverAddress, int port);
 TAMRO_API TamroResult SelectDevice(int index);
 TAMRO_API TamroResult OpenDevice(void);

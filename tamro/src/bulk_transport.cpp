@@ -49,6 +49,7 @@ private:
 class BulkTransport final : public Transport {
 public:
     explicit BulkTransport(const std::string &path) : path_(path) {}
+    ~BulkTransport() override { forget(); }
 
     int select() override
     {
@@ -59,8 +60,11 @@ public:
 
     std::unique_ptr<Session> open(int &code) override
     {
-        void *device = bulkBackend().open(path_);
+        if (!location_) // the bus is searched once per selection, not per operation
+            location_ = bulkBackend().locate(path_);
+        void *device = location_ ? bulkBackend().open(location_) : nullptr;
         if (!device) {
+            forget(); // unplugged or moved: the next open looks for it again
             code = NoDeviceSelected;
             return nullptr;
         }
@@ -73,8 +77,16 @@ public:
 
     int kind() const override { return TAMRO_TRANSPORT_BULK; }
 
+    void forget() override
+    {
+        if (location_)
+            bulkBackend().release(location_);
+        location_ = nullptr;
+    }
+
 private:
     std::string path_;
+    void *location_ = nullptr;
 };
 
 } // namespace

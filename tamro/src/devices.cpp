@@ -103,9 +103,11 @@ TAMRO_API TamroResult ScanDevice(char *list, const char *address, int port)
         const int32_t count = shown;
         std::memcpy(list + TAMRO_LIST_COUNT_OFFSET, &count, sizeof count);
     }
-    if (refused)
-        return BadServerAddress;
-    return shown > 0 ? Ok : NoAdapter;
+    if (s.link)
+        s.link->forget(); // the bus may have changed since the selection learned the device
+    if (shown > 0)
+        return Ok;
+    return refused ? BadServerAddress : NoAdapter;
 }
 
 TAMRO_API TamroResult SelectDevice(int index) { return reportResult(selectDevice(index)); }

@@ -94,8 +94,12 @@ public:
 
 HidBackend &hidBackend()
 {
-    static HidapiBackend production;
-    return state().hidOverride ? *state().hidOverride : production;
+    State &s = state();
+    if (s.hidOverride)
+        return *s.hidOverride;
+    if (!s.hidProduction)
+        s.hidProduction = std::make_unique<HidapiBackend>();
+    return *s.hidProduction;
 }
 
 void setHidBackend(HidBackend *backend) { state().hidOverride = backend; }

@@ -3,14 +3,12 @@
 #pragma once
 #include "net_connection.h"
 #include "transport.h"
+#include "usb_backend.h"
 
 #include <memory>
 #include <string>
 
 namespace tamro {
-
-class HidBackend;
-class BulkBackend;
 
 constexpr int kMaxDevices = 10;
 constexpr int kNameSlot = 128;
@@ -23,6 +21,10 @@ struct DeviceEntry {
 };
 
 struct State {
+    // hidapi and libusb, made on first use; declared first so that they outlive the sessions.
+    std::unique_ptr<HidBackend> hidProduction;
+    std::unique_ptr<BulkBackend> bulkProduction;
+
     DeviceEntry table[kMaxDevices];
     int count = 0;
     std::unique_ptr<Transport> link; // the selected device; null when none is selected

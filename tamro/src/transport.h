@@ -13,6 +13,11 @@ namespace tamro {
 constexpr int kReplyLimitMs = 100;      // every HID reply
 constexpr int kFpgaDataLimitMs = 500;   // the reply to an FPGA data piece
 constexpr int kBulkReplyLimitMs = 1000; // bulk replies: a silent adapter must not hang the caller
+// A reply gets one deadline: its time limit from the request, plus this much for each report the
+// reply needs. A healthy adapter sends one report per 1 ms USB frame, so 20 ms leaves it twenty
+// times its pace, while an adapter that trickles a byte at a time is cut off: a 1,006-byte
+// record (16 reports) may take at most 100 + 320 ms, never minutes.
+constexpr int kReportAllowanceMs = 20;
 
 class Session {
 public:
@@ -39,6 +44,9 @@ public:
     virtual std::unique_ptr<Session> standingSession() = 0;
     // TAMRO_TRANSPORT_BULK, _HID or _NETWORK, for the callers that ask; the commands never do.
     virtual int kind() const = 0;
+    // Drops what opening learned about the device (report lengths, bus location), so that the
+    // next open learns it again.
+    virtual void forget() {}
 };
 
 // The transport for a device-table entry, or null for an entry of no known kind.

@@ -8,6 +8,7 @@
 #include "support/adder_circuit.h"
 #include "support/emu_adapter.h"
 #include "support/emu_hid_service.h"
+#include "support/emu_lab_server.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -99,17 +101,25 @@ TEST_F(Cli, SetReachesTheCircuitAndReadShowsItsOutputs)
          "{\"digits\":{\"bytes\":[33,121,255,254,255,255,255,255],\"shows\":\"D1-?----\"},"
          "\"leds\":{\"green\":\"0x00000\",\"red\":\"0x0001D\",\"value\":\"0x00000001D\"}}\n"},
     };
-    for (const Case &c : cases) {
-        std::vector<std::string> set = {"set"};
-        set.insert(set.end(), c.set.begin(), c.set.end());
-        const ProcessResult s = cli(set);
-        ASSERT_EQ(s.exitCode, 0) << s.err;
-        EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), c.switches);
-        EXPECT_EQ(circuit.input(emu::LabCircuit::Switches).bits, 36);
-        EXPECT_EQ(circuit.inputValue(emu::LabCircuit::VirtualMode), 0x0Fu);
-        const ProcessResult r = cli(c.read);
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, c.out);
+    // The same circuit behind the emulated adapter and behind a remote-lab server.
+    emu::LabServer server(&circuit);
+    const std::vector<std::string> boards[] = {{}, {"--server", "127.0.0.1:" + std::to_string(server.port())}};
+    for (const auto &board : boards) {
+        for (const Case &c : cases) {
+            circuit.clearRecords();
+            std::vector<std::string> set = board, read = board;
+            set.push_back("set");
+            set.insert(set.end(), c.set.begin(), c.set.end());
+            read.insert(read.end(), c.read.begin(), c.read.end());
+            const ProcessResult s = cli(set);
+            ASSERT_EQ(s.exitCode, 0) << s.err;
+            EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), c.switches);
+            EXPECT_EQ(circuit.input(emu::LabCircuit::Switches).bits, 36);
+            EXPECT_EQ(circuit.inputValue(emu::LabCircuit::VirtualMode), 0x0Fu);
+            const ProcessResult r = cli(read);
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(r.out, c.out) << board.size();
+        }
     }
 }
 
@@ -172,7 +182,7 @@ TEST_F(Cli, RunsVectorFiles)
         {kFailing, false, 1,
          "line 4: R3..R0 expected 3, read 2\nline 5: D0 expected 4, read 3\n"
          "line 6: R3..R0 expected 0x5, read 0x4; D0 expected 5, read 4\n1 passed, 3 failed\n", ""},
-        {"S0 R0 G18\n1 1 0\n0 0 x\n", true, 0, "2 passed, 0 failed\n", ""},
+        {"\xEF\xBB\xBFS0 R0 G18\r\n1 1 0\r\n0 0 x\r\n", true, 0, "2 passed, 0 failed\n", ""},
         {"S1 R0\n1 1\n", true, 2, "", "v.txt:1: the panel has no S1\n"},
         {"S0 G0\n1 1\n", true, 2, "", "v.txt:1: unknown column: G0\n"},
         {"S3..S0 Q1\n1 1\n", false, 2, "", "v.txt:1: unknown column: Q1\n"},
@@ -236,6 +246,37 @@ TEST_F(Cli, WritesJUnitReport)
         "failure message=R3..R0 expected 0x5, read 0x4; D0 expected 5, read 4",
     };
     EXPECT_EQ(seen, expected);
+}
+
+TEST_F(Cli, SimStartsTheLabServerAndEndsIt)
+{
+    const std::string record = dir.filePath(QStringLiteral("labd.txt")).toStdString();
+    const std::string path = std::string("PATH=" FAKE_LABD_DIR ":") + std::getenv("PATH");
+    const std::string vectors = file("v.txt", "S7..S4 S3..S0 R4..R0 D0\n2 3 5 5\n1 1 2 3\n");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out, err, labdArgs;
+    } cases[] = {
+        {{"--sim", "a.v", "b.v", "--top", "part2", "--keys-active-low", "test", vectors}, 1,
+         "line 3: D0 expected 3, read 2\n1 passed, 1 failed\n", "",
+         "--verilog a.v b.v --top part2 --keys-active-low --listen 127.0.0.1:0 --stdin-lifetime"},
+        {{"--sim", "broken.v", "--simulator", "verilator", "read", "leds"}, 3, "",
+         "broken.v:3: syntax error\nbrixo-cli: brixo-labd did not start the simulated board (status 1)\n",
+         "--verilog broken.v --simulator verilator --listen 127.0.0.1:0 --stdin-lifetime"},
+    };
+    for (const Case &c : cases) {
+        const ProcessResult r = cli(c.args, {path, "FAKE_LABD_RECORD=" + record});
+        EXPECT_EQ(r.exitCode, c.code) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+        QFile f(QString::fromStdString(record));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const int pid = f.readLine().trimmed().toInt();
+        EXPECT_EQ(f.readLine().trimmed().toStdString(), c.labdArgs);
+        // The server is gone with the client: reaped, so not even a zombie is left.
+        EXPECT_NE(::kill(pid, 0), 0) << pid;
+    }
 }
 
 } // namespace

@@ -2,13 +2,18 @@
 
 #include <hostui.h>
 #include <tamro.h>
+#include <vestrix.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <fstream>
 #include <poll.h>
 #include <sstream>
@@ -25,6 +30,10 @@ std::string tempDir()
     if (dir.empty()) {
         char pattern[] = "/tmp/labd-test-XXXXXX";
         dir = mkdtemp(pattern);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        });
     }
     return dir;
 }
@@ -81,13 +90,13 @@ std::string writeDesign(const std::string &name, const std::string &text)
 Labd::~Labd()
 {
     if (pid_ > 0)
-        stop(SIGKILL);
+        stop(0);
 }
 
 bool Labd::start(const std::vector<std::string> &args, int limitMs)
 {
     int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0)
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) // the server must not hold its own stdin open
         return false;
     static int count = 0;
     errFile_ = tempDir() + "/stderr" + std::to_string(++count) + ".txt";
@@ -145,8 +154,8 @@ Run runLabd(const std::vector<std::string> &args, int limitMs)
 {
     static int count = 0;
     const std::string outFile = tempDir() + "/run" + std::to_string(++count) + ".out";
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const int pid = spawn(args, in, out, outFile + ".err");
     close(in);
     close(out);
@@ -157,15 +166,38 @@ Run runLabd(const std::vector<std::string> &args, int limitMs)
     return r;
 }
 
+std::string exchange(int port, const std::string &request)
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+        send(s, request.data(), request.size(), MSG_NOSIGNAL) >= 0) {
+        char buf[4096];
+        pollfd p{s, POLLIN, 0};
+        while (poll(&p, 1, 1000) > 0) {
+            const ssize_t n = recv(s, buf, sizeof buf, 0);
+            if (n <= 0)
+                break;
+            answer.append(buf, size_t(n));
+        }
+    }
+    close(s);
+    return answer;
+}
+
 int selectServer(int port)
 {
     hostui::setCollecting(true);
-    EnableMessageShow(0);
+    EnableDLLMessage(0);
     char list[TAMRO_LIST_SIZE] = {};
-    ScanDevice(list, "127.0.0.1", port);
+    ScanTAMRO(list, "127.0.0.1", port);
     for (int i = 0; i < TAMRO_LIST_SLOTS; ++i)
         if (std::strcmp(list + i * TAMRO_LIST_SLOT_SIZE, "Lantrovex") == 0)
-            return SelectDevice(i);
+            return ConnectDevice(i);
     return -1;
 }
 

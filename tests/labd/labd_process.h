@@ -35,7 +35,11 @@ struct Run {
 };
 Run runLabd(const std::vector<std::string> &args, int limitMs = 20000);
 
-// Lists the server with ScanDevice and selects its "Lantrovex" entry; tamro's result code.
+// Sends `request` on a new connection and returns what comes back until the server closes it
+// or a second passes without more.
+std::string exchange(int port, const std::string &request);
+
+// Lists the server with ScanTAMRO and connects its "Lantrovex" entry; the result code.
 int selectServer(int port);
 // Register access through tamro; a read's value holds the first 64 bits.
 int writeBits(int selector, uint64_t value, int bits);

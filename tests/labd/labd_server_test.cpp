@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -134,6 +135,118 @@ endmodule
     // 0.25 s at 2 kHz is 500 cycles; the loaded machine's timing may stretch it, never shrink it much.
     EXPECT_GE(second - first, 400u);
     EXPECT_LE(second - first, 2000u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(LabServer, RefusesDesignsAndCommandLinesItCannotServe)
+{
+    const std::string broken = labtest::writeDesign("broken.v",
+        "module broken(input [3:0] SW, output [3:0] LEDR);\n  assign LEDR = SW +;\nendmodule\n");
+    const std::string quiet = labtest::writeDesign("quiet.v", "module quiet(input a, output b);\n  assign b = a;\nendmodule\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char *said; // on standard error
+    } cases[] = {
+        {{"--verilog", broken}, 1, "broken.v:2"},
+        {{"--verilog", quiet}, 1, "quiet has none of the board's ports"},
+        {{"--verilog", quiet + ".missing"}, 1, "cannot read"},
+        {{}, 2, "--verilog"},
+        {{"--verilog", kAdder, "--frobnicate"}, 2, "unknown option --frobnicate"},
+        {{"--verilog", kAdder, "--simulator", "modelsim"}, 2, "iverilog or verilator"},
+        {{"--verilog", kAdder, "--listen", "8.8.8.8:0"}, 2, "--allow-remote"},
+        {{"--verilog", kAdder, "--listen", "127.0.0.1:99999"}, 2, "port number"},
+    };
+    for (const auto &c : cases) {
+        const labtest::Run run = labtest::runLabd(c.args);
+        SCOPED_TRACE(run.err);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << c.said;
+    }
+}
+
+// A zero-delay loop and a design that ends the simulator: the request fails within the limit,
+// the server says why and serves the next request from a restarted simulator.
+TEST(LabServer, SurvivesDesignsThatHangOrEnd)
+{
+    const std::string design = labtest::writeDesign("unruly.v", R"(
+module unruly(input [1:0] SW, input [0:0] KEY, output [1:0] LEDR);
+    wire spin = SW[0] ? ~spin : 1'b0;
+    always @(posedge KEY[0]) $finish;
+    assign LEDR = {SW[1], spin};
+endmodule
+)");
+    Labd labd;
+    ASSERT_TRUE(labd.start({"--verilog", design, "--step-limit-ms", "300"}));
+    ASSERT_EQ(labtest::selectServer(labd.port), 0);
+    const struct {
+        int selector;
+        uint64_t value;
+        int result;
+        const char *said; // added to standard error
+    } steps[] = {
+        {Circuit::Switches, 2, 0, ""},
+        {Circuit::Switches, 1, -4, "did not settle within 300 ms"},
+        {Circuit::Switches, 2, 0, ""},
+        {Circuit::Keys, 1, -4, "the simulator has ended"},
+        {Circuit::Keys, 0, 0, ""}, // a restart with the key held would end at once again
+        {Circuit::Switches, 2, 0, ""},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << &s - steps);
+        const std::string before = labd.errors();
+        EXPECT_EQ(writeBits(s.selector, s.value, s.selector == Circuit::Keys ? lab::kKeyBits : lab::kSwitchBits),
+                  s.result);
+        const std::string added = labd.errors().substr(before.size());
+        EXPECT_NE(added.find(s.said), std::string::npos) << added;
+        if (s.result == 0) {
+            EXPECT_EQ(leds(), 2u);
+        }
+    }
+    EXPECT_EQ(labd.stop(0), 0) << "ends when its standard input closes";
+}
+
+// Requests no client of ours sends: an error answer each, and the server goes on serving.
+TEST(LabServer, AnswersMalformedRequestsWithAnError)
+{
+    Labd labd;
+    ASSERT_TRUE(labd.start({"--verilog", kAdder}));
+    auto post = [](const std::string &body) {
+        return "POST /webservices/qqOnlineWebService.asmx HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    const struct {
+        std::string request;
+        const char *answer; // start of the status line, then a text the answer holds
+        const char *holds;
+    } cases[] = {
+        {post("<soap:Body>\n<00>\n1</00>\n</soap:Body>"), "HTTP/1.1 400", "<ErrorOccur>02</ErrorOccur>"},
+        {post("<soap:Body>\n<0C>\nguess</0C>\n</soap:Body>"), "HTTP/1.1 400", "wrong access code"},
+        {post(std::string(20000, 'x')), "HTTP/1.1 413", ""},
+        {"GARBAGE\r\n\r\n", "HTTP/1.1 400", ""},
+    };
+    for (const auto &c : cases) {
+        const std::string answer = labtest::exchange(labd.port, c.request);
+        EXPECT_EQ(answer.compare(0, std::strlen(c.answer), c.answer), 0) << answer;
+        EXPECT_NE(answer.find(c.holds), std::string::npos) << answer;
+    }
+    ASSERT_EQ(labtest::selectServer(labd.port), 0);
+    ASSERT_EQ(writeBits(Circuit::Switches, 0x12, lab::kSwitchBits), 0);
+    EXPECT_EQ(leds(), 3u);
+}
+
+TEST(LabServer, VerilatorServesTheSameDesign)
+{
+    Labd labd;
+    ASSERT_TRUE(labd.start({"--verilog", kAdder, "--simulator", "verilator"}, 240000)) << labd.errors();
+    ASSERT_EQ(labtest::selectServer(labd.port), 0);
+    ASSERT_EQ(writeBits(Circuit::Switches, 0x1FF, lab::kSwitchBits), 0);
+    EXPECT_EQ(leds(), 31u);
+    EXPECT_EQ(digits() & 0xFFFF, 0x80u << 8 | kSegments[1] << 8 | 0x80 | kSegments[15]);
 }
 
 } // namespace

@@ -513,6 +513,92 @@ TEST_F(Tamro, MessageBoxesOnlyWhenEnabled)
     SetMainWindow(nullptr);
 }
 
+// A reply gets one deadline: the time limit plus a fixed allowance per report it needs. An
+// adapter trickling one byte per report is cut off; a healthy one at one full report per
+// millisecond never is.
+TEST_F(Tamro, ReplyDeadlineBoundsATricklingAdapter)
+{
+    struct Case {
+        const char *name;
+        int perReport, everyMs;
+        int recordLength; // 0: a 32-bit register read, else an information record of that length
+        int code;
+        int maxReports; // input reports the call may consume
+    };
+    const Case cases[] = {
+        {"one byte per report, 30 ms apart", 1, 30, 0, TAMRO_BAD_REPLY, 6},
+        {"full reports every millisecond", 63, 1, 1000, TAMRO_OK, 1000},
+        {"one byte per report every 2 ms", 1, 2, 0, TAMRO_OK, 1000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Adapter a(Adapter::Kind::Hid, &circuit);
+        a.info.recordLength = c.recordLength;
+        use(a);
+        Fault trickle(Fault::Trickle, c.everyMs);
+        trickle.perReport = c.perReport;
+        a.queueFault(trickle, c.recordLength ? 0x16 : 0x00);
+        char date[20];
+        uint8_t out[4];
+        const int code = c.recordLength ? GetTamroInfo(nullptr, date, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
+                                        : ReadRegister(14, 32, out);
+        EXPECT_EQ(code, c.code);
+        EXPECT_LE(a.inputReports, c.maxReports);
+        emu::detachAll();
+    }
+}
+
+// What selecting learned (report lengths, the bus location) serves every later operation; it is
+// learned again after a scan or selection, and when an open fails.
+TEST_F(Tamro, SelectionLearnsTheDeviceOnce)
+{
+    for (const auto kind : {Adapter::Kind::Hid, Adapter::Kind::Bulk}) {
+        SCOPED_TRACE(kind == Adapter::Kind::Hid ? "HID" : "bulk");
+        Adapter a(kind, &circuit);
+        use(a);
+        emu::counters() = {};
+        const std::vector<uint8_t> piece(500, 0x5A);
+        uint8_t out[4] = {};
+        char voltage[7];
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(WriteRegister(9, out, 32), TAMRO_OK);
+            ASSERT_EQ(ReadRegister(14, 32, out), TAMRO_OK);
+            ASSERT_EQ(ConfigureFPGAData(piece.data(), int(piece.size())), TAMRO_OK);
+            ASSERT_EQ(GetIOVoltage(voltage), TAMRO_OK);
+        }
+        EXPECT_EQ(emu::counters().enumerations, 0);
+        EXPECT_EQ(emu::counters().descriptorReads, 0);
+
+        // After a new scan the next operation learns the device again, once.
+        ASSERT_EQ(ScanDevice(list, nullptr, 0), TAMRO_OK);
+        emu::counters() = {};
+        ASSERT_EQ(WriteRegister(9, out, 32), TAMRO_OK);
+        ASSERT_EQ(WriteRegister(9, out, 32), TAMRO_OK);
+        EXPECT_EQ(emu::counters().enumerations + emu::counters().descriptorReads, 1);
+
+        // An open that fails makes the next one learn again.
+        a.openFails = true;
+        EXPECT_EQ(WriteRegister(9, out, 32), TAMRO_NO_DEVICE_SELECTED);
+        a.openFails = false;
+        emu::counters() = {};
+        ASSERT_EQ(WriteRegister(9, out, 32), TAMRO_OK);
+        EXPECT_EQ(emu::counters().enumerations + emu::counters().descriptorReads, 1);
+        emu::detachAll();
+    }
+}
+
+// A server address too long for its slot is refused without a probe, but the adapters found
+// are still listed and the scan succeeds.
+TEST_F(Tamro, OverlongServerAddressStillListsTheAdapters)
+{
+    Adapter a(Adapter::Kind::Hid, &circuit);
+    emu::attach(&a);
+    EXPECT_EQ(ScanDevice(list, "lab-server.example.invalid", 8080), TAMRO_OK);
+    EXPECT_EQ(countOf(list), 1);
+    EXPECT_STREQ(list, "TA-HID");
+    EXPECT_EQ(SelectDevice(0), TAMRO_OK);
+}
+
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

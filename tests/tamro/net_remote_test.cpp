@@ -7,11 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
+#include <pthread.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -214,8 +219,8 @@ TEST_F(Remote, MisbehavingServerGivesCodes)
         EXPECT_EQ(r[1], 0xEE) << c.m; // never past the register's bytes
         if (c.read == -1 || c.read == TAMRO_SERVER_TIMEOUT) {
             server.setMisbehaviour(emu::LabServer::Normal);
-            // a broken or out-of-step connection fails at once instead of hanging
-            EXPECT_NE(ReadRegister(1, 8, r), TAMRO_OK) << c.m;
+            // the broken or out-of-step connection was closed; the next read connects again
+            EXPECT_EQ(ReadRegister(1, 8, r), TAMRO_OK) << c.m;
         }
     }
 }
@@ -249,6 +254,55 @@ TEST_F(Remote, UnreachableServerFailsSelection)
     for (int q : queued)
         ::close(q);
     ::close(listener);
+}
+
+// A signal during the wait for the server's answer does not lift the time limit: the call
+// still ends with the time-out, however often it is interrupted.
+TEST_F(Remote, SignalsDoNotLiftTheAnswerTimeLimit)
+{
+    struct sigaction quiet {}, before {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = 0; // no SA_RESTART: blocking calls return EINTR
+    ASSERT_EQ(sigaction(SIGUSR1, &quiet, &before), 0);
+    ASSERT_TRUE(selectServer());
+    server.setMisbehaviour(emu::LabServer::NeverAnswer);
+    std::atomic<bool> done{false};
+    const pthread_t caller = pthread_self();
+    std::thread signaller([&] {
+        for (int i = 0; i < 100 && !done; ++i) { // at most 5 s
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!done)
+                pthread_kill(caller, SIGUSR1);
+        }
+    });
+    unsigned char r[1];
+    const int code = ReadRegister(1, 8, r);
+    done = true;
+    signaller.join();
+    sigaction(SIGUSR1, &before, nullptr);
+    EXPECT_EQ(code, TAMRO_SERVER_TIMEOUT);
+}
+
+// A lost or broken connection is not the end of the remote link: the next operation connects
+// again to the stored server, also after the server was restarted; only a failed reconnect
+// reports -22.
+TEST_F(Remote, TheNextOperationReconnects)
+{
+    ASSERT_TRUE(selectServer());
+    unsigned char w[1] = {1};
+    ASSERT_EQ(WriteRegister(1, w, 8), TAMRO_OK);
+    server.dropConnections(); // what a restart does to the clients of the old server
+    EXPECT_EQ(WriteRegister(1, w, 8), TAMRO_OK);
+    EXPECT_EQ(WriteInstruction(1), TAMRO_OK);
+
+    {
+        emu::LabServer other(&target);
+        char list[1284] = {};
+        ASSERT_EQ(ScanDevice(list, "127.0.0.1", other.port()), TAMRO_OK);
+        ASSERT_EQ(SelectDevice(0), TAMRO_OK);
+    } // the server is gone for good
+    EXPECT_EQ(WriteInstruction(1), TAMRO_SERVER_CONNECT_FAILED);
 }
 
 int main(int argc, char **argv)

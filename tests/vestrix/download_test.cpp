@@ -2,7 +2,9 @@
 // on a real (offscreen) window.
 #include "lab_fixture.h"
 
+#include <QEvent>
 #include <QProgressBar>
+#include <QTest>
 #include <QWidget>
 
 #include <cstdio>
@@ -216,4 +218,29 @@ TEST_F(Download, SingleStepsPassStraightThrough)
     EXPECT_EQ(ConfigureFPGAOk(), VESTRIX_FPGA_CONFIG_FAILED);
     EXPECT_EQ(EnterUpgradeFirmware(), VESTRIX_NOT_SUPPORTED);
     EXPECT_TRUE(hostui::takeProgressEvents().empty());
+}
+
+// The bar is repainted only when what it shows changes, not once per piece: a 368,000-byte
+// download is 737 pieces on a bar of 663 steps across a 640-pixel window.
+TEST_F(Download, TheBarRepaintsOnlyWhenItsPictureChanges)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    adapter.onFpgaPiece = [&](int piece) {
+        if (piece == 0)
+            if (auto *bar = window.findChild<QProgressBar *>())
+                bar->installEventFilter(&counter);
+    };
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)); // an unexposed window paints nothing
+    TempFile file(368000);
+    ASSERT_EQ(ConfigureFPGA(file.path.c_str()), VESTRIX_OK);
+    adapter.onFpgaPiece = nullptr;
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_LT(counter.paints, 663); // fewer than the bar's steps, let alone its 737 pieces
 }
