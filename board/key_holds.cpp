@@ -2,10 +2,7 @@
 
 namespace board {
 
-void KeyHolds::reset(int keys)
-{
-    why_.assign(static_cast<std::size_t>(keys > 0 ? keys : 0), 0u);
-}
+void KeyHolds::reset(int keys) { why_.assign(static_cast<std::size_t>(keys > 0 ? keys : 0), 0u); }
 
 unsigned KeyHolds::reasons(int key) const
 {
@@ -56,4 +53,4 @@ std::vector<int> KeyHolds::heldBy(Source source) const
     return keys;
 }
 
-}  // namespace board
+} // namespace board

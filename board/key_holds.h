@@ -6,8 +6,7 @@
 
 namespace board {
 
-class KeyHolds
-{
+class KeyHolds {
 public:
     enum Source : unsigned { Mouse = 1u, Keyboard = 2u, Latch = 4u };
 
@@ -33,4 +32,4 @@ private:
     std::vector<unsigned> why_;
 };
 
-}  // namespace board
+} // namespace board

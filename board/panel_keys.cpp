@@ -26,8 +26,7 @@ using panelfile::Kind;
 namespace {
 
 // The binding field takes the next key pressed in it instead of text.
-class KeyCaptureEdit : public QLineEdit
-{
+class KeyCaptureEdit : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
     std::function<void(int)> onKey;
@@ -43,7 +42,7 @@ protected:
             e->accept();
             return;
         }
-        e->ignore();  // Tab, Escape and shortcuts keep their usual meaning
+        e->ignore(); // Tab, Escape and shortcuts keep their usual meaning
     }
 };
 
@@ -72,7 +71,7 @@ quint32 keyIdentity(const QKeyEvent* e)
     return e->nativeScanCode() != 0 ? e->nativeScanCode() : (0x80000000u | static_cast<quint32>(e->key()));
 }
 
-}  // namespace
+} // namespace
 
 PanelKeys::PanelKeys(MainWindow& window) : QObject(&window), w_(window)
 {
@@ -85,10 +84,7 @@ PanelKeys::PanelKeys(MainWindow& window) : QObject(&window), w_(window)
     createBindingField();
 }
 
-PanelKeys::~PanelKeys()
-{
-    qApp->removeEventFilter(this);
-}
+PanelKeys::~PanelKeys() { qApp->removeEventFilter(this); }
 
 void PanelKeys::createBindingField()
 {
@@ -216,10 +212,7 @@ void PanelKeys::releaseAll(bool tellBoard)
         w_.componentData->writeInputs();
 }
 
-void PanelKeys::onLinkFailed()
-{
-    releaseAll(false);
-}
+void PanelKeys::onLinkFailed() { releaseAll(false); }
 
 void PanelKeys::releaseKeyboard()
 {
@@ -233,8 +226,8 @@ void PanelKeys::drawKey(int key)
 {
     if (key < 0 || key >= w_.keyButtons.size() || !w_.keyButtons[key])
         return;
-    w_.keyButtons[key]->setIcon(QIcon(holds_.isDown(key) ? QStringLiteral(":/images/KEY0")
-                                                          : QStringLiteral(":/images/KEY1")));
+    w_.keyButtons[key]->setIcon(
+        QIcon(holds_.isDown(key) ? QStringLiteral(":/images/KEY0") : QStringLiteral(":/images/KEY1")));
 }
 
 // The keyboard drives the panel while its window has the focus, in run mode, and never while
@@ -262,7 +255,7 @@ bool PanelKeys::onKey(QKeyEvent* event, bool press)
     if (!button || button->isHidden())
         return false;
     if (event->isAutoRepeat())
-        return true;  // a held key repeats: it is still the one press
+        return true; // a held key repeats: it is still the one press
     if (press) {
         // Pressed again before its release was acted on: that release was auto-repeat.
         if (pendingRelease_.remove(id) > 0 || keyboardDown_.contains(id))
@@ -314,8 +307,8 @@ bool PanelKeys::onKeyButtonMouse(int key, QEvent* event)
         letGo(key, KeyHolds::Latch);
         return true;
     }
-    const bool latching = me->button() == Qt::RightButton ||
-                          (me->button() == Qt::LeftButton && (me->modifiers() & Qt::ControlModifier));
+    const bool latching =
+        me->button() == Qt::RightButton || (me->button() == Qt::LeftButton && (me->modifiers() & Qt::ControlModifier));
     if (!latching)
         return false;
     latchClick_ = key;
@@ -359,8 +352,7 @@ bool PanelKeys::eventFilter(QObject* obj, QEvent* event)
         if (obj == &w_)
             releaseKeyboard();
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -18,8 +18,7 @@ class QMouseEvent;
 class QPushButton;
 class QWidget;
 
-class PanelKeys : public QObject
-{
+class PanelKeys : public QObject {
     Q_OBJECT
 public:
     explicit PanelKeys(MainWindow& window);
@@ -81,9 +80,9 @@ private:
     // Keyboard keys down now, by scan code (a release may come with other modifiers, and so
     // another key code, than its press), with the key code they were matched by.
     QHash<quint32, int> keyboardDown_;
-    QHash<quint32, int> pendingRelease_;  // let go, not yet acted on
+    QHash<quint32, int> pendingRelease_; // let go, not yet acted on
     QTimer releaseTimer_;
-    int latchClick_ = -1;  // the key button whose latching press was taken: its release is too
+    int latchClick_ = -1; // the key button whose latching press was taken: its release is too
     panelfile::Kind targetKind_ = panelfile::Kind::Key;
     int targetIndex_ = -1;
 };

@@ -18,7 +18,7 @@ const char* typeName(Kind kind) { return kind == Kind::Switch ? "switch" : "butt
 // Key names are short ("Space", "F12", "PgDown"); a longer text is not one.
 constexpr int kMaxKeyText = 32;
 
-}  // namespace
+} // namespace
 
 KeyBindings KeyBindings::defaults()
 {
@@ -33,13 +33,24 @@ bool KeyBindings::bindable(int key)
     if (key <= 0 || (key & Qt::KeyboardModifierMask) != 0)
         return false;
     switch (key) {
-    case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Meta: case Qt::Key_Alt: case Qt::Key_AltGr:
-    case Qt::Key_CapsLock: case Qt::Key_NumLock: case Qt::Key_ScrollLock: case Qt::Key_Super_L:
-    case Qt::Key_Super_R: case Qt::Key_Hyper_L: case Qt::Key_Hyper_R: case Qt::Key_Menu:
-    case Qt::Key_Escape: case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_unknown:
-        return false;
-    default:
-        break;
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Menu:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_unknown: return false;
+    default: break;
     }
     // A key the toolkit cannot name could not be written to a file either.
     const QString text = QKeySequence(key).toString(QKeySequence::PortableText);
@@ -148,4 +159,4 @@ KeyBindings KeyBindings::fromJson(const QJsonValue& member)
     return out;
 }
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -9,17 +9,16 @@ class QJsonArray;
 
 namespace panelfile {
 
-enum class Kind;  // panel_document.h
+enum class Kind; // panel_document.h
 
 struct KeyBinding {
-    Kind kind;              // Kind::Switch or Kind::Key
+    Kind kind; // Kind::Switch or Kind::Key
     int index = 0;
-    int key = 0;            // a Qt::Key value without modifiers
+    int key = 0; // a Qt::Key value without modifiers
     bool operator==(const KeyBinding& o) const { return kind == o.kind && index == o.index && key == o.key; }
 };
 
-class KeyBindings
-{
+class KeyBindings {
 public:
     // A panel without bindings of its own: digit keys 0-9 hold keys K0-K9.
     static KeyBindings defaults();
@@ -29,8 +28,8 @@ public:
     // unbinds the component. Anything but a switch or key in range, or an unbindable key,
     // is refused with false.
     bool bind(Kind kind, int index, int key);
-    int keyOf(Kind kind, int index) const;  // 0 when unbound
-    const KeyBinding* find(int key) const;  // nullptr when the key drives nothing
+    int keyOf(Kind kind, int index) const; // 0 when unbound
+    const KeyBinding* find(int key) const; // nullptr when the key drives nothing
     const QVector<KeyBinding>& list() const { return bindings_; }
     bool operator==(const KeyBindings& o) const;
     bool operator!=(const KeyBindings& o) const { return !(*this == o); }
@@ -51,4 +50,4 @@ private:
     QVector<KeyBinding> bindings_;
 };
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -24,7 +24,8 @@ QImage MainWindow::panelPicture() const
     };
     if (!backgroundImage.isNull())
         cover(backgroundView);
-    for (const QVector<QPushButton*>* kind : {&switchButtons, &keyButtons, &redLedButtons, &greenLedButtons, &digitButtons})
+    for (const QVector<QPushButton*>* kind :
+         {&switchButtons, &keyButtons, &redLedButtons, &greenLedButtons, &digitButtons})
         for (const QPushButton* b : *kind)
             cover(b);
     for (const BrixoButton* slot : dataSlots)
@@ -35,7 +36,8 @@ QImage MainWindow::panelPicture() const
     QImage picture(area.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(panelView->palette().color(panelView->backgroundRole()));
     // QWidget::render: the view's own render() draws only its scene.
-    panelView->QWidget::render(&picture, QPoint(), QRegion(area), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    panelView->QWidget::render(&picture, QPoint(), QRegion(area),
+                               QWidget::DrawWindowBackground | QWidget::DrawChildren);
     return picture;
 }
 
@@ -51,13 +53,14 @@ bool warnNoPanel(QWidget* parent, bool hasPanel)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void MainWindow::exportPanelPicture()
 {
     if (warnNoPanel(this, hasPanel()))
         return;
-    const QString suggested = filePath.isEmpty() ? QString() : QFileInfo(filePath).completeBaseName() + QStringLiteral(".png");
+    const QString suggested =
+        filePath.isEmpty() ? QString() : QFileInfo(filePath).completeBaseName() + QStringLiteral(".png");
     QString name = FileDialog::getSaveFileName(this, tr("导出面板图片"), suggested, tr("PNG 图片 (*.png)"));
     if (name.isEmpty())
         return;

@@ -83,7 +83,7 @@ TEST_F(PanelKeysLink, HeldKeyboardKeysAreOnePressAndOneReleaseEach)
     }
     EXPECT_EQ(keyWrites(), 1);
     EXPECT_EQ(keys(), 0x10u);
-    key(w.panelView, QEvent::KeyPress, Qt::Key_1);  // a second key held together
+    key(w.panelView, QEvent::KeyPress, Qt::Key_1); // a second key held together
     EXPECT_EQ(keys(), 0x12u);
     release(w.panelView, Qt::Key_4);
     EXPECT_EQ(keys(), 0x02u);
@@ -141,10 +141,15 @@ TEST_F(PanelKeysLink, LatchedKeysStayDownUntilClickedOrReleasedWithThePanel)
     struct Case {
         const char* name;
         std::function<void(MainWindow&)> end;
-        uint64_t keysAfter;  // what the board holds afterwards
+        uint64_t keysAfter; // what the board holds afterwards
     };
     const Case cases[] = {
-        {"clicked again", [](MainWindow& w) { click(w.keyButtons[0]); click(w.keyButtons[6]); }, 0},
+        {"clicked again",
+         [](MainWindow& w) {
+             click(w.keyButtons[0]);
+             click(w.keyButtons[6]);
+         },
+         0},
         {"run mode ends", [](MainWindow& w) { w.designAction->trigger(); }, 0},
         {"panel closes", [](MainWindow& w) { w.deleteAllFace(); }, 0},
         // The failed write is reported once; the board is not asked again, and the next write
@@ -190,7 +195,7 @@ TEST_F(PanelKeysLink, ExportedPictureShowsTheLitLedWhereThePanelShowsIt)
 {
     MainWindow w;
     buildPanel(w);
-    circuit.setLeds({0x04, 0, 0, 0, 0});  // red LED 2 lit, the others dark
+    circuit.setLeds({0x04, 0, 0, 0, 0}); // red LED 2 lit, the others dark
     click(w.switchButtons[0]);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("panel"));
@@ -212,4 +217,4 @@ TEST_F(PanelKeysLink, ExportedPictureShowsTheLitLedWhereThePanelShowsIt)
     EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(picture.format()), picture);
 }
 
-}  // namespace
+} // namespace
