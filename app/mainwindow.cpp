@@ -1,27 +1,32 @@
 #include "app/mainwindow.h"
+
+#include "app/about.h"
 #include "app/dialogconnnect.h"
 #include "board/errormessage.h"
 #include "board/panel_keys.h"
-#include "panel/multiselectcombobox.h"
+#include "board/register_packing.h"
+#include "board/runmode.h"
+#include "board/tamroadpter.h"
+#include "panel/componenttables.h"
+#include "panel/designer.h"
+#include "panel/panelfiles.h"
+#include "panel/panelmodel.h"
+#include "ui/messagebox.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QDockWidget>
-#include <QGridLayout>
-#include <QGroupBox>
+#include <QFileInfo>
+#include <QGraphicsView>
 #include <QIcon>
 #include <QKeySequence>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
-#include <QSlider>
-#include <QTimer>
 #include <QToolBar>
+
+#include <vector>
+
+#include <vestrix.h>
 
 static void initResources()
 {
@@ -38,38 +43,33 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     startDetached = [](const QString& program) { return QProcess::startDetached(program, QStringList()); };
     setWindowTitle(QStringLiteral("Brixo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon")));
+
+    panelView_ = new QGraphicsView(this);
+    panelView_->setObjectName(QStringLiteral("panelView"));
+    panelView_->setStyleSheet(QStringLiteral("border:0px"));
+    panel_ = new PanelModel(panelView_, this, this);
+    tables_ = new ComponentTables(panel_, this);
+    files_ = new PanelFiles(panel_, tables_, this);
+    designer_ = new Designer(panel_, tables_, this);
+    runMode_ = new RunMode(panel_, this);
+
     createMenuAndBar();
-    // The component tables come right after the menus (panel/mainwindow_tables.cpp).
+    // The component tables come right after the menus.
     setupModel();
     setupShowModel();
     createCtlTable();
     createShowTable();
-    connectFileActions();
-    loadComponentImages();
     createDock();
-    panelKeys = new PanelKeys(*this);
+    runMode_->keys()->addBindingField(designer_->toolbox());
     // Without a window manager (a bare X server) maximising does nothing: start on the whole
     // available screen so the window is full size either way.
     if (const QScreen* s = screen())
         setGeometry(s->availableGeometry());
     showMaximized();
-    panelView = new QGraphicsView(this);
-    panelView->setObjectName(QStringLiteral("panelView"));
-    backgroundView = new QGraphicsView(panelView);
-    backgroundView->setObjectName(QStringLiteral("backgroundView"));
-    backgroundView->setScene(&backgroundScene);
-    panelView->setStyleSheet(QStringLiteral("border:0px"));
-    backgroundView->setStyleSheet(QStringLiteral("border:0px"));
-    setCentralWidget(panelView);
-    panelView->show();
-    countdownLabel = new QLabel(tr("自动刷新剩余时间：%1s      ").arg(10), this);
-    countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
-    countdownLabel->hide();
-    autoRefreshTimer = new QTimer(this);
-    // A board command that finds no adapter offers the connect dialog, then tries once more.
-    ErrorMessage::setReconnect(&DialogConnnect::reconnect);
+    setCentralWidget(panelView_);
+    panelView_->show();
+    wireControllers();
     startBoardLink();
-    lastDirectory = QStringLiteral("../");
 }
 
 MainWindow::~MainWindow()
@@ -88,152 +88,186 @@ static QAction* makeAction(QObject* owner, const char* name, const QString& text
 
 void MainWindow::createMenuAndBar()
 {
-    newAction = makeAction(this, "newAction", tr("新建虚拟面板(&N)"), ":/images/XJXNMB");
+    QAction* newAction = makeAction(this, "newAction", tr("新建虚拟面板(&N)"), ":/images/XJXNMB");
     connect(newAction, &QAction::triggered, this, &MainWindow::createNewPanel);
-    openAction = makeAction(this, "openAction", tr("打开虚拟面板(&O)"), ":/images/open");
+    QAction* openAction = makeAction(this, "openAction", tr("打开虚拟面板(&O)"), ":/images/open");
     openAction->setShortcut(QKeySequence::Open);
-    saveAction = makeAction(this, "saveAction", tr("保存虚拟面板(&S)"), ":/images/BCMB");
-    saveAction->setShortcut(QKeySequence::Save);
-    saveAsAction = makeAction(this, "saveAsAction", tr("另存为....."), ":/images/BCMB");
-    connectAction = makeAction(this, "connectAction", tr("连接调试适配器(&C)"), ":/images/link");
-    configureFpgaAction = makeAction(this, "configureFpgaAction", tr("下载FPGA(&G)"), ":/images/burn");
-    exportPictureAction = makeAction(this, "exportPictureAction", tr("导出面板图片(&E)..."));
+    connect(openAction, &QAction::triggered, this, &MainWindow::judgeModel);
+    saveAction_ = makeAction(this, "saveAction", tr("保存虚拟面板(&S)"), ":/images/BCMB");
+    saveAction_->setShortcut(QKeySequence::Save);
+    connect(saveAction_, &QAction::triggered, this, &MainWindow::saveorSaveAs);
+    saveAsAction_ = makeAction(this, "saveAsAction", tr("另存为....."), ":/images/BCMB");
+    connect(saveAsAction_, &QAction::triggered, this, &MainWindow::saveAs);
+    QAction* connectAction = makeAction(this, "connectAction", tr("连接调试适配器(&C)"), ":/images/link");
+    connect(connectAction, &QAction::triggered, this, &MainWindow::showlinkDlg);
+    QAction* configureFpgaAction = makeAction(this, "configureFpgaAction", tr("下载FPGA(&G)"), ":/images/burn");
+    connect(configureFpgaAction, &QAction::triggered, this, &MainWindow::fpgaProgram);
+    QAction* exportPictureAction = makeAction(this, "exportPictureAction", tr("导出面板图片(&E)..."));
     connect(exportPictureAction, &QAction::triggered, this, &MainWindow::exportPanelPicture);
-    copyPictureAction = makeAction(this, "copyPictureAction", tr("复制面板图片(&P)"));
+    QAction* copyPictureAction = makeAction(this, "copyPictureAction", tr("复制面板图片(&P)"));
     connect(copyPictureAction, &QAction::triggered, this, &MainWindow::copyPanelPicture);
-    exitAction = makeAction(this, "exitAction", tr("退出(&X)"));
+    QAction* exitAction = makeAction(this, "exitAction", tr("退出(&X)"));
     exitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
 
-    simulationAction = makeAction(this, "simulationAction", tr("无板仿真(&S)"));
+    QAction* simulationAction = makeAction(this, "simulationAction", tr("无板仿真(&S)"));
     simulationAction->setCheckable(true);
-    designAction = makeAction(this, "designAction", tr("虚拟面板设计(&D)"), ":/images/edit");
-    designAction->setCheckable(true);
-    connect(designAction, &QAction::triggered, this, &MainWindow::turnDesign);
-    autoRefreshAction = makeAction(this, "autoRefreshAction", tr("自动刷新(&A)"));
-    autoRefreshAction->setCheckable(true);
+    connect(simulationAction, &QAction::triggered, this, &MainWindow::turnSimulation);
+    designAction_ = makeAction(this, "designAction", tr("虚拟面板设计(&D)"), ":/images/edit");
+    designAction_->setCheckable(true);
+    connect(designAction_, &QAction::triggered, this, &MainWindow::turnDesign);
+    autoRefreshAction_ = makeAction(this, "autoRefreshAction", tr("自动刷新(&A)"));
+    autoRefreshAction_->setCheckable(true);
+    // triggered, not toggled: unchecking from the program must not call the slot again.
+    connect(autoRefreshAction_, &QAction::triggered, this, &MainWindow::turnAutoRefreshBoard);
 
-    panelSettingsAction = makeAction(this, "panelSettingsAction", tr("设置虚拟面板"), ":/images/SZXNMB");
-    backgroundAction = makeAction(this, "backgroundAction", tr("添加更换背景图"), ":/images/TGBJT");
-    componentTableAction = makeAction(this, "componentTableAction", tr("控件信息表"), ":/images/KJXXB");
-    for (QAction* a : {panelSettingsAction, backgroundAction, componentTableAction})
+    // The Design menu works in design mode only: turnDesign enables it, and a command that is
+    // triggered outside design mode anyway does nothing.
+    const auto inDesign = [this](void (MainWindow::*slot)()) {
+        return [this, slot] {
+            if (designer_->isDesigning())
+                (this->*slot)();
+        };
+    };
+    QAction* panelSettingsAction = makeAction(this, "panelSettingsAction", tr("设置虚拟面板"), ":/images/SZXNMB");
+    connect(panelSettingsAction, &QAction::triggered, this, inDesign(&MainWindow::showPanelInfo));
+    QAction* backgroundAction = makeAction(this, "backgroundAction", tr("添加更换背景图"), ":/images/TGBJT");
+    connect(backgroundAction, &QAction::triggered, this, inDesign(&MainWindow::addBackground));
+    QAction* componentTableAction = makeAction(this, "componentTableAction", tr("控件信息表"), ":/images/KJXXB");
+    connect(componentTableAction, &QAction::triggered, this, inDesign(&MainWindow::showTable));
+    designCommands_ = {panelSettingsAction, backgroundAction, componentTableAction};
+    for (QAction* a : designCommands_)
         a->setEnabled(false);
 
-    languageAction = makeAction(this, "languageAction", tr("Change &Language to English"), ":/images/flags");
+    QAction* languageAction = makeAction(this, "languageAction", tr("Change &Language to English"), ":/images/flags");
     connect(languageAction, &QAction::triggered, this, &MainWindow::changeLanguage);
-    adapterInfoAction = makeAction(this, "adapterInfoAction", tr("调试适配器信息(&D)"));
-    chipInfoAction = makeAction(this, "chipInfoAction", tr("片上调试器信息(&O)"));
-    aboutAction = makeAction(this, "aboutAction", tr("版本版权信息(&A)"));
+    QAction* adapterInfoAction = makeAction(this, "adapterInfoAction", tr("调试适配器信息(&D)"));
+    connect(adapterInfoAction, &QAction::triggered, this, &MainWindow::showAdapterInfo);
+    QAction* chipInfoAction = makeAction(this, "chipInfoAction", tr("片上调试器信息(&O)"));
+    connect(chipInfoAction, &QAction::triggered, this, &MainWindow::showFPGAInfo);
+    QAction* aboutAction = makeAction(this, "aboutAction", tr("版本版权信息(&A)"));
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 
-    boardMenu = menuBar()->addMenu(tr("实验板(&B)"));
+    QMenu* boardMenu = menuBar()->addMenu(tr("实验板(&B)"));
     boardMenu->setObjectName(QStringLiteral("boardMenu"));
-    boardMenu->addActions({newAction, openAction, saveAction, saveAsAction});
+    boardMenu->addActions({newAction, openAction, saveAction_, saveAsAction_});
     boardMenu->addSeparator();
     boardMenu->addActions({connectAction, configureFpgaAction});
     boardMenu->addSeparator();
     boardMenu->addActions({exportPictureAction, copyPictureAction});
     boardMenu->addSeparator();
     boardMenu->addAction(exitAction);
-    modeMenu = menuBar()->addMenu(tr("模式(&M)"));
+    QMenu* modeMenu = menuBar()->addMenu(tr("模式(&M)"));
     modeMenu->setObjectName(QStringLiteral("modeMenu"));
-    modeMenu->addActions({simulationAction, designAction, autoRefreshAction});
-    designMenu = menuBar()->addMenu(tr("设计(&S)"));
+    modeMenu->addActions({simulationAction, designAction_, autoRefreshAction_});
+    QMenu* designMenu = menuBar()->addMenu(tr("设计(&S)"));
     designMenu->setObjectName(QStringLiteral("designMenu"));
-    designMenu->addActions({panelSettingsAction, backgroundAction, componentTableAction});
-    helpMenu = menuBar()->addMenu(tr("帮助(&H)"));
+    designMenu->addActions(designCommands_);
+    QMenu* helpMenu = menuBar()->addMenu(tr("帮助(&H)"));
     helpMenu->setObjectName(QStringLiteral("helpMenu"));
     helpMenu->addActions({languageAction, adapterInfoAction, chipInfoAction, aboutAction});
 
-    fileToolBar = new QToolBar(this);
+    auto* fileToolBar = new QToolBar(this);
     fileToolBar->setObjectName(QStringLiteral("fileToolBar"));
     fileToolBar->setMovable(true);
-    fileToolBar->addActions({newAction, openAction, saveAction, connectAction, configureFpgaAction});
+    fileToolBar->addActions({newAction, openAction, saveAction_, connectAction, configureFpgaAction});
     addToolBar(Qt::LeftToolBarArea, fileToolBar);
-    designToolBar = new QToolBar(this);
+    auto* designToolBar = new QToolBar(this);
     designToolBar->setObjectName(QStringLiteral("designToolBar"));
     designToolBar->setMovable(true);
-    designToolBar->addActions({designAction, backgroundAction, panelSettingsAction, componentTableAction});
+    designToolBar->addActions({designAction_, backgroundAction, panelSettingsAction, componentTableAction});
     addToolBar(Qt::LeftToolBarArea, designToolBar);
 }
 
-void MainWindow::createDock()
+void MainWindow::wireControllers()
 {
-    designDock = new QDockWidget(tr("设计工具箱"), this);
-    designDock->setObjectName(QStringLiteral("designDock"));
-    designDock->setFixedWidth(120);
-    designDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    designDock->setAllowedAreas(Qt::AllDockWidgetAreas);
-    dockContent = new QWidget(designDock);
-    dockContent->setObjectName(QStringLiteral("dockContent"));
-    dockLayout = new QGridLayout(dockContent);
-    dockLayout->setSpacing(10);
-    dockLayout->setAlignment(Qt::AlignTop);
+    // Each mode's wiring first takes the other mode's away.
+    connect(designer_, &Designer::designWiringStarted, runMode_, &RunMode::disconnectInput);
+    connect(runMode_, &RunMode::inputWiringStarted, designer_, &Designer::disconnectDesign);
+    connect(designer_, &Designer::designModeWanted, this, [this] {
+        designAction_->setChecked(true);
+        turnDesign(true);
+    });
+    connect(designer_, &Designer::newPanelBuilt, files_, &PanelFiles::beginNewPanel);
+    connect(runMode_, &RunMode::autoRefreshStopped, autoRefreshAction_, [this] { autoRefreshAction_->setChecked(false); });
+    // The board reads every data slot in one request: the designer refuses widths past it.
+    designer_->setSlotLimit({[](const QList<QPair<int, int>>& entriesIn) {
+                                 std::vector<board::DataSlot> entries;
+                                 for (const auto& s : entriesIn)
+                                     entries.push_back(board::DataSlot{s.first, s.second});
+                                 return board::dataSlotsFit(entries);
+                             },
+                             board::kMaxCpuDataBytes * 8});
+    files_->setResultReporter([](int code) { ErrorMessage::showResult(code); });
+    // A board command that finds no adapter offers the connect dialog, then tries once more.
+    ErrorMessage::setReconnect(&DialogConnnect::reconnect);
+}
 
-    const auto combo = [this](const char* name, const QPixmap& icon, const QString& text, int visible,
-                              bool multiselect = false) {
-        // The switch list stays open while several switches are picked from it.
-        QComboBox* c = multiselect ? new MultiselectComboBox(dockContent) : new QComboBox(dockContent);
-        c->setObjectName(QLatin1String(name));
-        c->addItem(QIcon(icon), text);
-        c->setMaxVisibleItems(visible);
-        return c;
-    };
-    switchCombo = combo("switchCombo", switchOnImage, tr("  开关"), 37, true);
-    keyCombo = combo("keyCombo", keyPressedImage, tr("  按键"), 21);
-    redLedCombo = combo("redLedCombo", ledRedImage, tr("  红灯"), 19);
-    greenLedCombo = combo("greenLedCombo", ledGreenImage, tr("  绿灯"), 19);
-    digitCombo = combo("digitCombo", digitBackgroundImage, tr(" 数码管"), 9);
+void MainWindow::startBoardLink()
+{
+    {
+        TamroAdpter adapter;
+        adapter.autoConnect();
+    }
+    SetParentWnd(reinterpret_cast<void*>(winId()));
+}
 
-    dataSlotButton = new QPushButton(tr("数据槽"), dockContent);
-    dataSlotButton->setObjectName(QStringLiteral("dataSlotButton"));
-    textLabelButton = new QPushButton(tr("注释槽"), dockContent);
-    textLabelButton->setObjectName(QStringLiteral("textLabelButton"));
-    digitSizeLabel = new QLabel(tr("数码管尺寸大小："), dockContent);
-    digitSizeLabel->setObjectName(QStringLiteral("digitSizeLabel"));
-    digitSizeLabel->setWordWrap(true); // the dock is only 120 wide
-    digitSizeSlider = new QSlider(Qt::Horizontal, dockContent);
-    digitSizeSlider->setObjectName(QStringLiteral("digitSizeSlider"));
-    digitSizeSlider->setRange(0, 10);
-    digitSizeSlider->setValue(5);
-    backgroundSizeLabel = new QLabel(tr("背景图片大小："), dockContent);
-    backgroundSizeLabel->setObjectName(QStringLiteral("backgroundSizeLabel"));
-    backgroundSizeLabel->setWordWrap(true);
-    backgroundSizeSlider = new QSlider(Qt::Horizontal, dockContent);
-    backgroundSizeSlider->setObjectName(QStringLiteral("backgroundSizeSlider"));
-    backgroundSizeSlider->setRange(0, 20);
-    backgroundSizeSlider->setValue(10);
+void MainWindow::turnDesign(bool isDesign)
+{
+    designer_->setDesigning(isDesign);
+    if (isDesign) {
+        if (panel_->hasPanel())
+            designer_->designUIChange();
+        designer_->ctlToolConnect();
+    } else if (panel_->hasPanel()) {
+        runMode_->designUIrecovery();
+    } else {
+        designer_->disconnectDesign();  // without a panel run mode wires nothing
+    }
+    runMode_->keys()->refreshToolTips();
+    saveAction_->setEnabled(true);
+    saveAsAction_->setEnabled(true);
+    for (QAction* a : designCommands_)
+        a->setEnabled(isDesign);
+}
 
-    dataSlotGroup = new QGroupBox(tr("数据槽属性"), dockContent);
-    dataSlotGroup->setObjectName(QStringLiteral("dataSlotGroup"));
-    auto* groupLayout = new QGridLayout(dataSlotGroup);
-    const QRegularExpression digits(QStringLiteral("[1-9][0-9]+$"));
-    bitWidthEdit = new QLineEdit(dataSlotGroup);
-    bitWidthEdit->setObjectName(QStringLiteral("bitWidthEdit"));
-    bitWidthEdit->setValidator(new QRegularExpressionValidator(digits, bitWidthEdit));
-    indexEdit = new QLineEdit(dataSlotGroup);
-    indexEdit->setObjectName(QStringLiteral("indexEdit"));
-    indexEdit->setValidator(new QRegularExpressionValidator(digits, indexEdit));
-    groupLayout->addWidget(new QLabel(tr("位宽"), dataSlotGroup), 0, 0);
-    groupLayout->addWidget(bitWidthEdit, 0, 1);
-    groupLayout->addWidget(new QLabel(tr("序号"), dataSlotGroup), 1, 0);
-    groupLayout->addWidget(indexEdit, 1, 1);
-    // The key edit is never laid out: the event filter writes the pressed slot's key here and
-    // modifyBrixoLabel reads it back to find that slot.
-    keyEdit = new QLineEdit(dataSlotGroup);
-    keyEdit->setObjectName(QStringLiteral("keyEdit"));
-    keyEdit->setReadOnly(true);
-    keyEdit->setStyleSheet(QStringLiteral("QWidget { background-color:gray; }"));
-    keyEdit->hide();
-    keyLabel = new QLabel(QStringLiteral("key"), dataSlotGroup);
-    keyLabel->setObjectName(QStringLiteral("keyLabel"));
-    keyLabel->hide();
+void MainWindow::dressOpenedPanel()
+{
+    if (!panel_->hasPanel())
+        return;
+    if (designer_->isDesigning())
+        designer_->designUIChange();
+    else
+        runMode_->designUIrecovery();
+    runMode_->keys()->refreshToolTips();
+    // The toolbox lists offer what the loaded panel has not placed yet.
+    designer_->removeCombo();
+    designer_->addCombo();
+}
 
-    int row = 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{switchCombo, keyCombo, redLedCombo, greenLedCombo, digitCombo,
-                                                       dataSlotButton, textLabelButton, digitSizeLabel, digitSizeSlider,
-                                                       backgroundSizeLabel, backgroundSizeSlider, dataSlotGroup})
-        dockLayout->addWidget(w, row++, 0);
-    designDock->setWidget(dockContent);
-    addDockWidget(Qt::LeftDockWidgetArea, designDock);
-    designDock->hide();
+void MainWindow::judgeModel()
+{
+    // Cancelled: the panel stays exactly as it was; re-dressing it would blank the LEDs and
+    // digits that show the board in run mode.
+    if (files_->onOpenPanel())
+        dressOpenedPanel();
+}
+
+void MainWindow::openPanelAtStart(const QString& fileName)
+{
+    // What a file manager's double-click asks for: the same as choosing the file in Open.
+    files_->loadPanelFile(QFileInfo(fileName).absoluteFilePath());
+    dressOpenedPanel();
+}
+
+void MainWindow::showlinkDlg()
+{
+    DialogConnnect dialog(this);
+    MessageBox::execDialog(dialog);
+}
+
+void MainWindow::showAbout()
+{
+    about dialog(this);
+    MessageBox::execDialog(dialog);
 }

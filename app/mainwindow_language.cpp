@@ -6,14 +6,14 @@
 
 void MainWindow::setLanguage(bool english)
 {
-    isEnglish = english;
+    isEnglish_ = english;
 }
 
 void MainWindow::saveSysConfig()
 {
     const QString file = sysconfig::joinPath(configDirectory, QStringLiteral("config.json"));
-    lastSaveFailed = !sysconfig::writeLanguage(file, language);
-    if (lastSaveFailed) {
+    lastSaveFailed_ = !sysconfig::writeLanguage(file, language_);
+    if (lastSaveFailed_) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Brixo"), tr("无法保存语言设置：%1").arg(file),
                         QMessageBox::Ok);
         MessageBox::exec(box);
@@ -26,10 +26,10 @@ void MainWindow::changeLanguage()
                              QStringLiteral("That will close the program and reopen it. Are you sure you want to continue?"))
         == QMessageBox::No)
         return;
-    language = isEnglish ? QStringLiteral("chinese") : QStringLiteral("english");
+    language_ = isEnglish_ ? QStringLiteral("chinese") : QStringLiteral("english");
     saveSysConfig();
     // A restart would come back in the old language; stay and keep the user's work.
-    if (lastSaveFailed)
+    if (lastSaveFailed_)
         return;
     close();
     const QString program = QCoreApplication::applicationFilePath();

@@ -3,7 +3,9 @@
 // X server; nothing here is part of the program itself.
 #include "app/mainwindow.h"
 #include "app/dialogconnnect.h"
+#include "board/runmode.h"
 #include "board/virtualcomponentdata.h"
+#include "panel/panelmodel.h"
 #include "panel/pannelsetting.h"
 
 #include <QAction>
@@ -68,16 +70,16 @@ int main(int argc, char* argv[])
         MainWindow w;
         w.setLanguage(false);
         prepare(w, "adder_a.jvp");
-        w.simulationAction->trigger();
+        w.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
         for (int s : {6, 1, 8, 9, 11, 12})
-            click(w.switchButtons[s]);
+            click(w.panel()->switchButtons()[s]);
         ok &= save(&w, "run_simulation.png");
     }
     {   // Design mode with the toolbox, and the component table.
         MainWindow w;
         w.setLanguage(false);
         prepare(w, "bus_register_shifter.jvp");
-        w.designAction->trigger();
+        w.findChild<QAction*>(QStringLiteral("designAction"))->trigger();
         ok &= save(&w, "design_mode.png");
         w.showTable();
         ok &= save(&w, "component_table.png");
@@ -97,23 +99,23 @@ int main(int argc, char* argv[])
         MainWindow w;
         w.setLanguage(true);
         prepare(w, "counter_shifter_bus.jvp");
-        w.simulationAction->trigger();
+        w.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
         for (int s : {7, 9, 2, 0})
-            click(w.switchButtons[s]);
-        click(w.keyButtons[1]);
+            click(w.panel()->switchButtons()[s]);
+        click(w.panel()->keyButtons()[1]);
         ok &= save(&w, "english_counter.png");
         {   // Latched and keyboard keys: K0 latched by a right-click, K1 held on the keyboard's
             // 1, so the register loads W = 5.
             MainWindow k;
             k.setLanguage(true);
             prepare(k, "bus_register_shifter.jvp");
-            k.simulationAction->trigger();
+            k.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
             for (int s : {9, 11, 0})
-                click(k.switchButtons[s]);
-            QTest::mouseClick(k.keyButtons[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
-            QTest::keyPress(k.panelView, Qt::Key_1);
+                click(k.panel()->switchButtons()[s]);
+            QTest::mouseClick(k.panel()->keyButtons()[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
+            QTest::keyPress(k.panel()->panelView(), Qt::Key_1);
             ok &= save(&k, "run_keys.png");
-            QTest::keyRelease(k.panelView, Qt::Key_1);
+            QTest::keyRelease(k.panel()->panelView(), Qt::Key_1);
         }
         app.removeTranslator(&english);
     }

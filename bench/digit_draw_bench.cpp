@@ -1,6 +1,7 @@
 // One refresh tick draws every digit of the panel. showSSTube reuses the pictures scaled once
 // per size; the baseline, measured in the same run, rescales the nine pictures on every draw.
 #include "app/mainwindow.h"
+#include "panel/panelmodel.h"
 
 #include <QApplication>
 #include <QGraphicsScene>
@@ -36,13 +37,13 @@ void BM_RefreshTickRescaleEachDraw(benchmark::State& state)
     unsigned pattern = 0;
     for (auto _ : state) {
         for (int i = 0; i < 8; ++i) {
-            QGraphicsScene* scene = w->digitScenes[i];
+            QGraphicsScene* scene = w->panel()->digitScenes()[i];
             const auto seg = static_cast<unsigned char>(pattern++);
             scene->clear();
-            scene->addPixmap(w->digitBackgroundImage.scaled(w->sstubeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            scene->addPixmap(w->panel()->pictures().digitBackgroundImage.scaled(w->panel()->sstubeSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
             for (int b = 0; b < 8; ++b)
                 if (seg & (1u << b))
-                    scene->addPixmap(w->segmentImages[b].scaled(w->sstubeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                    scene->addPixmap(w->panel()->pictures().segmentImages[b].scaled(w->panel()->sstubeSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }
         QCoreApplication::processEvents();
     }

@@ -7,6 +7,9 @@
 //    register operations and HID reports it costs, and the time that takes at one report per
 //    1 ms USB frame.
 #include "app/mainwindow.h"
+#include "board/runmode.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/panelmodel.h"
 #include "panel/brixobutton.h"
 #include "support/emu_adapter.h"
 #include "support/lab_circuit.h"
@@ -46,7 +49,7 @@ MainWindow* window()
         m->createCtl();
         // Laid out as on a real board: one row per kind, nothing overlapping.
         int row = 0;
-        for (auto* list : {&m->switchButtons, &m->keyButtons, &m->redLedButtons, &m->greenLedButtons, &m->digitButtons}) {
+        for (auto* list : {&m->panel()->switchButtons(), &m->panel()->keyButtons(), &m->panel()->redLedButtons(), &m->panel()->greenLedButtons(), &m->panel()->digitButtons()}) {
             int x = 0;
             for (QPushButton* b : *list) {
                 b->move(x, 10 + row * 60);
@@ -57,14 +60,14 @@ MainWindow* window()
         }
         m->designUIrecovery();
         for (int i = 0; i < 16; ++i) {
-            auto* slot = new BrixoButton(m->panelView);
+            auto* slot = new BrixoButton(m->panel()->panelView());
             slot->index = slot->key = i;
             slot->bitWidth = 8 + (i % 4) * 8;  // 8 to 32 bits: 320 bits in all
             slot->move(10 + (i % 8) * 110, 10 + (row + i / 8) * 60);
             slot->show();
-            m->dataSlots.append(slot);
+            m->panel()->addDataSlot(slot);
         }
-        m->componentData->setDataSlots(m->dataSlots);
+        m->runMode()->boardData()->setDataSlots(m->panel()->dataSlots());
         return m;
     }();
     return w;
@@ -78,30 +81,30 @@ void loadBoardState(MainWindow* w, bool odd)
     circuit().setDigits(emu::LabCircuit::Bytes(8, static_cast<std::uint8_t>(odd ? 0xC0 : 0x86)));
     circuit().setCpuData(emu::LabCircuit::Bytes(40, a));
     // Read without the redraw the signal would start: the measured loop does the drawing.
-    const QSignalBlocker quiet(w->componentData);
-    w->componentData->readOutputs();
+    const QSignalBlocker quiet(w->runMode()->boardData());
+    w->runMode()->boardData()->readOutputs();
 }
 
 void BM_RefreshNaive(benchmark::State& state)
 {
     MainWindow* w = window();
     bool odd = false;
-    const QSize led = w->ledSize, digit = w->sstubeSize;
+    const QSize led = w->panel()->ledSize(), digit = w->panel()->sstubeSize();
     const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
     for (auto _ : state) {
         state.PauseTiming();
         odd = !odd;
         loadBoardState(w, odd);
         state.ResumeTiming();
-        const VirtualComponentData* d = w->getComponent();
+        const VirtualComponentData* d = w->runMode()->boardData();
         for (int i = 0; i < 18; ++i) {
             const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
-            w->redLedButtons[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            w->panel()->redLedButtons()[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
             const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
-            w->greenLedButtons[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            w->panel()->greenLedButtons()[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
         }
         for (int i = 0; i < 8; ++i) {
-            QGraphicsScene* scene = w->digitScenes[i];
+            QGraphicsScene* scene = w->panel()->digitScenes()[i];
             const auto seg = d->digit(i);
             scene->clear();
             scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
@@ -110,7 +113,7 @@ void BM_RefreshNaive(benchmark::State& state)
                     scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
                                          .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }
-        for (BrixoButton* slot : w->dataSlots)
+        for (BrixoButton* slot : w->panel()->dataSlots())
             slot->setDataText(d->dataText(slot->index), false);
         QCoreApplication::processEvents();
     }
@@ -136,18 +139,18 @@ void BM_RefreshNaiveUnchanged(benchmark::State& state)
 {
     MainWindow* w = window();
     loadBoardState(w, true);
-    const VirtualComponentData* d = w->getComponent();
-    const QSize led = w->ledSize, digit = w->sstubeSize;
+    const VirtualComponentData* d = w->runMode()->boardData();
+    const QSize led = w->panel()->ledSize(), digit = w->panel()->sstubeSize();
     const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
     for (auto _ : state) {
         for (int i = 0; i < 18; ++i) {
             const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
-            w->redLedButtons[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            w->panel()->redLedButtons()[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
             const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
-            w->greenLedButtons[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            w->panel()->greenLedButtons()[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
         }
         for (int i = 0; i < 8; ++i) {
-            QGraphicsScene* scene = w->digitScenes[i];
+            QGraphicsScene* scene = w->panel()->digitScenes()[i];
             const auto seg = d->digit(i);
             scene->clear();
             scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
@@ -156,7 +159,7 @@ void BM_RefreshNaiveUnchanged(benchmark::State& state)
                     scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
                                          .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }
-        for (BrixoButton* slot : w->dataSlots)
+        for (BrixoButton* slot : w->panel()->dataSlots())
             slot->setDataText(d->dataText(slot->index), false);
         QCoreApplication::processEvents();
     }
@@ -178,7 +181,7 @@ void BM_RefreshVirtualPanelUnchanged(benchmark::State& state)
 void BM_SwitchClickEndToEnd(benchmark::State& state)
 {
     MainWindow* w = window();
-    w->componentData->simulationMode = false;
+    w->runMode()->boardData()->simulationMode = false;
     bool on = false;
     std::size_t reportsOut = 0, reportsIn = 0, scans = 0;
     for (auto _ : state) {
@@ -187,7 +190,7 @@ void BM_SwitchClickEndToEnd(benchmark::State& state)
         circuit().clearRecords();
         state.ResumeTiming();
         on = !on;
-        w->switchButtons[35]->click();
+        w->panel()->switchButtons()[35]->click();
         state.PauseTiming();
         reportsOut += adapter().reports.size();
         reportsIn += static_cast<std::size_t>(adapter().inputReports);

@@ -1,6 +1,8 @@
 #include "panel_keys.h"
 
-#include "app/mainwindow.h"
+#include "panel/designtoolbox.h"
+#include "panel/panelmodel.h"
+#include "virtualcomponentdata.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -58,9 +60,7 @@ bool typingInto(const QWidget* w)
 
 QString componentName(Kind kind, int index)
 {
-    const QString name = kind == Kind::Switch ? QCoreApplication::translate("MainWindow", "开关")
-                                              : QCoreApplication::translate("MainWindow", "按键");
-    return name + QString::number(index);
+    return brixo::componentLabel(kind == Kind::Switch ? brixo::ComponentKind::Switch : brixo::ComponentKind::Key, index);
 }
 
 QString keyName(int key) { return QKeySequence(key).toString(QKeySequence::NativeText); }
@@ -73,24 +73,54 @@ quint32 keyIdentity(const QKeyEvent* e)
 
 } // namespace
 
-PanelKeys::PanelKeys(MainWindow& window) : QObject(&window), w_(window)
+PanelKeys::PanelKeys(PanelModel* panel, VirtualComponentData* boardData, QWidget* window, QObject* parent)
+    : QObject(parent), panel_(panel), data_(boardData), window_(window)
 {
     setObjectName(QStringLiteral("panelKeys"));
     qApp->installEventFilter(this);
-    connect(w_.componentData, &VirtualComponentData::linkFailed, this, &PanelKeys::onLinkFailed);
+    connect(data_, &VirtualComponentData::linkFailed, this, &PanelKeys::onLinkFailed);
     releaseTimer_.setSingleShot(true);
     releaseTimer_.setInterval(releaseDelayMs);
     connect(&releaseTimer_, &QTimer::timeout, this, &PanelKeys::flushReleases);
-    createBindingField();
+    // A closed panel lets go of its keys on the board; a rebuilt one starts with every key up.
+    connect(panel_, &PanelModel::componentsRemoved, this, [this] {
+        releaseAll(true);
+        setBindingTarget(Kind::Key, -1);
+    });
+    connect(panel_, &PanelModel::componentsBuilt, this, [this] { releaseAll(false); });
+    connect(panel_, &PanelModel::keyBindingsChanged, this, [this] {
+        refreshToolTips();
+        setBindingTarget(targetKind_, targetIndex_);
+    });
 }
 
-PanelKeys::~PanelKeys() { qApp->removeEventFilter(this); }
-
-void PanelKeys::createBindingField()
+PanelKeys::~PanelKeys()
 {
-    if (!w_.dockLayout || !w_.dockContent)
+    qApp->removeEventFilter(this);
+}
+
+const panelfile::KeyBindings& PanelKeys::bindings() const
+{
+    return panel_->keyBindings();
+}
+
+const QVector<QPushButton*>& PanelKeys::keyButtons() const
+{
+    return panel_->keyButtons();
+}
+
+const QVector<QPushButton*>& PanelKeys::switchButtons() const
+{
+    return panel_->switchButtons();
+}
+
+void PanelKeys::addBindingField(DesignToolbox* toolbox)
+{
+    auto* grid = toolbox && toolbox->widget() ? qobject_cast<QGridLayout*>(toolbox->widget()->layout()) : nullptr;
+    if (!grid)
         return;
-    bindingGroup = new QGroupBox(tr("键盘按键"), w_.dockContent);
+    QWidget* content = toolbox->widget();
+    bindingGroup = new QGroupBox(tr("键盘按键"), content);
     bindingGroup->setObjectName(QStringLiteral("bindingGroup"));
     auto* layout = new QVBoxLayout(bindingGroup);
     bindingTarget = new QLabel(bindingGroup);
@@ -108,29 +138,22 @@ void PanelKeys::createBindingField()
     bindingClear = new QPushButton(tr("清除"), bindingGroup);
     bindingClear->setObjectName(QStringLiteral("bindingClear"));
     connect(bindingClear, &QPushButton::clicked, this, [this] {
-        if (targetIndex_ >= 0 && bindings_.keyOf(targetKind_, targetIndex_) != 0 && bind(targetKind_, targetIndex_, 0))
+        if (targetIndex_ >= 0 && bindings().keyOf(targetKind_, targetIndex_) != 0 && bind(targetKind_, targetIndex_, 0))
             emit bindingsEdited();
     });
     layout->addWidget(bindingTarget);
     layout->addWidget(bindingEdit);
     layout->addWidget(bindingClear);
-    w_.dockLayout->addWidget(bindingGroup, w_.dockLayout->rowCount(), 0);
+    grid->addWidget(bindingGroup, grid->rowCount(), 0);
     setBindingTarget(Kind::Key, -1);
-}
-
-void PanelKeys::setBindings(const panelfile::KeyBindings& bindings)
-{
-    bindings_ = bindings;
-    refreshToolTips();
-    setBindingTarget(targetKind_, targetIndex_);
 }
 
 bool PanelKeys::bind(Kind kind, int index, int key)
 {
-    if (!bindings_.bind(kind, index, key))
+    panelfile::KeyBindings changed = bindings();
+    if (!changed.bind(kind, index, key))
         return false;
-    refreshToolTips();
-    setBindingTarget(targetKind_, targetIndex_);
+    panel_->setKeyBindings(changed);
     return true;
 }
 
@@ -142,7 +165,7 @@ void PanelKeys::setBindingTarget(Kind kind, int index)
         return;
     const bool chosen = index >= 0;
     bindingTarget->setText(chosen ? componentName(kind, index) : tr("单击开关或按键"));
-    const int key = chosen ? bindings_.keyOf(kind, index) : 0;
+    const int key = chosen ? bindings().keyOf(kind, index) : 0;
     bindingEdit->setText(key ? keyName(key) : QString());
     bindingEdit->setEnabled(chosen);
     bindingClear->setEnabled(chosen && key != 0);
@@ -151,7 +174,7 @@ void PanelKeys::setBindingTarget(Kind kind, int index)
 QString PanelKeys::toolTip(Kind kind, int index, bool design) const
 {
     QString tip = componentName(kind, index);
-    if (const int key = bindings_.keyOf(kind, index))
+    if (const int key = bindings().keyOf(kind, index))
         tip += tr("（键盘 %1）").arg(keyName(key));
     if (design)
         tip += QCoreApplication::translate("MainWindow", "（双击选中后右击删除）");
@@ -160,17 +183,17 @@ QString PanelKeys::toolTip(Kind kind, int index, bool design) const
 
 void PanelKeys::refreshToolTips()
 {
-    for (int i = 0; i < w_.switchButtons.size(); ++i)
-        w_.switchButtons[i]->setToolTip(toolTip(Kind::Switch, i, w_.designMode));
-    for (int i = 0; i < w_.keyButtons.size(); ++i)
-        w_.keyButtons[i]->setToolTip(toolTip(Kind::Key, i, w_.designMode));
+    for (int i = 0; i < switchButtons().size(); ++i)
+        switchButtons()[i]->setToolTip(toolTip(Kind::Switch, i, !running_));
+    for (int i = 0; i < keyButtons().size(); ++i)
+        keyButtons()[i]->setToolTip(toolTip(Kind::Key, i, !running_));
 }
 
 // The key widgets are rebuilt with every panel; their reasons go with them.
 void PanelKeys::sync()
 {
-    if (holds_.size() != w_.keyButtons.size()) {
-        holds_.reset(w_.keyButtons.size());
+    if (holds_.size() != keyButtons().size()) {
+        holds_.reset(keyButtons().size());
         keyboardDown_.clear();
     }
 }
@@ -180,7 +203,7 @@ int PanelKeys::hold(int key, KeyHolds::Source source)
     sync();
     if (!holds_.hold(key, source))
         return 0;
-    const int r = w_.componentData->KeyPressed(key);
+    const int r = data_->KeyPressed(key);
     // A press that did not reach the board leaves the key up, and so no release is owed.
     if (r != 0)
         holds_.forget(key);
@@ -192,24 +215,24 @@ void PanelKeys::letGo(int key, KeyHolds::Source source)
 {
     sync();
     if (holds_.letGo(key, source))
-        w_.componentData->KeyReleased(key);
+        data_->KeyReleased(key);
     drawKey(key);
 }
 
 void PanelKeys::releaseAll(bool tellBoard)
 {
-    sync();
+    // No sync() here: a closed panel's widgets are gone, but what was down still has to go up.
     keyboardDown_.clear();
     pendingRelease_.clear();
     latchClick_ = -1;
     const std::vector<int> down = holds_.clear();
     if (down.empty())
         return;
-    w_.componentData->releaseKeysLocally();
+    data_->releaseKeysLocally();
     for (int key : down)
         drawKey(key);
     if (tellBoard)
-        w_.componentData->writeInputs();
+        data_->writeInputs();
 }
 
 void PanelKeys::onLinkFailed() { releaseAll(false); }
@@ -224,9 +247,9 @@ void PanelKeys::releaseKeyboard()
 
 void PanelKeys::drawKey(int key)
 {
-    if (key < 0 || key >= w_.keyButtons.size() || !w_.keyButtons[key])
+    if (key < 0 || key >= keyButtons().size() || !keyButtons()[key])
         return;
-    w_.keyButtons[key]->setIcon(
+    keyButtons()[key]->setIcon(
         QIcon(holds_.isDown(key) ? QStringLiteral(":/images/KEY0") : QStringLiteral(":/images/KEY1")));
 }
 
@@ -235,7 +258,7 @@ void PanelKeys::drawKey(int key)
 bool PanelKeys::keyboardActive(QObject* obj) const
 {
     const auto* widget = qobject_cast<QWidget*>(obj);
-    if (!widget || widget->window() != &w_ || w_.designMode || !w_.hasPanel())
+    if (!widget || widget->window() != window_ || !running_ || !panel_->hasPanel())
         return false;
     return !typingInto(QApplication::focusWidget());
 }
@@ -247,10 +270,10 @@ bool PanelKeys::onKey(QKeyEvent* event, bool press)
     const quint32 id = keyIdentity(event);
     // A release is matched by what its press was matched by.
     const int code = !press && keyboardDown_.contains(id) ? keyboardDown_.value(id) : event->key();
-    const panelfile::KeyBinding* b = bindings_.find(code);
+    const panelfile::KeyBinding* b = bindings().find(code);
     if (!b)
         return false;
-    const QVector<QPushButton*>& buttons = b->kind == Kind::Switch ? w_.switchButtons : w_.keyButtons;
+    const QVector<QPushButton*>& buttons = b->kind == Kind::Switch ? switchButtons() : keyButtons();
     QPushButton* button = b->index < buttons.size() ? buttons[b->index] : nullptr;
     if (!button || button->isHidden())
         return false;
@@ -284,7 +307,7 @@ void PanelKeys::flushReleases()
 
 void PanelKeys::releaseKey(int code)
 {
-    const panelfile::KeyBinding* b = bindings_.find(code);
+    const panelfile::KeyBinding* b = bindings().find(code);
     if (b && b->kind == Kind::Key)
         letGo(b->index, KeyHolds::Keyboard);
 }
@@ -329,13 +352,13 @@ bool PanelKeys::eventFilter(QObject* obj, QEvent* event)
     case QEvent::MouseButtonRelease:
     case QEvent::ContextMenu: {
         auto* button = qobject_cast<QPushButton*>(obj);
-        if (!button || button->window() != &w_)
+        if (!button || button->window() != window_)
             break;
-        const int key = w_.keyButtons.indexOf(button);
-        if (w_.designMode) {
+        const int key = keyButtons().indexOf(button);
+        if (!running_) {
             // The designer's binding field follows the switch or key last pressed.
             if (event->type() == QEvent::MouseButtonPress) {
-                const int sw = w_.switchButtons.indexOf(button);
+                const int sw = switchButtons().indexOf(button);
                 if (key >= 0)
                     setBindingTarget(Kind::Key, key);
                 else if (sw >= 0)
@@ -349,7 +372,7 @@ bool PanelKeys::eventFilter(QObject* obj, QEvent* event)
     }
     case QEvent::WindowDeactivate:
         // Keys let go while another window has the keyboard send no release here.
-        if (obj == &w_)
+        if (obj == window_)
             releaseKeyboard();
         break;
     default: break;

@@ -8,8 +8,9 @@
 #include <QObject>
 #include <QTimer>
 
-class MainWindow;
-class QGridLayout;
+class DesignToolbox;
+class PanelModel;
+class VirtualComponentData;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -21,11 +22,11 @@ class QWidget;
 class PanelKeys : public QObject {
     Q_OBJECT
 public:
-    explicit PanelKeys(MainWindow& window);
+    // Keyboard events count while window has the focus; the board data gets the presses.
+    PanelKeys(PanelModel* panel, VirtualComponentData* boardData, QWidget* window, QObject* parent);
     ~PanelKeys() override;
 
-    const panelfile::KeyBindings& bindings() const { return bindings_; }
-    void setBindings(const panelfile::KeyBindings& bindings);
+    const panelfile::KeyBindings& bindings() const;
     // Binds (key 0 unbinds) and refreshes the tool tips; false for a refused binding.
     bool bind(panelfile::Kind kind, int index, int key);
 
@@ -43,6 +44,13 @@ public:
     // Every key up: when run mode ends, the panel closes or the link failed. With tellBoard the
     // board gets one write carrying the released keys.
     void releaseAll(bool tellBoard);
+
+    // Run mode's input is wired: the keyboard and latching work. Outside it clicks choose
+    // the component the designer's binding field shows.
+    void setRunning(bool running) { running_ = running; }
+    bool running() const { return running_; }
+    // The designer's binding field, under the toolbox's other groups.
+    void addBindingField(DesignToolbox* toolbox);
 
     // "按键3", the keyboard key that drives it, and the designer's hint in design mode.
     QString toolTip(panelfile::Kind kind, int index, bool design) const;
@@ -63,7 +71,6 @@ protected:
     bool eventFilter(QObject* obj, QEvent* event) override;
 
 private:
-    void createBindingField();
     bool keyboardActive(QObject* obj) const;
     bool onKey(QKeyEvent* event, bool press);
     bool onKeyButtonMouse(int key, QEvent* event);
@@ -74,9 +81,14 @@ private:
     void drawKey(int key);
     void sync();
 
-    MainWindow& w_;
+    const QVector<QPushButton*>& keyButtons() const;
+    const QVector<QPushButton*>& switchButtons() const;
+
+    PanelModel* panel_;
+    VirtualComponentData* data_;
+    QWidget* window_;
+    bool running_ = false;
     board::KeyHolds holds_;
-    panelfile::KeyBindings bindings_ = panelfile::KeyBindings::defaults();
     // Keyboard keys down now, by scan code (a release may come with other modifiers, and so
     // another key code, than its press), with the key code they were matched by.
     QHash<quint32, int> keyboardDown_;

@@ -13,8 +13,6 @@ static void loadCatalogue() { Q_INIT_RESOURCE(translations); }
 
 namespace cli {
 
-QString tr(const char *source) { return QCoreApplication::translate("BrixoCli", source); }
-
 bool installLanguage(QTranslator &translator)
 {
     const char *locale = nullptr;

@@ -1,5 +1,6 @@
-// brixo-cli's words: its own texts in the translation context "BrixoCli", the program's texts
-// for library result codes, and the language chosen by the locale environment.
+// brixo-cli's words: its own texts are in the translation context "cli" (where lupdate files
+// them), the program's texts for library result codes, and the language chosen by the locale
+// environment.
 #pragma once
 #include <QString>
 
@@ -7,7 +8,6 @@ class QTranslator;
 
 namespace cli {
 
-QString tr(const char *source);
 
 // True (and the English catalogue installed into `translator`) unless LC_ALL, LC_MESSAGES
 // or LANG, the first one set, names Chinese.

@@ -6,6 +6,7 @@
 #include "number_text.h"
 #include "test_command.h"
 
+#include <QCoreApplication>
 #include <vestrix.h>
 
 #include <QFile>
@@ -61,10 +62,10 @@ int connectBoard(const Options &o, LabProcess &lab, bool &remote)
     if (!o.sim.files.empty()) {
         switch (lab.start(o.sim, 120000)) {
         case LabProcess::Ready: break;
-        case LabProcess::NotFound: printError(tr("找不到 brixo-labd")); return ExitLibrary;
-        case LabProcess::NotReady: printError(tr("等待 brixo-labd 就绪超时")); return ExitLibrary;
+        case LabProcess::NotFound: printError(QCoreApplication::translate("cli", "找不到 brixo-labd")); return ExitLibrary;
+        case LabProcess::NotReady: printError(QCoreApplication::translate("cli", "等待 brixo-labd 就绪超时")); return ExitLibrary;
         case LabProcess::Failed:
-            printError(tr("brixo-labd 未能启动仿真板（状态 %1）").arg(lab.exitStatus()));
+            printError(QCoreApplication::translate("cli", "brixo-labd 未能启动仿真板（状态 %1）").arg(lab.exitStatus()));
             return ExitLibrary;
         }
         server = "127.0.0.1:" + std::to_string(lab.port());
@@ -80,11 +81,11 @@ int connectBoard(const Options &o, LabProcess &lab, bool &remote)
             if (list.name(i) == QLatin1String("Lantrovex"))
                 index = i;
         if (index < 0) {
-            printError(tr("远程实验服务器 %1 没有应答").arg(q(server)));
+            printError(QCoreApplication::translate("cli", "远程实验服务器 %1 没有应答").arg(q(server)));
             return ExitLibrary;
         }
     } else if (index >= list.count()) {
-        printError(tr("没有第 %1 个调试适配器（找到 %2 个）").arg(index).arg(list.count()));
+        printError(QCoreApplication::translate("cli", "没有第 %1 个调试适配器（找到 %2 个）").arg(index).arg(list.count()));
         return ExitLibrary;
     }
     const int rc = ConnectDevice(index);
@@ -135,11 +136,11 @@ int infoCommand(const Options &o, bool remote)
         return ExitOk;
     }
     if (remote)
-        printOut(tr("调试适配器：远程实验服务器（无适配器信息）") + '\n');
+        printOut(QCoreApplication::translate("cli", "调试适配器：远程实验服务器（无适配器信息）") + '\n');
     else
-        printOut(tr("调试适配器：固件 %1，PCB %2").arg(firmware, QString::fromUtf8(pcb)) + '\n');
+        printOut(QCoreApplication::translate("cli", "调试适配器：固件 %1，PCB %2").arg(firmware, QString::fromUtf8(pcb)) + '\n');
     const QString chipText = QString::fromUtf8(chip);
-    printOut(tr("片上调试器：版本 %1，%2").arg(QStringLiteral("0x") + version,
+    printOut(QCoreApplication::translate("cli", "片上调试器：版本 %1，%2").arg(QStringLiteral("0x") + version,
                                               chipText.isEmpty() ? QStringLiteral("-") : chipText) +
              '\n');
     return ExitOk;
@@ -165,7 +166,7 @@ bool parseAssignments(const Options &o, uint64_t &switches, uint64_t &keys)
             ok = false;
         }
         if (!ok) {
-            printError(tr("无效的赋值：%1（应为 sw=、key=、S<n>= 或 K<n>=）").arg(q(a)));
+            printError(QCoreApplication::translate("cli", "无效的赋值：%1（应为 sw=、key=、S<n>= 或 K<n>=）").arg(q(a)));
             return false;
         }
     }
@@ -198,7 +199,7 @@ bool parseReadItems(const Options &o, ReadItems &items)
         else if (a.rfind("cpu=", 0) == 0 && parseNumber(a.substr(4), n) && n >= 1 && n <= uint64_t(kMaxCpuBits))
             items.cpuBits = int(n);
         else {
-            printError(tr("无效的读取项：%1（应为 leds、digits 或 cpu=BITS）").arg(q(a)));
+            printError(QCoreApplication::translate("cli", "无效的读取项：%1（应为 leds、digits 或 cpu=BITS）").arg(q(a)));
             return false;
         }
     }

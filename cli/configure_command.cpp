@@ -3,6 +3,7 @@
 #include "cli_texts.h"
 #include "commands.h"
 
+#include <QCoreApplication>
 #include <vestrix.h>
 
 #include <QFileInfo>
@@ -54,10 +55,10 @@ QString progressLine(int done, int total, long long fileBytes, double elapsedSec
     QString line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) +
                    QString(kWidth - filled, QLatin1Char('-')) + QLatin1Char(']');
     line += QStringLiteral(" %1%  ").arg(percent, 3);
-    line += tr("%1/%2 字节").arg(bytes).arg(fileBytes);
+    line += QCoreApplication::translate("cli", "%1/%2 字节").arg(bytes).arg(fileBytes);
     if (done > 0 && done < total) {
         const long long left = (long long)(elapsedSeconds / done * (total - done) + 0.5);
-        line += QStringLiteral("  ") + tr("剩余 %1 秒").arg(left);
+        line += QStringLiteral("  ") + QCoreApplication::translate("cli", "剩余 %1 秒").arg(left);
     }
     return line + QStringLiteral("   ");
 }
@@ -86,7 +87,7 @@ int configureCommand(const Options &o)
         return ExitLibrary;
     }
     if (!o.quiet)
-        printOut(tr("FPGA配置完成：%1 字节").arg(progress.fileBytes) + QLatin1Char('\n'));
+        printOut(QCoreApplication::translate("cli", "FPGA配置完成：%1 字节").arg(progress.fileBytes) + QLatin1Char('\n'));
     return ExitOk;
 }
 

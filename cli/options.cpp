@@ -3,6 +3,7 @@
 #include "cli_texts.h"
 #include "number_text.h"
 
+#include <QCoreApplication>
 #include <set>
 
 namespace cli {
@@ -34,7 +35,7 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
     o = Options();
     const auto value = [&](size_t &i, std::string &to) {
         if (i + 1 >= argv.size()) {
-            error = tr("选项 %1 缺少参数").arg(QString::fromStdString(argv[i]));
+            error = QCoreApplication::translate("cli", "选项 %1 缺少参数").arg(QString::fromStdString(argv[i]));
             return false;
         }
         to = argv[++i];
@@ -58,7 +59,7 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
             if (!value(i, v))
                 return false;
             if (!parseNumber(v, n) || n >= 10) {
-                error = tr("无效的值：%1").arg(QString::fromStdString(a + " " + v));
+                error = QCoreApplication::translate("cli", "无效的值：%1").arg(QString::fromStdString(a + " " + v));
                 return false;
             }
             o.adapter = int(n), o.adapterGiven = true;
@@ -68,7 +69,7 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
             std::string host;
             int port;
             if (!splitHostPort(o.server, host, port)) {
-                error = tr("无效的值：%1").arg(QString::fromStdString(a + " " + o.server));
+                error = QCoreApplication::translate("cli", "无效的值：%1").arg(QString::fromStdString(a + " " + o.server));
                 return false;
             }
         } else if (a == "--junit" || a == "--panel" || a == "--top" || a == "--simulator") {
@@ -80,15 +81,15 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
             while (i + 1 < argv.size() && !isOption(argv[i + 1]) && !kCommands.count(argv[i + 1]))
                 o.sim.files.push_back(argv[++i]);
             if (o.sim.files.empty()) {
-                error = tr("选项 %1 缺少参数").arg(QString::fromStdString(a));
+                error = QCoreApplication::translate("cli", "选项 %1 缺少参数").arg(QString::fromStdString(a));
                 return false;
             }
         } else if (isOption(a)) {
-            error = tr("未知的选项：%1").arg(QString::fromStdString(a));
+            error = QCoreApplication::translate("cli", "未知的选项：%1").arg(QString::fromStdString(a));
             return false;
         } else if (o.command.empty()) {
             if (!kCommands.count(a)) {
-                error = tr("未知的命令：%1").arg(QString::fromStdString(a));
+                error = QCoreApplication::translate("cli", "未知的命令：%1").arg(QString::fromStdString(a));
                 return false;
             }
             o.command = a;
@@ -99,20 +100,20 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
     if (o.help || o.version)
         return true;
     if (o.command.empty()) {
-        error = tr("缺少命令；用 --help 查看用法");
+        error = QCoreApplication::translate("cli", "缺少命令；用 --help 查看用法");
         return false;
     }
     if (int(o.adapterGiven) + int(!o.server.empty()) + int(!o.sim.files.empty()) > 1) {
-        error = tr("--adapter、--server 和 --sim 只能选一个");
+        error = QCoreApplication::translate("cli", "--adapter、--server 和 --sim 只能选一个");
         return false;
     }
     if (o.sim.files.empty() && (!o.sim.top.empty() || !o.sim.simulator.empty() || o.sim.keysActiveLow)) {
-        error = tr("选项 --top、--simulator 和 --keys-active-low 只能与 --sim 一起使用");
+        error = QCoreApplication::translate("cli", "选项 --top、--simulator 和 --keys-active-low 只能与 --sim 一起使用");
         return false;
     }
     const auto misplaced = [&](bool given, const char *option, std::set<std::string> commands) {
         if (given && !commands.count(o.command)) {
-            error = tr("选项 %1 不能用于命令 %2").arg(QLatin1String(option), QString::fromStdString(o.command));
+            error = QCoreApplication::translate("cli", "选项 %1 不能用于命令 %2").arg(QLatin1String(option), QString::fromStdString(o.command));
             return true;
         }
         return false;
@@ -122,14 +123,14 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
         return false;
     const bool oneFile = o.command == "configure" || o.command == "test";
     if ((oneFile && o.args.size() != 1) || ((o.command == "list" || o.command == "info") && !o.args.empty())) {
-        error = o.command == "configure" ? tr("configure 需要一个 .rbf 文件")
-                : o.command == "test"    ? tr("test 需要一个测试向量文件")
-                                         : tr("命令 %1 不带参数").arg(QString::fromStdString(o.command));
+        error = o.command == "configure" ? QCoreApplication::translate("cli", "configure 需要一个 .rbf 文件")
+                : o.command == "test"    ? QCoreApplication::translate("cli", "test 需要一个测试向量文件")
+                                         : QCoreApplication::translate("cli", "命令 %1 不带参数").arg(QString::fromStdString(o.command));
         return false;
     }
     if ((o.command == "set" || o.command == "read") && o.args.empty()) {
-        error = o.command == "set" ? tr("set 需要至少一个赋值，例如 sw=0x0F")
-                                   : tr("read 需要 leds、digits 或 cpu=BITS");
+        error = o.command == "set" ? QCoreApplication::translate("cli", "set 需要至少一个赋值，例如 sw=0x0F")
+                                   : QCoreApplication::translate("cli", "read 需要 leds、digits 或 cpu=BITS");
         return false;
     }
     return true;
@@ -137,7 +138,7 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
 
 QString helpText()
 {
-    return tr(R"(用法：brixo-cli [选项] 命令 [参数]
+    return QCoreApplication::translate("cli", R"(用法：brixo-cli [选项] 命令 [参数]
 
 通过调试适配器从命令行操作实验板。
 

@@ -6,6 +6,7 @@
 #include "panel_inventory.h"
 #include "vector_runner.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 
@@ -17,15 +18,15 @@ QString vectorErrorText(const VectorError &e)
 {
     const QString subject = QString::fromStdString(e.subject);
     switch (e.kind) {
-    case VectorError::NoHeader: return tr("没有列名行");
-    case VectorError::NoRows: return tr("没有测试行");
-    case VectorError::UnknownColumn: return tr("未知的列名：%1").arg(subject);
-    case VectorError::RepeatedBit: return tr("列 %1 与前面的列重复").arg(subject);
-    case VectorError::CellCount: return tr("本行有 %1 个值，应为 %2 个").arg(e.found).arg(e.expected);
+    case VectorError::NoHeader: return QCoreApplication::translate("cli", "没有列名行");
+    case VectorError::NoRows: return QCoreApplication::translate("cli", "没有测试行");
+    case VectorError::UnknownColumn: return QCoreApplication::translate("cli", "未知的列名：%1").arg(subject);
+    case VectorError::RepeatedBit: return QCoreApplication::translate("cli", "列 %1 与前面的列重复").arg(subject);
+    case VectorError::CellCount: return QCoreApplication::translate("cli", "本行有 %1 个值，应为 %2 个").arg(e.found).arg(e.expected);
     case VectorError::BadValue:
-        return tr("列 %1 的值无效：%2").arg(QString::fromStdString(e.column), subject);
-    case VectorError::NotOnPanel: return tr("面板上没有 %1").arg(subject);
-    case VectorError::TooLarge: return tr("文件太大");
+        return QCoreApplication::translate("cli", "列 %1 的值无效：%2").arg(QString::fromStdString(e.column), subject);
+    case VectorError::NotOnPanel: return QCoreApplication::translate("cli", "面板上没有 %1").arg(subject);
+    case VectorError::TooLarge: return QCoreApplication::translate("cli", "文件太大");
     case VectorError::None: break;
     }
     return QString();
@@ -36,14 +37,14 @@ int prepareTest(const Options &o, TestPlan &plan)
     plan.path = QString::fromStdString(o.args[0]);
     QFile file(plan.path);
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(tr("无法读取文件 %1").arg(plan.path));
+        printError(QCoreApplication::translate("cli", "无法读取文件 %1").arg(plan.path));
         return ExitUsage;
     }
     std::unique_ptr<PanelInventory> panel;
     if (!o.panel.empty()) {
         panel = std::make_unique<PanelInventory>();
         if (!readPanelInventory(QString::fromStdString(o.panel), *panel)) {
-            printError(tr("无法读取面板文件 %1").arg(QString::fromStdString(o.panel)));
+            printError(QCoreApplication::translate("cli", "无法读取面板文件 %1").arg(QString::fromStdString(o.panel)));
             return ExitUsage;
         }
     }
@@ -74,7 +75,7 @@ int runTest(const Options &o, const TestPlan &plan)
         QSaveFile report(QString::fromStdString(o.junit));
         if (!report.open(QIODevice::WriteOnly) || report.write(junitReport(plan.path, rows, errorText)) < 0 ||
             !report.commit()) {
-            printError(tr("无法写入 %1").arg(QString::fromStdString(o.junit)));
+            printError(QCoreApplication::translate("cli", "无法写入 %1").arg(QString::fromStdString(o.junit)));
             return ExitUsage;
         }
     }

@@ -266,6 +266,25 @@ std::vector<Experiment> experiments()
          {QStringLiteral("K0: clear.  K1: clock (acts on press)."),
           QStringLiteral("SR mode S5 S4: 11 load V, 10 <<, 01 >>, 00 hold")},
          {{K::Switch, 6}}},
+        // Verilog designs served by brixo-labd: no simulation identifier, the design is the circuit.
+        {QStringLiteral("verilog/adder.jvp"), QStringLiteral("四位加法器（Verilog）"), QString(),
+         QStringLiteral("4-bit adder in Verilog (adder.v)"), 9, 0, 5, 0, 2,
+         {{K::Switch, 0, 3, QStringLiteral("B")},
+          {K::Switch, 4, 7, QStringLiteral("A")},
+          {K::Switch, 8, 8, QStringLiteral("Cin")},
+          {K::RedLed, 0, 4, QStringLiteral("A + B + Cin")},
+          {K::Digit, 0, 1, QStringLiteral("sum")}},
+         {QStringLiteral("brixo-labd --verilog adder.v")},
+         {}},
+        {QStringLiteral("verilog/counter.jvp"), QStringLiteral("计数器（Verilog）"), QString(),
+         QStringLiteral("Counter on a free-running clock (counter.v)"), 2, 1, 8, 0, 2,
+         {{K::Switch, 0, 0, QStringLiteral("down")},
+          {K::Switch, 1, 1, QStringLiteral("pause")},
+          {K::RedLed, 0, 7, QStringLiteral("count")},
+          {K::Digit, 0, 1, QStringLiteral("count")}},
+         {QStringLiteral("K0 held: clear.  Counts ten times a second at --clock-hz 1000."),
+          QStringLiteral("Turn on Mode -> auto refresh to watch it count.")},
+         {}},
     };
 }
 

@@ -102,8 +102,10 @@ bool boardPorts(const Module &top, bool keysActiveLow, Board &board, std::string
                 c = &k;
         const int digit = digitIndex(n);
         const bool clock = isClockName(n);
-        if (!c && digit < 0 && !clock)
+        if (!c && digit < 0 && !clock) {
+            board.unused.push_back(p.name);
             continue;
+        }
         const bool wantInput = c ? c->input : clock;
         const Port::Direction want = wantInput ? Port::Input : Port::Output;
         if (p.direction != want) {
@@ -153,9 +155,9 @@ std::string Board::json() const
     int switches = 0, keys = 0, red = 0, green = 0, digits = 0, cpu = 0;
     for (const BoardPort &b : inputs)
         (b.role == Role::Switches ? switches : keys) = std::max(b.role == Role::Switches ? switches : keys,
-                                                                b.port.width());
+                                                                int(b.port.width()));
     for (const BoardPort &b : outputs) {
-        const int w = b.port.width();
+        const int w = int(b.port.width());
         switch (b.role) {
         case Role::RedLeds: red = std::max(red, w); break;
         case Role::GreenLeds: green = std::max(green, w); break;

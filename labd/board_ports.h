@@ -23,6 +23,7 @@ struct Board {
     std::vector<BoardPort> clocks;  // driven by the server
     std::vector<BoardPort> outputs; // in the order the simulator reports them
     bool keysActiveLow = false;     // "key" reads 0 when pressed
+    std::vector<std::string> unused; // ports of no board name, left unconnected
 
     // One line of JSON describing the board: counts of what the ports carry.
     std::string json() const;

@@ -1,6 +1,6 @@
 // Icarus Verilog: iverilog compiles the design and a Verilog bench; vvp runs it. The bench reads
 // its steps from standard input with $fscanf.
-#include "child_process.h"
+#include "childprocess.h"
 #include "simulator.h"
 
 #include <fstream>
@@ -68,9 +68,20 @@ class Icarus : public Simulator {
 public:
     explicit Icarus(std::string dir) : dir_(std::move(dir)) {}
 
+    // Verilog files are Verilog-2005, where a variable's initial value is an event at time 0: an
+    // "always @*" that reads only initialised registers then runs, as the hardware's logic would.
+    // In SystemVerilog mode it does not, so that mode is kept for .sv files.
+    static const char *generation(const DesignFiles &d)
+    {
+        for (const std::string &f : d.files)
+            if (f.size() > 3 && f.compare(f.size() - 3, 3, ".sv") == 0)
+                return "-g2012";
+        return "-g2005";
+    }
+
     std::vector<std::string> compiler(const DesignFiles &d, const std::string &output) const
     {
-        std::vector<std::string> a{"iverilog", "-g2012", "-o", output};
+        std::vector<std::string> a{"iverilog", generation(d), "-o", output};
         for (const std::string &def : d.defines)
             a.push_back("-D" + def);
         return a;

@@ -1,8 +1,8 @@
 // brixo-labd: a simulated lab board behind the remote-lab protocol.
-#include "child_process.h"
+#include "childprocess.h"
 #include "options.h"
-#include "server.h"
-#include "sim_circuit.h"
+#include "httpserver.h"
+#include "simcircuit.h"
 
 #include <atomic>
 #include <csignal>
@@ -113,6 +113,13 @@ int main(int argc, char **argv)
         if (!messages.empty() && messages.back() != '\n')
             std::fputc('\n', stderr);
         finish(1);
+    }
+    if (!board.unused.empty()) { // a student's "switch" for "sw" shows up here
+        std::string names;
+        for (const std::string &n : board.unused)
+            names += (names.empty() ? "" : ", ") + n;
+        std::fprintf(stderr, "brixo-labd: ports of %s with no board name, left unconnected: %s\n", board.top.c_str(),
+                     names.c_str());
     }
     CircuitSettings settings;
     settings.clockHz = options.clockHz;

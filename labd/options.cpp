@@ -155,11 +155,13 @@ Options:
   --verilog FILE.v [FILE.v ...]  the design's files (all up to the next option; may be repeated)
   --top NAME                     the top module; may be left out when exactly one module is not
                                  instantiated by another
-  --simulator iverilog|verilator Icarus Verilog (default; compiles in a fraction of a second) or
-                                 Verilator (builds in seconds, runs faster, more SystemVerilog)
+  --simulator iverilog|verilator Icarus Verilog (default; compiles in a fraction of a second;
+                                 .v files as Verilog-2005, and all files as SystemVerilog when
+                                 one is a .sv file) or Verilator (builds in seconds, runs faster,
+                                 more SystemVerilog)
   --clock-hz HZ                  rate of the free-running clock in simulated real time
                                  (default 1000); the cycles owed since the last request run
-                                 before each request
+                                 before each request, at most 50000 of them
   --keys-active-low              the design's "key" port reads 0 when a key is pressed
   --define NAME[=VALUE]          a preprocessor definition for the design's files
   --listen HOST:PORT             where to listen (default 127.0.0.1:0, port 0: the system chooses)

@@ -1,6 +1,6 @@
 // Verilator: the design and a generated C++ main that speaks the bench's line protocol are built
 // into one program. Verilator is two-state, so its outputs never read x or z.
-#include "child_process.h"
+#include "childprocess.h"
 #include "simulator.h"
 
 #include <cstdlib>
@@ -48,7 +48,7 @@ std::string mainText(const Board &b, const std::vector<uint64_t> &idle)
     c << "        top->eval();\n"
          "        std::fputs(\"@brixo\", stdout);\n";
     for (const BoardPort &o : b.outputs) {
-        const int w = o.port.width();
+        const int w = int(o.port.width());
         if (w <= 64) {
             c << "        show(uint64_t(top->" << o.port.name << "), " << w << ");\n";
         } else {

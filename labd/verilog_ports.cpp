@@ -1,6 +1,7 @@
 #include "verilog_ports.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -153,13 +154,21 @@ private:
             long r;
             if (!expr(r, p + 1))
                 return false;
-            if (o == "*") v *= r;
-            else if (o == "/" || o == "%") {
-                if (r == 0)
+            // Ranges are small numbers: anything that overflows is no range of ours.
+            if (o == "*") {
+                if (__builtin_mul_overflow(v, r, &v))
+                    return false;
+            } else if (o == "/" || o == "%") {
+                if (r == 0 || (r == -1 && v == LONG_MIN))
                     return false;
                 v = o == "/" ? v / r : v % r;
-            } else if (o == "+") v += r;
-            else if (o == "-") v -= r;
+            } else if (o == "+") {
+                if (__builtin_add_overflow(v, r, &v))
+                    return false;
+            } else if (o == "-") {
+                if (__builtin_sub_overflow(v, r, &v))
+                    return false;
+            }
             else if (o == "<<") v = r < 0 || r > 62 ? 0 : v << r;
             else if (o == ">>") v = r < 0 || r > 62 ? 0 : v >> r;
             else if (o == "&") v &= r;
@@ -170,7 +179,7 @@ private:
     bool unary(long &v)
     {
         if (sym("-")) {
-            if (!unary(v))
+            if (!unary(v) || v == LONG_MIN)
                 return false;
             v = -v;
             return true;
@@ -307,7 +316,9 @@ private:
             return false;
         const std::vector<Token> a(inside.begin(), inside.begin() + long(colon)),
             b(inside.begin() + long(colon) + 1, inside.end());
-        return Evaluator(a, params).run(left) && Evaluator(b, params).run(right);
+        const long limit = 1L << 40; // far beyond any board port, far from overflowing a width
+        return Evaluator(a, params).run(left) && Evaluator(b, params).run(right) && left > -limit && left < limit &&
+               right > -limit && right < limit;
     }
 
     // One declaration item: [direction] {type word} [range] name {unpacked}. Fills what it has.

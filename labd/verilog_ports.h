@@ -13,7 +13,7 @@ struct Port {
     enum Direction { Input, Output, Inout } direction = Input;
     std::string name;
     long left = 0, right = 0; // the declared range [left:right]; a scalar is [0:0]
-    int width() const { return int((left > right ? left - right : right - left) + 1); }
+    long width() const { return (left > right ? left - right : right - left) + 1; }
     long low() const { return left < right ? left : right; }
     // Position of declared index `index` in the vector's value (0 = least significant).
     int position(long index) const { return int(left >= right ? index - right : right - index); }

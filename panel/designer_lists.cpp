@@ -6,52 +6,21 @@
 namespace brixo {
 
 namespace {
-struct KindTexts {
-    const char* icon;
-    const char* header;
-    const char* item;
-};
-
-// The leading blanks are part of the texts: they keep the words clear of the icons.
-KindTexts textsFor(ComponentKind kind)
-{
-    switch (kind) {
-    case ComponentKind::Switch: return {":/images/switch_1", QT_TRANSLATE_NOOP("MainWindow", "  开关"), QT_TRANSLATE_NOOP("MainWindow", "  开关")};
-    case ComponentKind::Key: return {":/images/KEY0", QT_TRANSLATE_NOOP("MainWindow", "  按键"), QT_TRANSLATE_NOOP("MainWindow", "  按键")};
-    case ComponentKind::RedLed: return {":/images/led_red", QT_TRANSLATE_NOOP("MainWindow", "  红灯"), QT_TRANSLATE_NOOP("MainWindow", "  指示灯")};
-    case ComponentKind::GreenLed: return {":/images/led_green", QT_TRANSLATE_NOOP("MainWindow", "  绿灯"), QT_TRANSLATE_NOOP("MainWindow", ". 指示灯")};
-    case ComponentKind::Digit: return {":/images/BG", QT_TRANSLATE_NOOP("MainWindow", " 数码管"), QT_TRANSLATE_NOOP("MainWindow", " 数码管")};
-    }
-    return {"", "", ""};
-}
-
 QString tr(const char* text) { return QCoreApplication::translate("MainWindow", text); }
 }  // namespace
 
-int maximumCount(ComponentKind kind)
-{
-    switch (kind) {
-    case ComponentKind::Switch: return 36;
-    case ComponentKind::Key: return 20;
-    case ComponentKind::RedLed: return 18;
-    case ComponentKind::GreenLed: return 18;
-    case ComponentKind::Digit: return 8;
-    }
-    return 0;
-}
-
 ComboItem comboHeader(ComponentKind kind)
 {
-    const KindTexts t = textsFor(kind);
-    return {QString::fromLatin1(t.icon), tr(t.header)};
+    const KindInfo& k = kindInfo(kind);
+    return {QString::fromLatin1(k.picture), tr(k.listHeader)};
 }
 
 ComboItem comboItem(ComponentKind kind, int index)
 {
-    const KindTexts t = textsFor(kind);
-    if (kind == ComponentKind::GreenLed)
-        return {QString::fromLatin1(t.icon), QString::number(index) + tr(t.item) + QString::number(18 + index)};
-    return {QString::fromLatin1(t.icon), tr(t.item) + QString::number(index)};
+    const KindInfo& k = kindInfo(kind);
+    const QString text = tr(k.listItem) + QString::number(boardNumber(kind, index));
+    // Green LEDs lead with their place in the list, since their board numbers start at 18.
+    return {QString::fromLatin1(k.picture), k.numberBase ? QString::number(index) + text : text};
 }
 
 QString itemColorName(bool onPanel)

@@ -2,17 +2,14 @@
 // What the design toolbox shows and accepts, kept widget-free so it can be tested directly:
 // the component lists' item texts and colours, where an added component lands, and which
 // texts the data-slot edits commit.
+#include "component_kinds.h"
+
 #include <QPoint>
 #include <QString>
 
 #include <optional>
 
 namespace brixo {
-
-enum class ComponentKind { Switch, Key, RedLed, GreenLed, Digit };
-
-// Largest count of each kind a panel holds; also the presets of a new panel.
-int maximumCount(ComponentKind kind);
 
 struct ComboItem {
     QString icon;  // resource path of the item's picture

@@ -10,6 +10,7 @@
 
 namespace panelfile {
 
+// The first five follow brixo::ComponentKind, value for value.
 enum class Kind { Switch, Key, RedLed, GreenLed, Digit, DataSlot, TextLabel };
 
 // Array sizes of the fixed component kinds.

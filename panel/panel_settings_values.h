@@ -1,16 +1,18 @@
 #pragma once
 // Values behind the panel settings dialog: the counts a new panel starts with, their ranges,
 // and how the typed name and identifier are stored and shown in the window title.
+#include "component_kinds.h"
+
 #include <QString>
 
 namespace brixo {
 
 struct PanelCounts {
-    int switches = 36;
-    int keys = 20;
-    int redLeds = 18;
-    int greenLeds = 18;
-    int digits = 8;
+    int switches = maximumCount(ComponentKind::Switch);
+    int keys = maximumCount(ComponentKind::Key);
+    int redLeds = maximumCount(ComponentKind::RedLed);
+    int greenLeds = maximumCount(ComponentKind::GreenLed);
+    int digits = maximumCount(ComponentKind::Digit);
 };
 
 // The presets are the maxima: a new board usually carries the full set.

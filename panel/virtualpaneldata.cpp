@@ -1,7 +1,5 @@
 #include "panel/virtualpaneldata.h"
 
-#include "board/errormessage.h"
-
 #include <vestrix.h>
 
 VirtualPanelData::VirtualPanelData(QObject* parent) : QObject(parent) {}
@@ -11,6 +9,7 @@ bool VirtualPanelData::load(QString fileName)
     if (block.loadFile(fileName))
         return true;
     // The block keeps the last panel read.
-    ErrorMessage::showResult(VESTRIX_FILE_OPEN_FAILED);
+    if (reportFailure)
+        reportFailure(VESTRIX_FILE_OPEN_FAILED);
     return false;
 }

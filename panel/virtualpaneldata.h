@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class VirtualPanelData : public QObject
 {
     Q_OBJECT
@@ -12,8 +14,10 @@ public:
     explicit VirtualPanelData(QObject* parent = nullptr);
 
     // Reads the first 696 bytes of the file into the block. A file that cannot be
-    // opened is reported to the user (result code -257) and leaves the block as it was.
+    // opened is reported through reportFailure (result code -257) and leaves the block as it was.
     bool load(QString fileName);
+
+    std::function<void(int code)> reportFailure;
 
     panelfile::LegacyBlock block;
 };

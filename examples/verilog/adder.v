@@ -9,12 +9,12 @@ module adder(
     wire [4:0] sum = SW[3:0] + SW[7:4] + SW[8];
 
     assign LEDR = sum;
-    hex_digit low(.value(sum[3:0]), .segments(HEX0));
-    hex_digit high(.value({3'b000, sum[4]}), .segments(HEX1));
+    adder_digit low(.value(sum[3:0]), .segments(HEX0));
+    adder_digit high(.value({3'b000, sum[4]}), .segments(HEX1));
 endmodule
 
 // Segments a..g in bits 0..6, 0 = lit.
-module hex_digit(input [3:0] value, output reg [6:0] segments);
+module adder_digit(input [3:0] value, output reg [6:0] segments);
     always @* begin
         case (value)
             4'h0: segments = 7'b1000000;

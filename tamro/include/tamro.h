@@ -3,7 +3,7 @@
  * Finds debug adapters (USB bulk "TA-MRO", USB HID "TA-HID", the "Lantrovex" remote-lab
  * server), carries the adapter's command frames to the selected one and implements its
  * command set. Every operation is synchronous, takes 32-bit integers and caller-owned byte
- * buffers, and returns a ResultCode (0 success, negative failure). The library keeps no
+ * buffers, and returns a TamroResult (0 success, negative failure). The library keeps no
  * pointer into a caller's buffer after returning. Codes are only ever appended.
  */
 #ifndef TAMRO_H

@@ -138,8 +138,12 @@ int receiveAnswer(Connection &c, int &length)
             c.close(); // a late answer would be taken for the next one
             return ServerTimeout;
         }
-        char byte;
-        const ssize_t n = ready < 0 ? -1 : ::recv(c.socket, &byte, 1, MSG_DONTWAIT);
+        // Look at what has arrived, then take exactly up to the envelope's end: a byte past it
+        // belongs to no answer of ours and stays unread, as if read one byte at a time.
+        char chunk[kBufferSize];
+        const int room = kBufferSize - 1 - length;
+        const ssize_t n =
+            ready < 0 ? -1 : ::recv(c.socket, chunk, size_t(room > 0 ? room : 1), MSG_DONTWAIT | MSG_PEEK);
         if (n < 0 && ready > 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (n < 0) {
@@ -154,13 +158,24 @@ int receiveAnswer(Connection &c, int &length)
             clientError("Failed recv!");
             return -1;
         }
-        if (length >= kBufferSize - 1) { // longer than the buffer: refused, never cut short
+        if (room <= 0) { // longer than the buffer: refused, never cut short
             c.close();
             return -1;
         }
-        c.receive[length++] = byte;
+        ssize_t take = 0;
+        bool complete = false;
+        while (take < n && !complete) {
+            c.receive[length + take] = chunk[take];
+            ++take;
+            complete = length + take >= 6 && std::memcmp(c.receive + length + take - 6, "elope>", 6) == 0;
+        }
+        if (::recv(c.socket, chunk, size_t(take), MSG_DONTWAIT) != take) {
+            c.close();
+            return -1;
+        }
+        length += int(take);
         c.receive[length] = 0;
-        if (length >= 6 && std::memcmp(c.receive + length - 6, "elope>", 6) == 0)
+        if (complete)
             return Ok;
     }
     return -1;

@@ -1,6 +1,9 @@
 // The interface language: the English catalogue on the window's menus, the start-up choice of
 // file, and the language command that rewrites config.json and restarts.
 #include "app/mainwindow.h"
+#include "board/runmode.h"
+#include "panel/designer.h"
+#include "panel/designtoolbox.h"
 #include "ui/messagebox.h"
 #include "app/sysconfig.h"
 
@@ -61,15 +64,15 @@ TEST(EnglishCatalogue, MenusItemsAndToolboxAreEnglish)
         for (QAction* a : w.menuBar()->actions())
             menus << a->text();
         EXPECT_EQ(menus, QStringList({"&Board", "&Mode", "De&sign", "&Help"}));
-        EXPECT_EQ(w.openAction->text(), "&Open Virtual Panel");
-        EXPECT_EQ(w.configureFpgaAction->text(), "Confi&gure FPGA");
-        EXPECT_EQ(w.designAction->text(), "Virtual Panel &Design");
-        EXPECT_EQ(w.languageAction->text(), "Change &Language to 中文");
-        EXPECT_EQ(w.aboutAction->text(), "&About Brixo");
-        EXPECT_EQ(w.newAction->text(), "&New Virtual Panel");
-        EXPECT_EQ(w.autoRefreshAction->text(), "&Auto Refresh");
-        EXPECT_EQ(w.designDock->windowTitle(), "Design Toolbox");
-        EXPECT_EQ(w.countdownLabel->text(), "Auto refresh ends in 10s      ");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("openAction"))->text(), "&Open Virtual Panel");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("configureFpgaAction"))->text(), "Confi&gure FPGA");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("designAction"))->text(), "Virtual Panel &Design");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("languageAction"))->text(), "Change &Language to 中文");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("aboutAction"))->text(), "&About Brixo");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("newAction"))->text(), "&New Virtual Panel");
+        EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->text(), "&Auto Refresh");
+        EXPECT_EQ(w.designer()->toolbox()->windowTitle(), "Design Toolbox");
+        EXPECT_EQ(w.runMode()->countdownLabel()->text(), "Auto refresh ends in 10s      ");
     }
     QApplication::removeTranslator(&translator);
 }

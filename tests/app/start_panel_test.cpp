@@ -1,5 +1,7 @@
 // A panel named on the command line opens exactly as one chosen in the Open dialog.
 #include "app/mainwindow.h"
+#include "panel/panelfiles.h"
+#include "panel/panelmodel.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -33,21 +35,21 @@ TEST(StartPanel, EveryExampleOpensFromARelativePathInRunDress)
     for (const Example& e : examples) {
         SCOPED_TRACE(e.file);
         w.openPanelAtStart(QString::fromLatin1(e.file));
-        ASSERT_TRUE(w.hasPanel());
-        EXPECT_EQ(w.filePath, QDir(dir).absoluteFilePath(QString::fromLatin1(e.file)));
-        EXPECT_EQ(w.fileKind, QStringLiteral("jvp"));
-        EXPECT_EQ(w.lastDirectory, dir);
-        EXPECT_EQ(w.experimentName, QString::fromLatin1(e.identifier));
-        EXPECT_FALSE(w.isNewPanel);
-        EXPECT_FALSE(w.backgroundImage.isNull());
+        ASSERT_TRUE(w.panel()->hasPanel());
+        EXPECT_EQ(w.files()->filePath(), QDir(dir).absoluteFilePath(QString::fromLatin1(e.file)));
+        EXPECT_EQ(w.files()->fileKind(), QStringLiteral("jvp"));
+        EXPECT_EQ(w.files()->lastDirectory(), dir);
+        EXPECT_EQ(w.panel()->experiment(), QString::fromLatin1(e.identifier));
+        EXPECT_FALSE(w.files()->isNewPanel());
+        EXPECT_FALSE(w.panel()->background().image.isNull());
         EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Brixo - ")));
-        EXPECT_EQ(visible(w.switchButtons), e.switches);
-        EXPECT_EQ(visible(w.keyButtons), e.keys);
-        EXPECT_EQ(visible(w.redLedButtons), e.red);
-        EXPECT_EQ(visible(w.greenLedButtons), e.green);
-        EXPECT_EQ(visible(w.digitButtons), e.digits);
+        EXPECT_EQ(visible(w.panel()->switchButtons()), e.switches);
+        EXPECT_EQ(visible(w.panel()->keyButtons()), e.keys);
+        EXPECT_EQ(visible(w.panel()->redLedButtons()), e.red);
+        EXPECT_EQ(visible(w.panel()->greenLedButtons()), e.green);
+        EXPECT_EQ(visible(w.panel()->digitButtons()), e.digits);
         // Run dress: switches are checkable toggles, not design-mode selections.
-        for (const QPushButton* s : w.switchButtons) {
+        for (const QPushButton* s : w.panel()->switchButtons()) {
             if (s->isVisible()) {
                 EXPECT_TRUE(s->isCheckable());
             }

@@ -3,6 +3,11 @@
 #include "board_fixture.h"
 
 #include "app/mainwindow.h"
+#include "board/runmode.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/designer.h"
+#include "panel/designtoolbox.h"
+#include "panel/panelmodel.h"
 #include "app/dialogconnnect.h"
 #include "panel/brixobutton.h"
 
@@ -38,7 +43,7 @@ protected:
     {
         w.settingCtlNumber(s, k, r, g, d);
         w.createCtl();
-        for (auto* list : {&w.switchButtons, &w.keyButtons, &w.redLedButtons, &w.greenLedButtons, &w.digitButtons})
+        for (auto* list : {&w.panel()->switchButtons(), &w.panel()->keyButtons(), &w.panel()->redLedButtons(), &w.panel()->greenLedButtons(), &w.panel()->digitButtons()})
             for (QPushButton* b : *list)
                 b->show();
         w.designUIrecovery();
@@ -47,18 +52,18 @@ protected:
     {
         int i = 0;
         for (int width : widths) {
-            auto* slot = new BrixoButton(w.panelView);
+            auto* slot = new BrixoButton(w.panel()->panelView());
             slot->index = i;
             slot->key = i;
             slot->bitWidth = width;
             slot->show();
-            w.dataSlots.append(slot);
+            w.panel()->addDataSlot(slot);
             ++i;
         }
-        w.componentData->setDataSlots(w.dataSlots);
+        w.runMode()->boardData()->setDataSlots(w.panel()->dataSlots());
     }
     static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3)); }
-    static int digitLayers(MainWindow& w, int d) { return w.digitScenes[d]->items().size(); }
+    static int digitLayers(MainWindow& w, int d) { return w.panel()->digitScenes()[d]->items().size(); }
 };
 
 TEST_F(RunMode, StartUpConnectsAdapterZeroSilentlyAndParentsTheLibrary)
@@ -87,63 +92,63 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
     circuit.setCpuData({0xCD, 0xAB, 0x01});
     clear();
 
-    click(w.switchButtons[35]);
+    click(w.panel()->switchButtons()[35]);
     EXPECT_EQ(circuit.input(emu::LabCircuit::VirtualMode).data, (emu::Bytes{0x0F}));
     EXPECT_EQ(circuit.input(emu::LabCircuit::Switches).data, (emu::Bytes{0, 0, 0, 0, 0x08}));
     EXPECT_EQ(selectors(), (std::vector<int>{2, 9, 7, 8, 3, 1}));
-    EXPECT_TRUE(showsPicture(w.switchButtons[35], ":/images/switch_1"));
+    EXPECT_TRUE(showsPicture(w.panel()->switchButtons()[35], ":/images/switch_1"));
 
-    EXPECT_TRUE(showsPicture(w.redLedButtons[17], ":/images/led_red"));
-    EXPECT_FALSE(showsPicture(w.redLedButtons[17], ":/images/led_off"));
-    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_green"));
+    EXPECT_TRUE(showsPicture(w.panel()->redLedButtons()[17], ":/images/led_red"));
+    EXPECT_FALSE(showsPicture(w.panel()->redLedButtons()[17], ":/images/led_off"));
+    EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[0], ":/images/led_green"));
     for (int i = 0; i < 17; ++i)
-        EXPECT_TRUE(showsPicture(w.redLedButtons[i], ":/images/led_off")) << i;
+        EXPECT_TRUE(showsPicture(w.panel()->redLedButtons()[i], ":/images/led_off")) << i;
     for (int i = 1; i < 18; ++i)
-        EXPECT_TRUE(showsPicture(w.greenLedButtons[i], ":/images/led_off")) << i;
+        EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[i], ":/images/led_off")) << i;
     // 0xC0 from the board is pattern 0x3F: the background and six segments.
     EXPECT_EQ(digitLayers(w, 0), 1 + 6);
     EXPECT_EQ(digitLayers(w, 1), 1 + 1);   // 0x80: the point only
     EXPECT_EQ(digitLayers(w, 2), 1);       // dark
     EXPECT_EQ(digitLayers(w, 7), 1 + 8);   // everything
-    EXPECT_EQ(w.dataSlots[0]->text(), QStringLiteral("D"));
-    EXPECT_EQ(w.dataSlots[1]->text(), QStringLiteral("ABC"));
-    EXPECT_EQ(w.dataSlots[2]->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.panel()->dataSlots()[0]->text(), QStringLiteral("D"));
+    EXPECT_EQ(w.panel()->dataSlots()[1]->text(), QStringLiteral("ABC"));
+    EXPECT_EQ(w.panel()->dataSlots()[2]->text(), QStringLiteral("1"));
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
     // A slot turned to vertical writing keeps it for new values.
-    w.dataSlots[1]->setDataText(w.dataSlots[1]->text(), true);
-    ASSERT_TRUE(w.dataSlots[1]->isVertical);
+    w.panel()->dataSlots()[1]->setDataText(w.panel()->dataSlots()[1]->text(), true);
+    ASSERT_TRUE(w.panel()->dataSlots()[1]->isVertical);
     circuit.setCpuData({0xED, 0x0F, 0x00});
     w.autoRefreshBoard();
-    EXPECT_EQ(w.dataSlots[1]->text(), QStringLiteral("0\nF\nE"));
-    EXPECT_EQ(w.dataSlots[0]->text(), QStringLiteral("D"));
+    EXPECT_EQ(w.panel()->dataSlots()[1]->text(), QStringLiteral("0\nF\nE"));
+    EXPECT_EQ(w.panel()->dataSlots()[0]->text(), QStringLiteral("D"));
 
     // A slot given an index past the panel's slots is not read and keeps its text.
-    ASSERT_EQ(w.dataSlots[2]->text(), QStringLiteral("0"));
-    w.dataSlots[2]->index = 7;
-    w.componentData->setDataSlots(w.dataSlots);
+    ASSERT_EQ(w.panel()->dataSlots()[2]->text(), QStringLiteral("0"));
+    w.panel()->dataSlots()[2]->index = 7;
+    w.runMode()->boardData()->setDataSlots(w.panel()->dataSlots());
     circuit.setCpuData({0xED, 0x0F, 0x01});
     w.autoRefreshBoard();
-    EXPECT_EQ(w.dataSlots[2]->text(), QStringLiteral("0"));
+    EXPECT_EQ(w.panel()->dataSlots()[2]->text(), QStringLiteral("0"));
 
     // Off again, and the LEDs follow the next read.
     circuit.setLeds({0, 0, 0, 0, 0});
-    click(w.switchButtons[35]);
+    click(w.panel()->switchButtons()[35]);
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), 0u);
-    EXPECT_TRUE(showsPicture(w.switchButtons[35], ":/images/switch_0"));
-    EXPECT_TRUE(showsPicture(w.redLedButtons[17], ":/images/led_off"));
-    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_off"));
+    EXPECT_TRUE(showsPicture(w.panel()->switchButtons()[35], ":/images/switch_0"));
+    EXPECT_TRUE(showsPicture(w.panel()->redLedButtons()[17], ":/images/led_off"));
+    EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[0], ":/images/led_off"));
 }
 
 TEST_F(RunMode, LyingSwitchShowsTheLyingPictures)
 {
     MainWindow w;
     buildPanel(w, 4, 1, 1, 1, 1);
-    w.setSwitchUpright(w.switchButtons[2], false);
-    click(w.switchButtons[2]);
-    EXPECT_TRUE(showsPicture(w.switchButtons[2], ":/images/switch_1_lay"));
-    click(w.switchButtons[2]);
-    EXPECT_TRUE(showsPicture(w.switchButtons[2], ":/images/switch_0_lay"));
+    w.panel()->setSwitchUpright(w.panel()->switchButtons()[2], false);
+    click(w.panel()->switchButtons()[2]);
+    EXPECT_TRUE(showsPicture(w.panel()->switchButtons()[2], ":/images/switch_1_lay"));
+    click(w.panel()->switchButtons()[2]);
+    EXPECT_TRUE(showsPicture(w.panel()->switchButtons()[2], ":/images/switch_0_lay"));
 }
 
 TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
@@ -151,40 +156,40 @@ TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
     MainWindow w;
     buildPanel(w);
     clear();
-    QTest::mousePress(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTest::mousePress(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0x10u);
-    EXPECT_EQ(w.KeyPressPending, 0);
-    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY0"));
-    QTest::mouseRelease(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(w.runMode()->keyPressPending(), 0);
+    EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY0"));
+    QTest::mouseRelease(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0u);
-    EXPECT_EQ(w.KeyPressPending, 1);
-    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY1"));
+    EXPECT_EQ(w.runMode()->keyPressPending(), 1);
+    EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY1"));
 
     circuit.linkStatus = 0x00;
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    QTest::mousePress(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    EXPECT_NE(w.KeyPressPending, 0);
+    QTest::mousePress(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_NE(w.runMode()->keyPressPending(), 0);
     EXPECT_EQ(MessageBox::shown().size(), 1);
     // The press did not reach the board: the key is not drawn down either.
-    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY1"));
+    EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY1"));
     circuit.linkStatus = 0x01;
     clear();
-    QTest::mouseRelease(w.keyButtons[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTest::mouseRelease(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_TRUE(circuit.scans().empty());
     EXPECT_TRUE(MessageBox::shown().isEmpty());
-    EXPECT_TRUE(showsPicture(w.keyButtons[4], ":/images/KEY1"));
+    EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY1"));
 }
 
 TEST_F(RunMode, AutoRefreshWithoutAPanelWarnsAndUnchecks)
 {
     MainWindow w;
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    w.autoRefreshAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].title, QStringLiteral("警告"));
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("没有打开虚拟面板，无法自动刷新"));
-    EXPECT_FALSE(w.autoRefreshAction->isChecked());
-    EXPECT_FALSE(w.autoRefreshTimer->isActive());
+    EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->isChecked());
+    EXPECT_FALSE(w.runMode()->autoRefreshTimer()->isActive());
     EXPECT_TRUE(circuit.scans().empty());
 }
 
@@ -192,46 +197,46 @@ TEST_F(RunMode, AutoRefreshReadsTheBoard91TimesWithACountdown)
 {
     MainWindow w;
     buildPanel(w);
-    w.autoRefreshAction->trigger();
-    ASSERT_TRUE(w.autoRefreshAction->isChecked());
-    EXPECT_TRUE(w.autoRefreshTimer->isActive());
-    EXPECT_EQ(w.autoRefreshTimer->interval(), 100);
-    EXPECT_FALSE(w.countdownLabel->isHidden());
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
+    ASSERT_TRUE(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->isChecked());
+    EXPECT_TRUE(w.runMode()->autoRefreshTimer()->isActive());
+    EXPECT_EQ(w.runMode()->autoRefreshTimer()->interval(), 100);
+    EXPECT_FALSE(w.runMode()->countdownLabel()->isHidden());
     clear();
     // The ticks are delivered by hand so the test does not wait 9 seconds.
     for (int tick = 1; tick <= 10; ++tick)
         EXPECT_EQ(w.autoRefreshBoard(), 0);
-    EXPECT_EQ(w.countdownLabel->text(), QStringLiteral("自动刷新剩余时间：9s      "));
+    EXPECT_EQ(w.runMode()->countdownLabel()->text(), QStringLiteral("自动刷新剩余时间：9s      "));
     for (int tick = 11; tick <= 90; ++tick)
         w.autoRefreshBoard();
-    EXPECT_EQ(w.countdownLabel->text(), QStringLiteral("自动刷新剩余时间：1s      "));
-    EXPECT_TRUE(w.autoRefreshTimer->isActive());
-    EXPECT_TRUE(w.autoRefreshAction->isChecked());
+    EXPECT_EQ(w.runMode()->countdownLabel()->text(), QStringLiteral("自动刷新剩余时间：1s      "));
+    EXPECT_TRUE(w.runMode()->autoRefreshTimer()->isActive());
+    EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->isChecked());
     w.autoRefreshBoard();
-    EXPECT_FALSE(w.autoRefreshTimer->isActive());
-    EXPECT_FALSE(w.autoRefreshAction->isChecked());
-    EXPECT_TRUE(w.countdownLabel->isHidden());
-    EXPECT_EQ(w.countdownLabel->text(), QStringLiteral("自动刷新剩余时间：10s      "));
+    EXPECT_FALSE(w.runMode()->autoRefreshTimer()->isActive());
+    EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->isChecked());
+    EXPECT_TRUE(w.runMode()->countdownLabel()->isHidden());
+    EXPECT_EQ(w.runMode()->countdownLabel()->text(), QStringLiteral("自动刷新剩余时间：10s      "));
     EXPECT_EQ(circuit.scanCount(emu::LabCircuit::Leds), 91);
     EXPECT_EQ(circuit.scanCount(emu::LabCircuit::Switches), 0);
 
     // Turning it off by hand stops it at once.
-    w.autoRefreshAction->trigger();
-    EXPECT_TRUE(w.autoRefreshTimer->isActive());
-    w.autoRefreshAction->trigger();
-    EXPECT_FALSE(w.autoRefreshTimer->isActive());
-    EXPECT_TRUE(w.countdownLabel->isHidden());
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
+    EXPECT_TRUE(w.runMode()->autoRefreshTimer()->isActive());
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
+    EXPECT_FALSE(w.runMode()->autoRefreshTimer()->isActive());
+    EXPECT_TRUE(w.runMode()->countdownLabel()->isHidden());
 }
 
 TEST_F(RunMode, AutoRefreshRunsOnTheRealTimer)
 {
     MainWindow w;
     buildPanel(w);
-    w.autoRefreshAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
     clear();
     QTest::qWait(350);
     EXPECT_GE(circuit.scanCount(emu::LabCircuit::Leds), 2);
-    w.autoRefreshAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
 }
 
 class FpgaCommand : public RunMode {
@@ -247,11 +252,11 @@ protected:
     }
     void choose(MainWindow& w, const QString& path)
     {
-        w.chooseFpgaFile = [this, path](QWidget*, const QString& caption, const QString& filter) {
+        w.runMode()->setFpgaFileChooser([this, path](QWidget*, const QString& caption, const QString& filter) {
             caption_ = caption;
             filter_ = filter;
             return path;
-        };
+        });
     }
     QTemporaryFile file{QStringLiteral("XXXXXX.rbf")};
     std::vector<std::uint8_t> content;
@@ -264,7 +269,7 @@ TEST_F(FpgaCommand, DownloadsTheChosenFileAndSaysSo)
     choose(w, file.fileName());
     clear();
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    w.configureFpgaAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("configureFpgaAction"))->trigger();
     EXPECT_EQ(caption_, QStringLiteral("指定FPGA配置文件"));
     EXPECT_EQ(filter_, QStringLiteral("FPGA配置文件 (*.rbf)"));
     EXPECT_EQ(adapter.fpgaData, content);
@@ -322,30 +327,30 @@ TEST_F(RunMode, SimulationRunsWithNoBoard)
     disconnect();
     MainWindow w;
     buildPanel(w);
-    w.simulationAction->trigger();
-    ASSERT_TRUE(w.getComponent()->simulationMode);
-    w.componentData->selectExperiment(QStringLiteral("KVTRM1502"));
+    w.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
+    ASSERT_TRUE(w.runMode()->boardData()->simulationMode);
+    w.runMode()->boardData()->selectExperiment(QStringLiteral("KVTRM1502"));
     // S8 = S17 = 1 selects X AND Y; X = 6 (S5, S6), Y = 12 (S15, S16): the bus shows 4.
     for (int s : {8, 17, 5, 6, 15, 16})
-        click(w.switchButtons[s]);
+        click(w.panel()->switchButtons()[s]);
     for (int g : {4, 5, 7})
-        EXPECT_TRUE(showsPicture(w.greenLedButtons[g], ":/images/led_off")) << g;
-    EXPECT_TRUE(showsPicture(w.greenLedButtons[6], ":/images/led_green"));
+        EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[g], ":/images/led_off")) << g;
+    EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[6], ":/images/led_green"));
     EXPECT_EQ(digitLayers(w, 0), 1 + popcount(230));
-    EXPECT_TRUE(showsPicture(w.redLedButtons[8], ":/images/led_red"));
-    EXPECT_TRUE(showsPicture(w.redLedButtons[17], ":/images/led_red"));
+    EXPECT_TRUE(showsPicture(w.panel()->redLedButtons()[8], ":/images/led_red"));
+    EXPECT_TRUE(showsPicture(w.panel()->redLedButtons()[17], ":/images/led_red"));
     EXPECT_EQ(digitLayers(w, 1), 1 + popcount(241));
     // Key 0 lights green LED 0 while held.
-    QTest::mousePress(w.keyButtons[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_green"));
-    QTest::mouseRelease(w.keyButtons[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    EXPECT_TRUE(showsPicture(w.greenLedButtons[0], ":/images/led_off"));
+    QTest::mousePress(w.panel()->keyButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[0], ":/images/led_green"));
+    QTest::mouseRelease(w.panel()->keyButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[0], ":/images/led_off"));
     EXPECT_TRUE(adapter.frames.empty());
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
     // Switching simulation off sends the next input to the board again.
-    w.simulationAction->trigger();
-    EXPECT_FALSE(w.getComponent()->simulationMode);
+    w.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
+    EXPECT_FALSE(w.runMode()->boardData()->simulationMode);
 }
 
 TEST_F(RunMode, DialogsOfTheHelpAndBoardMenus)
@@ -358,7 +363,7 @@ TEST_F(RunMode, DialogsOfTheHelpAndBoardMenus)
         title = d.windowTitle();
         return int(QDialog::Rejected);
     });
-    w.connectAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("connectAction"))->trigger();
     EXPECT_EQ(parent, &w);
     EXPECT_EQ(title, QStringLiteral("连接调试适配器"));
     MessageBox::setNextDialog([&](QDialog& d) {
@@ -366,14 +371,14 @@ TEST_F(RunMode, DialogsOfTheHelpAndBoardMenus)
         title = d.windowTitle();
         return int(QDialog::Accepted);
     });
-    w.aboutAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("aboutAction"))->trigger();
     EXPECT_EQ(parent, &w);
     EXPECT_EQ(title, QStringLiteral("About Brixo"));
 
     // A library failure behind the information commands is reported in the program's words.
     circuit.linkStatus = 0x00;
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    w.chipInfoAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("chipInfoAction"))->trigger();
     EXPECT_EQ(MessageBox::shown().size(), 1);
     EXPECT_TRUE(hostui::takeCollected().empty());
 }
@@ -385,17 +390,17 @@ TEST_F(RunMode, ItemColoursFollowPlacedAndRemovedComponents)
     buildPanel(w, 4, 2, 2, 2, 2);
     w.removeCombo();
     w.addCombo();
-    for (QComboBox* c : {w.switchCombo, w.keyCombo, w.redLedCombo, w.greenLedCombo, w.digitCombo})
+    for (QComboBox* c : {w.designer()->toolbox()->switchCombo(), w.designer()->toolbox()->keyCombo(), w.designer()->toolbox()->redLedCombo(), w.designer()->toolbox()->greenLedCombo(), w.designer()->toolbox()->digitCombo()})
         for (int i = 0; i < c->count(); ++i)
             c->setItemData(i, QVariant(), Qt::BackgroundRole);
-    w.switchButtons[2]->hide();
+    w.panel()->switchButtons()[2]->hide();
     w.changeItemColor1();
-    EXPECT_EQ(w.switchCombo->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
-    EXPECT_FALSE(w.switchCombo->itemData(3, Qt::BackgroundRole).isValid());
-    EXPECT_EQ(w.digitCombo->itemData(2, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
+    EXPECT_EQ(w.designer()->toolbox()->switchCombo()->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
+    EXPECT_FALSE(w.designer()->toolbox()->switchCombo()->itemData(3, Qt::BackgroundRole).isValid());
+    EXPECT_EQ(w.designer()->toolbox()->digitCombo()->itemData(2, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
     w.changeItemColor2();
-    EXPECT_EQ(w.switchCombo->itemData(3, Qt::BackgroundRole).value<QColor>(), QColor("white"));
-    EXPECT_EQ(w.switchCombo->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
+    EXPECT_EQ(w.designer()->toolbox()->switchCombo()->itemData(3, Qt::BackgroundRole).value<QColor>(), QColor("white"));
+    EXPECT_EQ(w.designer()->toolbox()->switchCombo()->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
 }
 
 }  // namespace
@@ -407,11 +412,11 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
     MainWindow w;
     buildPanel(w, 1, 1, 1, 1, 2);
     circuit.setDigits({0xC0, 0xF9, 0, 0, 0, 0, 0, 0});
-    click(w.switchButtons[0]);
+    click(w.panel()->switchButtons()[0]);
     ASSERT_EQ(digitLayers(w, 0), 1 + 6);
-    const QList<QGraphicsItem*> before = w.digitScenes[0]->items();
+    const QList<QGraphicsItem*> before = w.panel()->digitScenes()[0]->items();
     w.refreshVirtualPanel();
-    EXPECT_EQ(w.digitScenes[0]->items(), before);  // nothing redrawn for an unchanged digit
+    EXPECT_EQ(w.panel()->digitScenes()[0]->items(), before);  // nothing redrawn for an unchanged digit
     // Back from design mode the digits show their background alone; the next refresh draws them.
     w.turnDesign(true);
     w.turnDesign(false);
@@ -433,7 +438,7 @@ TEST_F(RunMode, TicksDuringAFailedReadsBoxDoNotStackBoxes)
 {
     MainWindow w;
     buildPanel(w, 1, 1, 1, 1, 1);
-    w.autoRefreshAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
     disconnect();
     clear();
     int dialogs = 0;
@@ -450,11 +455,11 @@ TEST_F(RunMode, TicksDuringAFailedReadsBoxDoNotStackBoxes)
     });
     EXPECT_EQ(w.autoRefreshBoard(), -5);
     EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(w.RefreshCountdown, 97);  // the countdown went on
+    EXPECT_EQ(w.runMode()->refreshCountdown(), 97);  // the countdown went on
     // The next tick reads (and fails) again.
     EXPECT_EQ(w.autoRefreshBoard(), -5);
     EXPECT_EQ(dialogs, 2);
-    w.autoRefreshAction->trigger();
+    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
 }
 
 }  // namespace

@@ -279,4 +279,21 @@ TEST_F(Cli, SimStartsTheLabServerAndEndsIt)
     }
 }
 
+#ifdef LABD_DIR
+TEST_F(Cli, TestsAVerilogDesignInSimulation)
+{
+    const std::string path = std::string("PATH=" LABD_DIR ":") + std::getenv("PATH");
+    const std::string design = BRIXO_SOURCE_DIR "/examples/verilog/adder.v";
+    // SW[3:0] + SW[7:4] + SW[8] on LEDR[4:0], in hexadecimal on HEX1 HEX0.
+    const std::string vectors = file("adder.txt", "S8 S7..S4 S3..S0 R4..R0 D1 D0\n"
+                                                  "0  3      4      7      0  7\n"
+                                                  "1  15     15     31     1  F\n"
+                                                  "0  9      9      0x12   1  2\n"
+                                                  "0  1      1      3      x  3\n");
+    const ProcessResult r = cli({"--sim", design, "test", vectors}, {path});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.out, "line 5: R4..R0 expected 3, read 2; D0 expected 3, read 2\n3 passed, 1 failed\n");
+}
+#endif
+
 } // namespace

@@ -4,6 +4,7 @@
 #include "labd/circuit.h"
 
 #include <tamro.h>
+#include <vestrix.h>
 
 #include <gtest/gtest.h>
 
@@ -77,11 +78,12 @@ TEST(LabServer, AdderShowsSumOnLedsAndDigits)
 TEST(LabServer, KeysReachTheDesignWithTheirPolarity)
 {
     const std::string design = labtest::writeDesign("keys.v", R"(
-module keys(input [1:0] KEY, input [1:0] key_n, output [3:0] LEDR, output [7:0] LEDG);
+module keys(input [1:0] KEY, input [1:0] key_n, output [3:0] LEDR, output [7:0] LEDG, output reg [6:0] HEX0);
     reg [7:0] presses = 8'd0;
     always @(posedge KEY[1]) presses <= presses + 8'd1;
     assign LEDR = {key_n, KEY};
     assign LEDG = presses;
+    always @* HEX0 = presses[7] ? 7'h7F : 7'h40; // logic of initialised registers only: a "0"
 endmodule
 )");
     const struct {
@@ -96,6 +98,7 @@ endmodule
             args.push_back("--keys-active-low");
         ASSERT_TRUE(labd.start(args)) << labd.errors();
         ASSERT_EQ(labtest::selectServer(labd.port), 0);
+        EXPECT_EQ(digits() & 0xFF, 0xC0u);
         for (const auto &c : cases) {
             if (c.activeLow != activeLow)
                 continue;
@@ -119,10 +122,12 @@ endmodule
 TEST(LabServer, FreeRunningClockCountsInSimulatedRealTime)
 {
     const std::string design = labtest::writeDesign("ticks.v", R"(
-module ticks(input clk, output [17:0] LEDR);
+module ticks(input clk, output [17:0] LEDR, output [47:0] Cpu_Data);
     reg [17:0] count = 18'd0;
+    reg [7:0] never;
     always @(posedge clk) count <= count + 18'd1;
     assign LEDR = count;
+    assign Cpu_Data = {never, count, 22'h2ABCDE};
 endmodule
 )");
     Labd labd;
@@ -135,6 +140,15 @@ endmodule
     // 0.25 s at 2 kHz is 500 cycles; the loaded machine's timing may stretch it, never shrink it much.
     EXPECT_GE(second - first, 400u);
     EXPECT_LE(second - first, 2000u);
+    // CPU data: the count between a constant and bits never driven (x reads 0).
+    uint8_t cpu[6] = {};
+    ASSERT_EQ(ReadCpuData(48, cpu), 0);
+    uint64_t data = 0;
+    for (int i = 0; i < 6; ++i)
+        data |= uint64_t(cpu[i]) << (8 * i);
+    EXPECT_EQ(data & 0x3FFFFF, 0x2ABCDEu);
+    EXPECT_GE(data >> 22, second);
+    EXPECT_EQ(data >> 40, 0u);
 }
 
 } // namespace
@@ -181,7 +195,7 @@ module unruly(input [1:0] SW, input [0:0] KEY, output [1:0] LEDR);
 endmodule
 )");
     Labd labd;
-    ASSERT_TRUE(labd.start({"--verilog", design, "--step-limit-ms", "300"}));
+    ASSERT_TRUE(labd.start({"--verilog", design, "--step-limit-ms", "1000"}));
     ASSERT_EQ(labtest::selectServer(labd.port), 0);
     const struct {
         int selector;
@@ -190,7 +204,7 @@ endmodule
         const char *said; // added to standard error
     } steps[] = {
         {Circuit::Switches, 2, 0, ""},
-        {Circuit::Switches, 1, -4, "did not settle within 300 ms"},
+        {Circuit::Switches, 1, -4, "did not settle within 1000 ms"},
         {Circuit::Switches, 2, 0, ""},
         {Circuit::Keys, 1, -4, "the simulator has ended"},
         {Circuit::Keys, 0, 0, ""}, // a restart with the key held would end at once again

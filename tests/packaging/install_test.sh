@@ -13,6 +13,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 test -x "$prefix/bin/brixo" || fail "program not installed"
 test -x "$prefix/bin/brixo-cli" || fail "brixo-cli not installed"
 test -f "$prefix/share/brixo/examples/adder_a.vectors" || fail "example vector file not installed"
+test -x "$prefix/bin/brixo-labd" || fail "brixo-labd not installed"
+"$prefix/bin/brixo-labd" --help | grep -q "^  listening on HOST:PORT" || fail "brixo-labd --help lacks its ready line"
+# The installed command-line tool finds the installed lab server beside it and grades the
+# installed Verilog example in simulation.
+verilog="$prefix/share/brixo/examples/verilog"
+out=$("$prefix/bin/brixo-cli" --sim "$verilog/adder.v" test "$verilog/adder.vectors" --panel "$verilog/adder.jvp") ||
+  fail "the Verilog example does not pass its vectors from the prefix: $out"
 desktop-file-validate "$prefix/share/applications/brixo.desktop" || fail "desktop file invalid"
 test -f "$prefix/share/mime/application/x-brixo-panel.xml" || fail "MIME type not registered"
 grep -q '<glob pattern="\*.jvp"/>' "$prefix/share/mime/packages/brixo-panel.xml" || fail "no .jvp glob"

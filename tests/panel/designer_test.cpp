@@ -2,6 +2,13 @@
 #include "ui/filedialog.h"
 #include "app/mainwindow.h"
 #include "board/panel_keys.h"
+#include "board/runmode.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/componenttables.h"
+#include "panel/designer.h"
+#include "panel/designtoolbox.h"
+#include "panel/panelfiles.h"
+#include "panel/panelmodel.h"
 #include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
@@ -37,7 +44,7 @@ void newPanel(MainWindow& w, const QString& name = QString(), const QString& id 
         QTest::mouseClick(s.okButton, Qt::LeftButton);
         return s.result();
     });
-    if (w.designMode)
+    if (w.designer()->isDesigning())
         MessageBox::setNextAnswer(QMessageBox::Yes);
     w.createNewPanel();
 }
@@ -67,7 +74,7 @@ struct Peek : QObject {
     }
 };
 
-class Designer : public ::testing::Test
+class Designing : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -81,49 +88,49 @@ protected:
 
 }  // namespace
 
-TEST_F(Designer, NewPanelFromRunModeEntersDesignAndBuildsPresets)
+TEST_F(Designing, NewPanelFromRunModeEntersDesignAndBuildsPresets)
 {
-    EXPECT_TRUE(w->designMode);
-    EXPECT_TRUE(w->designAction->isChecked());
-    EXPECT_EQ(w->switchButtons.size(), 36);
-    EXPECT_EQ(w->keyButtons.size(), 20);
-    EXPECT_EQ(w->redLedButtons.size(), 18);
-    EXPECT_EQ(w->greenLedButtons.size(), 18);
-    EXPECT_EQ(w->digitButtons.size(), 8);
-    EXPECT_EQ(w->componentData->switchCount(), 36);
-    EXPECT_EQ(w->componentData->digitCount(), 8);
-    EXPECT_TRUE(w->isNewPanel);
-    EXPECT_EQ(w->fileKind, QStringLiteral("jvp"));
+    EXPECT_TRUE(w->designer()->isDesigning());
+    EXPECT_TRUE(w->findChild<QAction*>(QStringLiteral("designAction"))->isChecked());
+    EXPECT_EQ(w->panel()->switchButtons().size(), 36);
+    EXPECT_EQ(w->panel()->keyButtons().size(), 20);
+    EXPECT_EQ(w->panel()->redLedButtons().size(), 18);
+    EXPECT_EQ(w->panel()->greenLedButtons().size(), 18);
+    EXPECT_EQ(w->panel()->digitButtons().size(), 8);
+    EXPECT_EQ(w->runMode()->boardData()->switchCount(), 36);
+    EXPECT_EQ(w->runMode()->boardData()->digitCount(), 8);
+    EXPECT_TRUE(w->files()->isNewPanel());
+    EXPECT_EQ(w->files()->fileKind(), QStringLiteral("jvp"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Brixo"));
     EXPECT_TRUE(MessageBox::shown().isEmpty()) << "no question in run mode";
-    for (QPushButton* b : w->switchButtons)
-        EXPECT_FALSE(b->isVisibleTo(w->panelView));
+    for (QPushButton* b : w->panel()->switchButtons())
+        EXPECT_FALSE(b->isVisibleTo(w->panel()->panelView()));
 }
 
-TEST_F(Designer, ListsCarryOneItemPerComponent)
+TEST_F(Designing, ListsCarryOneItemPerComponent)
 {
     struct Case { QComboBox* combo; int items; QString last; };
-    const Case cases[] = {{w->switchCombo, 37, QStringLiteral("  开关35")},
-                          {w->keyCombo, 21, QStringLiteral("  按键19")},
-                          {w->redLedCombo, 19, QStringLiteral("  指示灯17")},
-                          {w->greenLedCombo, 19, QStringLiteral("17. 指示灯35")},
-                          {w->digitCombo, 9, QStringLiteral(" 数码管7")}};
+    const Case cases[] = {{w->designer()->toolbox()->switchCombo(), 37, QStringLiteral("  开关35")},
+                          {w->designer()->toolbox()->keyCombo(), 21, QStringLiteral("  按键19")},
+                          {w->designer()->toolbox()->redLedCombo(), 19, QStringLiteral("  指示灯17")},
+                          {w->designer()->toolbox()->greenLedCombo(), 19, QStringLiteral("17. 指示灯35")},
+                          {w->designer()->toolbox()->digitCombo(), 9, QStringLiteral(" 数码管7")}};
     for (const auto& c : cases) {
         ASSERT_EQ(c.combo->count(), c.items) << c.combo->objectName().toStdString();
         EXPECT_EQ(c.combo->itemText(c.items - 1), c.last);
         EXPECT_NE(itemColor(c.combo, c.items - 1), QColor(QStringLiteral("gray"))) << "nothing is placed yet";
     }
-    EXPECT_EQ(w->greenLedCombo->itemText(0), QStringLiteral("  绿灯"));
+    EXPECT_EQ(w->designer()->toolbox()->greenLedCombo()->itemText(0), QStringLiteral("  绿灯"));
 }
 
-TEST_F(Designer, ChoosingAListItemPlacesItsComponent)
+TEST_F(Designing, ChoosingAListItemPlacesItsComponent)
 {
-    w->switchCombo->setCurrentIndex(3);
-    QPushButton* sw = w->switchButtons[2];
-    EXPECT_TRUE(sw->isVisibleTo(w->panelView));
+    w->designer()->toolbox()->switchCombo()->setCurrentIndex(3);
+    QPushButton* sw = w->panel()->switchButtons()[2];
+    EXPECT_TRUE(sw->isVisibleTo(w->panel()->panelView()));
     EXPECT_EQ(sw->pos(), QPoint(4, 0));
-    EXPECT_EQ(itemColor(w->switchCombo, 3), QColor(QStringLiteral("gray")));
-    EXPECT_NE(itemColor(w->switchCombo, 2), QColor(QStringLiteral("gray")));
+    EXPECT_EQ(itemColor(w->designer()->toolbox()->switchCombo(), 3), QColor(QStringLiteral("gray")));
+    EXPECT_NE(itemColor(w->designer()->toolbox()->switchCombo(), 2), QColor(QStringLiteral("gray")));
 
     // Dragged away and chosen again: it comes back to its place.
     sw->move(100, 60);
@@ -131,152 +138,152 @@ TEST_F(Designer, ChoosingAListItemPlacesItsComponent)
     EXPECT_EQ(sw->pos(), QPoint(4, 0));
 
     // The header only reconnects: nothing is shown or coloured.
-    w->switchCombo->setCurrentIndex(0);
-    for (int i = 0; i < w->switchButtons.size(); ++i)
-        EXPECT_EQ(w->switchButtons[i]->isVisibleTo(w->panelView), i == 2);
-    EXPECT_FALSE(w->switchCombo->itemData(0, Qt::BackgroundRole).isValid());
+    w->designer()->toolbox()->switchCombo()->setCurrentIndex(0);
+    for (int i = 0; i < w->panel()->switchButtons().size(); ++i)
+        EXPECT_EQ(w->panel()->switchButtons()[i]->isVisibleTo(w->panel()->panelView()), i == 2);
+    EXPECT_FALSE(w->designer()->toolbox()->switchCombo()->itemData(0, Qt::BackgroundRole).isValid());
 
-    const std::pair<QComboBox*, QVector<QPushButton*>*> others[] = {
-        {w->keyCombo, &w->keyButtons}, {w->redLedCombo, &w->redLedButtons},
-        {w->greenLedCombo, &w->greenLedButtons}, {w->digitCombo, &w->digitButtons}};
+    const std::pair<QComboBox*, const QVector<QPushButton*>*> others[] = {
+        {w->designer()->toolbox()->keyCombo(), &w->panel()->keyButtons()}, {w->designer()->toolbox()->redLedCombo(), &w->panel()->redLedButtons()},
+        {w->designer()->toolbox()->greenLedCombo(), &w->panel()->greenLedButtons()}, {w->designer()->toolbox()->digitCombo(), &w->panel()->digitButtons()}};
     for (const auto& [combo, buttons] : others) {
         combo->setCurrentIndex(combo->count() - 1);
         QPushButton* last = buttons->last();
-        EXPECT_TRUE(last->isVisibleTo(w->panelView)) << combo->objectName().toStdString();
+        EXPECT_TRUE(last->isVisibleTo(w->panel()->panelView())) << combo->objectName().toStdString();
         EXPECT_EQ(last->pos(), QPoint(2 * (buttons->size() - 1), 0));
     }
 }
 
-TEST_F(Designer, RepeatedAddsDeliverAPressOnce)
+TEST_F(Designing, RepeatedAddsDeliverAPressOnce)
 {
     for (int item = 1; item <= 5; ++item)
-        w->switchCombo->setCurrentIndex(item);
+        w->designer()->toolbox()->switchCombo()->setCurrentIndex(item);
     w->addoneKey(1);
-    for (QButtonGroup* g : {w->switchGroup, w->keyGroup, w->redLedGroup, w->greenLedGroup, w->digitGroup})
+    for (QButtonGroup* g : {w->panel()->group(brixo::ComponentKind::Switch), w->panel()->group(brixo::ComponentKind::Key), w->panel()->group(brixo::ComponentKind::RedLed), w->panel()->group(brixo::ComponentKind::GreenLed), w->panel()->group(brixo::ComponentKind::Digit)})
         EXPECT_EQ(Peek::receiversOf(g, SIGNAL(idPressed(int))), 1) << g->objectName().toStdString();
-    EXPECT_EQ(Peek::receiversOf(w->switchCombo, SIGNAL(activated(int))), 1);
-    EXPECT_EQ(Peek::receiversOf(w->dataSlotButton, SIGNAL(clicked(bool))), 1);
+    EXPECT_EQ(Peek::receiversOf(w->designer()->toolbox()->switchCombo(), SIGNAL(activated(int))), 1);
+    EXPECT_EQ(Peek::receiversOf(w->designer()->toolbox()->dataSlotButton(), SIGNAL(clicked(bool))), 1);
 
-    QTest::mouseClick(w->switchButtons[4], Qt::LeftButton);
-    EXPECT_EQ(w->currentIndex, 4);
+    QTest::mouseClick(w->panel()->switchButtons()[4], Qt::LeftButton);
+    EXPECT_EQ(w->designer()->currentIndex(), 4);
 }
 
-TEST_F(Designer, DataSlotsAreNumberedAndPlacedInCreationOrder)
+TEST_F(Designing, DataSlotsAreNumberedAndPlacedInCreationOrder)
 {
     for (int i = 0; i < 3; ++i)
-        QTest::mouseClick(w->dataSlotButton, Qt::LeftButton);
-    ASSERT_EQ(w->dataSlots.size(), 3);
-    BrixoButton* third = w->dataSlots[2];
+        QTest::mouseClick(w->designer()->toolbox()->dataSlotButton(), Qt::LeftButton);
+    ASSERT_EQ(w->panel()->dataSlots().size(), 3);
+    BrixoButton* third = w->panel()->dataSlots()[2];
     EXPECT_EQ(third->key, 2);
     EXPECT_EQ(third->index, 2);
     EXPECT_EQ(third->pos(), QPoint(15, 10));
     EXPECT_EQ(third->text(), QStringLiteral("00000000"));
     EXPECT_EQ(third->bitWidth, 16);
     EXPECT_FALSE(third->isVertical);
-    EXPECT_TRUE(third->isVisibleTo(w->panelView));
-    EXPECT_EQ(w->componentData->dataSlotCount(), 3);
+    EXPECT_TRUE(third->isVisibleTo(w->panel()->panelView()));
+    EXPECT_EQ(w->runMode()->boardData()->dataSlotCount(), 3);
 
-    QTest::mouseClick(w->textLabelButton, Qt::LeftButton);
-    QTest::mouseClick(w->textLabelButton, Qt::LeftButton);
-    ASSERT_EQ(w->textLabels.size(), 2);
-    EXPECT_EQ(w->textLabels[1]->key, 1);
-    EXPECT_EQ(w->textLabels[1]->pos(), QPoint(10, 10));
-    EXPECT_EQ(w->textLabels[1]->placeholderText(), QStringLiteral("添加一段注释"));
-    EXPECT_TRUE(w->textLabels[1]->text().isEmpty());
+    QTest::mouseClick(w->designer()->toolbox()->textLabelButton(), Qt::LeftButton);
+    QTest::mouseClick(w->designer()->toolbox()->textLabelButton(), Qt::LeftButton);
+    ASSERT_EQ(w->panel()->textLabels().size(), 2);
+    EXPECT_EQ(w->panel()->textLabels()[1]->key, 1);
+    EXPECT_EQ(w->panel()->textLabels()[1]->pos(), QPoint(10, 10));
+    EXPECT_EQ(w->panel()->textLabels()[1]->placeholderText(), QStringLiteral("添加一段注释"));
+    EXPECT_TRUE(w->panel()->textLabels()[1]->text().isEmpty());
 
     // A new panel starts without data slots, and so does the board data's list.
     newPanel(*w);
-    EXPECT_TRUE(w->dataSlots.isEmpty());
-    EXPECT_EQ(w->componentData->dataSlotCount(), 0);
+    EXPECT_TRUE(w->panel()->dataSlots().isEmpty());
+    EXPECT_EQ(w->runMode()->boardData()->dataSlotCount(), 0);
 }
 
-TEST_F(Designer, SlotEditsChangeOnlyThePressedSlotAndOnlyTwoDigitValues)
+TEST_F(Designing, SlotEditsChangeOnlyThePressedSlotAndOnlyTwoDigitValues)
 {
     for (int i = 0; i < 3; ++i)
         w->addLineEdit();
-    BrixoButton* first = w->dataSlots[0];
-    BrixoButton* third = w->dataSlots[2];
-    w->removingCtl(w->dataSlots[1]);
-    ASSERT_EQ(w->dataSlots.size(), 2);
+    BrixoButton* first = w->panel()->dataSlots()[0];
+    BrixoButton* third = w->panel()->dataSlots()[2];
+    w->removingCtl(w->panel()->dataSlots()[1]);
+    ASSERT_EQ(w->panel()->dataSlots().size(), 2);
 
     QTest::mouseClick(third, Qt::LeftButton);  // the press fills the edits with this slot
-    EXPECT_EQ(w->keyEdit->text(), QStringLiteral("2"));
-    EXPECT_EQ(w->bitWidthEdit->text(), QStringLiteral("16"));
-    commit(w->bitWidthEdit, QStringLiteral("32"));
-    commit(w->indexEdit, QStringLiteral("12"));
+    EXPECT_EQ(w->designer()->toolbox()->keyEdit()->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->designer()->toolbox()->bitWidthEdit()->text(), QStringLiteral("16"));
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("32"));
+    commit(w->designer()->toolbox()->indexEdit(), QStringLiteral("12"));
     EXPECT_EQ(third->bitWidth, 32);
     EXPECT_EQ(third->index, 12);
     EXPECT_EQ(first->bitWidth, 16);
     EXPECT_EQ(first->index, 0);
 
-    commit(w->bitWidthEdit, QStringLiteral("8"));
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("8"));
     EXPECT_EQ(third->bitWidth, 32) << "a single digit never commits";
-    commit(w->bitWidthEdit, QStringLiteral("16"));
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("16"));
     EXPECT_EQ(third->bitWidth, 16);
 }
 
-TEST_F(Designer, BoardDataReadsTheWidthTheToolboxSet)
+TEST_F(Designing, BoardDataReadsTheWidthTheToolboxSet)
 {
     for (int i = 0; i < 3; ++i)
         w->addLineEdit();
-    QTest::mouseClick(w->dataSlots[2], Qt::LeftButton);
-    commit(w->bitWidthEdit, QStringLiteral("24"));
-    ASSERT_EQ(w->componentData->dataSlotCount(), 3);
-    EXPECT_EQ(w->componentData->dataSlots()[2].bitWidth, 24);
-    EXPECT_EQ(w->componentData->dataSlots()[1].bitWidth, 16);
+    QTest::mouseClick(w->panel()->dataSlots()[2], Qt::LeftButton);
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("24"));
+    ASSERT_EQ(w->runMode()->boardData()->dataSlotCount(), 3);
+    EXPECT_EQ(w->runMode()->boardData()->dataSlots()[2].bitWidth, 24);
+    EXPECT_EQ(w->runMode()->boardData()->dataSlots()[1].bitWidth, 16);
 }
 
-TEST_F(Designer, AWidthNoReadCanCarryIsRefused)
+TEST_F(Designing, AWidthNoReadCanCarryIsRefused)
 {
     w->addLineEdit();
-    BrixoButton* slot = w->dataSlots[0];
+    BrixoButton* slot = w->panel()->dataSlots()[0];
     QTest::mouseClick(slot, Qt::LeftButton);
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::Yes);
-    commit(w->bitWidthEdit, QStringLiteral("2049"));  // one bit more than a register scan carries
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("2049"));  // one bit more than a register scan carries
     EXPECT_EQ(slot->bitWidth, 16);
-    EXPECT_EQ(w->bitWidthEdit->text(), QStringLiteral("16"));
+    EXPECT_EQ(w->designer()->toolbox()->bitWidthEdit()->text(), QStringLiteral("16"));
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
 
     MessageBox::setNextAnswer(QMessageBox::Yes);
-    commit(w->bitWidthEdit, QStringLiteral("99999999999"));  // more than an int holds: refused, not wrapped to 0
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("99999999999"));  // more than an int holds: refused, not wrapped to 0
     EXPECT_EQ(slot->bitWidth, 16);
 
-    commit(w->bitWidthEdit, QStringLiteral("2048"));
+    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("2048"));
     EXPECT_EQ(slot->bitWidth, 2048);
 }
 
-TEST_F(Designer, ModifyWithoutSlotsClearsTheEdits)
+TEST_F(Designing, ModifyWithoutSlotsClearsTheEdits)
 {
-    w->bitWidthEdit->setText(QStringLiteral("24"));
-    w->indexEdit->setText(QStringLiteral("11"));
+    w->designer()->toolbox()->bitWidthEdit()->setText(QStringLiteral("24"));
+    w->designer()->toolbox()->indexEdit()->setText(QStringLiteral("11"));
     w->modifyBrixoLabel();
-    EXPECT_TRUE(w->bitWidthEdit->text().isEmpty());
-    EXPECT_TRUE(w->indexEdit->text().isEmpty());
+    EXPECT_TRUE(w->designer()->toolbox()->bitWidthEdit()->text().isEmpty());
+    EXPECT_TRUE(w->designer()->toolbox()->indexEdit()->text().isEmpty());
 
     w->addLineEdit();
-    w->keyEdit->setText(QStringLiteral("7"));  // no slot has this key
-    w->bitWidthEdit->setText(QStringLiteral("24"));
+    w->designer()->toolbox()->keyEdit()->setText(QStringLiteral("7"));  // no slot has this key
+    w->designer()->toolbox()->bitWidthEdit()->setText(QStringLiteral("24"));
     w->modifyBrixoLabel();
-    EXPECT_EQ(w->dataSlots[0]->bitWidth, 16);
+    EXPECT_EQ(w->panel()->dataSlots()[0]->bitWidth, 16);
 }
 
-TEST_F(Designer, DigitSliderScalesEveryDigit)
+TEST_F(Designing, DigitSliderScalesEveryDigit)
 {
     struct Case { int value; QSize size; };
     const Case cases[] = {{0, {0, 0}}, {10, {43, 67}}, {5, {21, 33}}};
     for (const auto& c : cases) {
-        w->digitSizeSlider->setValue(c.value);
-        EXPECT_EQ(w->sstubeSize, c.size) << "slider " << c.value;
-        for (QPushButton* d : w->digitButtons) {
+        w->designer()->toolbox()->digitSizeSlider()->setValue(c.value);
+        EXPECT_EQ(w->panel()->sstubeSize(), c.size) << "slider " << c.value;
+        for (QPushButton* d : w->panel()->digitButtons()) {
             EXPECT_EQ(d->size(), c.size);
             EXPECT_EQ(d->iconSize(), c.size);
         }
     }
 }
 
-TEST_F(Designer, BackgroundSliderScalesOnlyTheDisplay)
+TEST_F(Designing, BackgroundSliderScalesOnlyTheDisplay)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("board.v2.png"));
@@ -286,66 +293,66 @@ TEST_F(Designer, BackgroundSliderScalesOnlyTheDisplay)
 
     FileDialog::setNextAnswer(file);
     w->addBackground();
-    EXPECT_EQ(w->backgroundImage.size(), QSize(400, 300));
-    EXPECT_EQ(w->imageFormat, QStringLiteral("png"));
-    EXPECT_EQ(w->backgroundFileName, QStringLiteral("board.v2.png"));
-    EXPECT_EQ(w->backgroundView->size(), QSize(410, 310));
+    EXPECT_EQ(w->panel()->background().image.size(), QSize(400, 300));
+    EXPECT_EQ(w->panel()->background().format, QStringLiteral("png"));
+    EXPECT_EQ(w->panel()->background().fileName, QStringLiteral("board.v2.png"));
+    EXPECT_EQ(w->panel()->backgroundView()->size(), QSize(410, 310));
 
-    w->backgroundSizeSlider->setValue(5);
-    const auto items = w->backgroundScene.items();
+    w->designer()->toolbox()->backgroundSizeSlider()->setValue(5);
+    const auto items = w->panel()->backgroundScene().items();
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(items[0])->pixmap().size(), QSize(200, 150));
-    EXPECT_EQ(w->backgroundView->sceneRect(), QRectF(0, 0, 200, 150));
-    EXPECT_EQ(w->backgroundView->size(), QSize(210, 160));
-    EXPECT_EQ(w->backgroundImage.size(), QSize(400, 300));
+    EXPECT_EQ(w->panel()->backgroundView()->sceneRect(), QRectF(0, 0, 200, 150));
+    EXPECT_EQ(w->panel()->backgroundView()->size(), QSize(210, 160));
+    EXPECT_EQ(w->panel()->background().image.size(), QSize(400, 300));
 
     // A cancelled dialog keeps the background the panel has.
     FileDialog::setNextAnswer(QString());
     w->addBackground();
-    EXPECT_EQ(w->backgroundImage.size(), QSize(400, 300));
-    EXPECT_EQ(w->imageFormat, QStringLiteral("png"));
-    EXPECT_EQ(w->backgroundScene.items().size(), 1);
+    EXPECT_EQ(w->panel()->background().image.size(), QSize(400, 300));
+    EXPECT_EQ(w->panel()->background().format, QStringLiteral("png"));
+    EXPECT_EQ(w->panel()->backgroundScene().items().size(), 1);
 }
 
-TEST_F(Designer, RemovingTakesComponentsOffThePanel)
+TEST_F(Designing, RemovingTakesComponentsOffThePanel)
 {
     w->addoneSwitch(1);
     w->addText();
     w->addLineEdit();
-    QPushButton* sw = w->switchButtons[0];
-    BrixoLineedit* label = w->textLabels[0];
+    QPushButton* sw = w->panel()->switchButtons()[0];
+    BrixoLineedit* label = w->panel()->textLabels()[0];
     w->removingCtl(sw);
     w->removingCtl(label);
-    EXPECT_FALSE(sw->isVisibleTo(w->panelView));
-    EXPECT_EQ(w->switchButtons.size(), 36) << "array components stay in their arrays";
-    EXPECT_TRUE(w->textLabels.isEmpty());
-    EXPECT_FALSE(label->isVisibleTo(w->panelView));
-    EXPECT_EQ(w->dataSlots.size(), 1);
+    EXPECT_FALSE(sw->isVisibleTo(w->panel()->panelView()));
+    EXPECT_EQ(w->panel()->switchButtons().size(), 36) << "array components stay in their arrays";
+    EXPECT_TRUE(w->panel()->textLabels().isEmpty());
+    EXPECT_FALSE(label->isVisibleTo(w->panel()->panelView()));
+    EXPECT_EQ(w->panel()->dataSlots().size(), 1);
 
     w->addoneSwitch(1);
-    EXPECT_TRUE(sw->isVisibleTo(w->panelView));
+    EXPECT_TRUE(sw->isVisibleTo(w->panel()->panelView()));
 }
 
-TEST_F(Designer, RightClickOnASelectedComponentRemovesIt)
+TEST_F(Designing, RightClickOnASelectedComponentRemovesIt)
 {
     w->addoneRedLed(2);
-    QPushButton* led = w->redLedButtons[1];
+    QPushButton* led = w->panel()->redLedButtons()[1];
     QTest::mouseDClick(led, Qt::LeftButton);
     QTest::mouseClick(led, Qt::RightButton);
-    EXPECT_FALSE(led->isVisibleTo(w->panelView));
-    EXPECT_EQ(itemColor(w->redLedCombo, 2), QColor(QStringLiteral("white")));
+    EXPECT_FALSE(led->isVisibleTo(w->panel()->panelView()));
+    EXPECT_EQ(itemColor(w->designer()->toolbox()->redLedCombo(), 2), QColor(QStringLiteral("white")));
 }
 
 TEST(DesignerSettings, SpacedNameIsSimplifiedAndTitled)
 {
     MainWindow w;
     newPanel(w, QStringLiteral("  DE2   lab  board "), QStringLiteral("  exp  1 "));
-    EXPECT_EQ(w.panelName, QStringLiteral("DE2 lab board"));
-    EXPECT_EQ(w.experimentName, QStringLiteral("exp 1"));
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("DE2 lab board"));
+    EXPECT_EQ(w.panel()->experiment(), QStringLiteral("exp 1"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - DE2 lab board"));
 
     newPanel(w, QStringLiteral("   "));
-    EXPECT_EQ(w.panelName, QString());
+    EXPECT_EQ(w.panel()->name(), QString());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - "));
 }
 
@@ -354,15 +361,15 @@ TEST(DesignerSettings, NewInDesignModeAsksFirst)
     MainWindow w;
     newPanel(w, QStringLiteral("old"));
     w.addoneSwitch(1);
-    QPushButton* oldSwitch = w.switchButtons[0];
+    QPushButton* oldSwitch = w.panel()->switchButtons()[0];
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::No);
     w.createNewPanel();
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("新建后会清除当前界面，继续吗？"));
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Question);
-    EXPECT_EQ(w.switchButtons[0], oldSwitch);
-    EXPECT_EQ(w.panelName, QStringLiteral("old"));
+    EXPECT_EQ(w.panel()->switchButtons()[0], oldSwitch);
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("old"));
 }
 
 TEST(DesignerSettings, CancelKeepsThePanelButStillSelectsTheExperiment)
@@ -370,27 +377,26 @@ TEST(DesignerSettings, CancelKeepsThePanelButStillSelectsTheExperiment)
     MainWindow w;
     newPanel(w, QStringLiteral("kept"), QStringLiteral("no-such-experiment"));
     w.addoneSwitch(1);
-    w.isNewPanel = false;
-    w.fileKind = QStringLiteral("vp2");
-    w.backgroundImage = QPixmap(10, 10);
+    w.files()->setOrigin(QStringLiteral("vp2"), w.files()->filePath(), w.files()->savePath(), false);
+    w.panel()->background().image = QPixmap(10, 10);
     // An experiment the simulation knows, so its selection can be seen.
-    w.experimentName = QStringLiteral("KVTRM1502");
-    w.componentData->selectExperiment(QString());
-    ASSERT_EQ(w.componentData->simulationStep(), nullptr);
+    w.panel()->setExperiment(QStringLiteral("KVTRM1502"));
+    w.runMode()->boardData()->selectExperiment(QString());
+    ASSERT_EQ(w.runMode()->boardData()->simulationStep(), nullptr);
     MessageBox::setNextAnswer(QMessageBox::Yes);
     MessageBox::setNextDialog([](QDialog& d) {
         QTest::mouseClick(static_cast<pannelSetting&>(d).cancelButton, Qt::LeftButton);
         return d.result();
     });
-    QPushButton* before = w.switchButtons[0];
+    QPushButton* before = w.panel()->switchButtons()[0];
     w.createNewPanel();
-    EXPECT_EQ(w.switchButtons[0], before);
-    EXPECT_TRUE(before->isVisibleTo(w.panelView));
-    EXPECT_EQ(w.panelName, QStringLiteral("kept"));
-    EXPECT_FALSE(w.isNewPanel);
-    EXPECT_EQ(w.fileKind, QStringLiteral("vp2"));
-    EXPECT_FALSE(w.backgroundImage.isNull());
-    EXPECT_NE(w.componentData->simulationStep(), nullptr) << "the identifier is handed on after Cancel too";
+    EXPECT_EQ(w.panel()->switchButtons()[0], before);
+    EXPECT_TRUE(before->isVisibleTo(w.panel()->panelView()));
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("kept"));
+    EXPECT_FALSE(w.files()->isNewPanel());
+    EXPECT_EQ(w.files()->fileKind(), QStringLiteral("vp2"));
+    EXPECT_FALSE(w.panel()->background().image.isNull());
+    EXPECT_NE(w.runMode()->boardData()->simulationStep(), nullptr) << "the identifier is handed on after Cancel too";
 }
 
 TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
@@ -420,9 +426,9 @@ TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
     w.showPanelInfo();
     EXPECT_TRUE(locked);
     EXPECT_EQ(shownSwitches, 36);
-    EXPECT_EQ(w.panelName, QStringLiteral("second name"));
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("second name"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - second name"));
-    EXPECT_EQ(w.switchButtons.size(), 36) << "the panel is not rebuilt";
+    EXPECT_EQ(w.panel()->switchButtons().size(), 36) << "the panel is not rebuilt";
 
     MessageBox::setNextDialog([](QDialog& d) {
         auto& s = static_cast<pannelSetting&>(d);
@@ -432,9 +438,9 @@ TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
         return d.result();
     });
     w.showPanelInfo();
-    EXPECT_EQ(w.panelName, QStringLiteral("second name"));
-    EXPECT_EQ(w.experimentName, QStringLiteral("id"));
-    EXPECT_EQ(w.componentData->simulationStep(), nullptr);
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("second name"));
+    EXPECT_EQ(w.panel()->experiment(), QStringLiteral("id"));
+    EXPECT_EQ(w.runMode()->boardData()->simulationStep(), nullptr);
 
     MessageBox::setNextDialog([](QDialog& d) {
         auto& s = static_cast<pannelSetting&>(d);
@@ -443,8 +449,8 @@ TEST(DesignerSettings, InformationFormLocksCountsAndEditsNames)
         return d.result();
     });
     w.showPanelInfo();
-    EXPECT_EQ(w.experimentName, QStringLiteral("GZMWTH1708"));
-    EXPECT_NE(w.componentData->simulationStep(), nullptr);
+    EXPECT_EQ(w.panel()->experiment(), QStringLiteral("GZMWTH1708"));
+    EXPECT_NE(w.runMode()->boardData()->simulationStep(), nullptr);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - second name"));
 }
 
@@ -468,13 +474,13 @@ struct Placed { QString kind; int index; QPoint pos; bool upright; };
 QList<Placed> placed(MainWindow& w)
 {
     QList<Placed> out;
-    const std::pair<const char*, QVector<QPushButton*>*> kinds[] = {
-        {"switch", &w.switchButtons}, {"key", &w.keyButtons}, {"red", &w.redLedButtons},
-        {"green", &w.greenLedButtons}, {"digit", &w.digitButtons}};
+    const std::pair<const char*, const QVector<QPushButton*>*> kinds[] = {
+        {"switch", &w.panel()->switchButtons()}, {"key", &w.panel()->keyButtons()}, {"red", &w.panel()->redLedButtons()},
+        {"green", &w.panel()->greenLedButtons()}, {"digit", &w.panel()->digitButtons()}};
     for (const auto& [name, buttons] : kinds)
         for (int i = 0; i < buttons->size(); ++i)
             if (!(*buttons)[i]->isHidden())
-                out.append({QLatin1String(name), i, (*buttons)[i]->pos(), w.isSwitchUpright((*buttons)[i])});
+                out.append({QLatin1String(name), i, (*buttons)[i]->pos(), w.panel()->isSwitchUpright((*buttons)[i])});
     return out;
 }
 
@@ -498,69 +504,69 @@ TEST(DesignerStory, NewPlaceDragSaveReopenGivesTheSamePanel)
             QTest::mouseClick(s.okButton, Qt::LeftButton);
             return d.result();
         });
-        w.newAction->trigger();
-        ASSERT_TRUE(w.designMode);
+        w.findChild<QAction*>(QStringLiteral("newAction"))->trigger();
+        ASSERT_TRUE(w.designer()->isDesigning());
         ASSERT_EQ(w.windowTitle(), QStringLiteral("Brixo - My board"));
 
         // One switch by keyboard, the rest by choosing list items.
-        w.switchCombo->setFocus();
-        QTest::keyClick(w.switchCombo, Qt::Key_Down);
-        ASSERT_EQ(w.switchCombo->currentIndex(), 1);
-        w.keyCombo->setCurrentIndex(4);
-        w.redLedCombo->setCurrentIndex(1);
-        w.greenLedCombo->setCurrentIndex(18);
-        w.digitCombo->setCurrentIndex(2);
+        w.designer()->toolbox()->switchCombo()->setFocus();
+        QTest::keyClick(w.designer()->toolbox()->switchCombo(), Qt::Key_Down);
+        ASSERT_EQ(w.designer()->toolbox()->switchCombo()->currentIndex(), 1);
+        w.designer()->toolbox()->keyCombo()->setCurrentIndex(4);
+        w.designer()->toolbox()->redLedCombo()->setCurrentIndex(1);
+        w.designer()->toolbox()->greenLedCombo()->setCurrentIndex(18);
+        w.designer()->toolbox()->digitCombo()->setCurrentIndex(2);
 
-        drag(w.switchButtons[0], QPoint(120, 80));
-        drag(w.keyButtons[3], QPoint(200, 40));
-        drag(w.redLedButtons[0], QPoint(50, 150));
-        drag(w.greenLedButtons[17], QPoint(10, 200));
-        drag(w.digitButtons[1], QPoint(300, 100));
-        EXPECT_EQ(w.switchButtons[0]->pos(), QPoint(120, 80));
+        drag(w.panel()->switchButtons()[0], QPoint(120, 80));
+        drag(w.panel()->keyButtons()[3], QPoint(200, 40));
+        drag(w.panel()->redLedButtons()[0], QPoint(50, 150));
+        drag(w.panel()->greenLedButtons()[17], QPoint(10, 200));
+        drag(w.panel()->digitButtons()[1], QPoint(300, 100));
+        EXPECT_EQ(w.panel()->switchButtons()[0]->pos(), QPoint(120, 80));
         // The drag ends in the component table.
-        EXPECT_EQ(w.componentInfoModel->rowCount(), 5);
-        EXPECT_EQ(w.componentInfoModel->item(0, 2)->text(), QStringLiteral("120"));
-        EXPECT_EQ(w.componentInfoModel->item(0, 3)->text(), QStringLiteral("80"));
+        EXPECT_EQ(w.tables()->infoModel()->rowCount(), 5);
+        EXPECT_EQ(w.tables()->infoModel()->item(0, 2)->text(), QStringLiteral("120"));
+        EXPECT_EQ(w.tables()->infoModel()->item(0, 3)->text(), QStringLiteral("80"));
 
         // Turn the switch on its side: select with a double-click, then Space.
-        QTest::mouseDClick(w.switchButtons[0], Qt::LeftButton);
-        QTest::keyClick(w.switchButtons[0], Qt::Key_Space);
-        EXPECT_FALSE(w.isSwitchUpright(w.switchButtons[0]));
+        QTest::mouseDClick(w.panel()->switchButtons()[0], Qt::LeftButton);
+        QTest::keyClick(w.panel()->switchButtons()[0], Qt::Key_Space);
+        EXPECT_FALSE(w.panel()->isSwitchUpright(w.panel()->switchButtons()[0]));
 
-        QTest::mouseClick(w.dataSlotButton, Qt::LeftButton);
-        QTest::mouseClick(w.textLabelButton, Qt::LeftButton);
-        drag(w.dataSlots[0], QPoint(60, 300));
-        QTest::mouseClick(w.dataSlots[0], Qt::LeftButton);
-        commit(w.bitWidthEdit, QStringLiteral("12"));
-        EXPECT_EQ(w.dataSlots[0]->bitWidth, 12);
-        QTest::keyClicks(w.textLabels[0], QStringLiteral("ALU"));
-        EXPECT_EQ(w.textLabels[0]->text(), QStringLiteral("ALU"));
+        QTest::mouseClick(w.designer()->toolbox()->dataSlotButton(), Qt::LeftButton);
+        QTest::mouseClick(w.designer()->toolbox()->textLabelButton(), Qt::LeftButton);
+        drag(w.panel()->dataSlots()[0], QPoint(60, 300));
+        QTest::mouseClick(w.panel()->dataSlots()[0], Qt::LeftButton);
+        commit(w.designer()->toolbox()->bitWidthEdit(), QStringLiteral("12"));
+        EXPECT_EQ(w.panel()->dataSlots()[0]->bitWidth, 12);
+        QTest::keyClicks(w.panel()->textLabels()[0], QStringLiteral("ALU"));
+        EXPECT_EQ(w.panel()->textLabels()[0]->text(), QStringLiteral("ALU"));
 
         before = placed(w);
-        for (BrixoButton* s : w.dataSlots)
+        for (BrixoButton* s : w.panel()->dataSlots())
             slotsBefore << QStringLiteral("%1 %2 %3,%4").arg(s->index).arg(s->bitWidth).arg(s->x()).arg(s->y());
-        for (BrixoLineedit* l : w.textLabels)
+        for (BrixoLineedit* l : w.panel()->textLabels())
             labelsBefore << QStringLiteral("%1 %2,%3").arg(l->text()).arg(l->x()).arg(l->y());
         ASSERT_EQ(before.size(), 5);
 
         FileDialog::setNextAnswer(file);
-        w.saveAction->trigger();
+        w.findChild<QAction*>(QStringLiteral("saveAction"))->trigger();
         ASSERT_TRUE(QFileInfo::exists(file));
     }
 
     MainWindow w;
     FileDialog::setNextAnswer(file);
-    w.openAction->trigger();
-    EXPECT_EQ(w.panelName, QStringLiteral("My board"));
+    w.findChild<QAction*>(QStringLiteral("openAction"))->trigger();
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("My board"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - My board"));
     const QList<Placed> after = placed(w);
     EXPECT_EQ(after.size(), before.size());
     for (int i = 0; i < before.size() && i < after.size(); ++i)
         EXPECT_TRUE(after[i] == before[i]) << before[i].kind.toStdString() << before[i].index;
     QStringList slotsAfter, labelsAfter;
-    for (BrixoButton* s : w.dataSlots)
+    for (BrixoButton* s : w.panel()->dataSlots())
         slotsAfter << QStringLiteral("%1 %2 %3,%4").arg(s->index).arg(s->bitWidth).arg(s->x()).arg(s->y());
-    for (BrixoLineedit* l : w.textLabels)
+    for (BrixoLineedit* l : w.panel()->textLabels())
         labelsAfter << QStringLiteral("%1 %2,%3").arg(l->text()).arg(l->x()).arg(l->y());
     EXPECT_EQ(slotsAfter, slotsBefore);
     EXPECT_EQ(labelsAfter, labelsBefore);
@@ -576,10 +582,10 @@ TEST(DesignerStory, RemovedComponentsAreNotSavedUntilChosenAgain)
     w.addoneSwitch(2);
     w.addText();
     w.addText();
-    w.textLabels[0]->setText(QStringLiteral("gone"));
-    w.textLabels[1]->setText(QStringLiteral("kept"));
-    w.removingCtl(w.textLabels[0]);
-    w.removingCtl(w.switchButtons[0]);
+    w.panel()->textLabels()[0]->setText(QStringLiteral("gone"));
+    w.panel()->textLabels()[1]->setText(QStringLiteral("kept"));
+    w.removingCtl(w.panel()->textLabels()[0]);
+    w.removingCtl(w.panel()->switchButtons()[0]);
 
     const auto reopen = [&](MainWindow& into) {
         into.saveByjson(file);
@@ -587,10 +593,10 @@ TEST(DesignerStory, RemovedComponentsAreNotSavedUntilChosenAgain)
         FileDialog::setNextAnswer(file);
         r.judgeModel();
         QStringList seen;
-        for (int i = 0; i < r.switchButtons.size(); ++i)
-            if (!r.switchButtons[i]->isHidden())
+        for (int i = 0; i < r.panel()->switchButtons().size(); ++i)
+            if (!r.panel()->switchButtons()[i]->isHidden())
                 seen << QStringLiteral("switch%1").arg(i);
-        for (BrixoLineedit* l : r.textLabels)
+        for (BrixoLineedit* l : r.panel()->textLabels())
             seen << l->text();
         return seen;
     };
@@ -611,14 +617,14 @@ TEST(DesignerStory, BackgroundKeepsItsSizeInTheFile)
         MainWindow w;
         newPanel(w);
         FileDialog::setNextAnswer(picture);
-        w.backgroundAction->trigger();
-        w.backgroundSizeSlider->setValue(5);
+        w.findChild<QAction*>(QStringLiteral("backgroundAction"))->trigger();
+        w.designer()->toolbox()->backgroundSizeSlider()->setValue(5);
         w.saveByjson(file);
     }
     MainWindow r;
     FileDialog::setNextAnswer(file);
     r.judgeModel();
-    EXPECT_EQ(r.backgroundImage.size(), QSize(400, 300));
+    EXPECT_EQ(r.panel()->background().image.size(), QSize(400, 300));
 }
 
 // A keyboard key is given in the toolbox to the switch or key last pressed, is named in its
@@ -628,41 +634,43 @@ TEST(DesignerStory, KeyBindingsSetInTheToolboxComeBackWithTheFile)
     using panelfile::Kind;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("keys.jvp"));
+    const auto act = [](MainWindow& w, const char* name) { w.findChild<QAction*>(QLatin1String(name))->trigger(); };
     {
         MainWindow w;
         newPanel(w);
-        w.switchCombo->setCurrentIndex(3);  // switch 2
-        w.keyCombo->setCurrentIndex(6);     // key 5
-        ASSERT_FALSE(w.panelKeys->bindingEdit->isEnabled());  // nothing pressed yet
-        QTest::mouseClick(w.switchButtons[2], Qt::LeftButton);
-        EXPECT_EQ(w.panelKeys->bindingTarget->text(), QStringLiteral("开关2"));
-        QTest::keyClick(w.panelKeys->bindingEdit, Qt::Key_B);
-        QTest::mouseClick(w.keyButtons[5], Qt::LeftButton);
-        QTest::keyClick(w.panelKeys->bindingEdit, Qt::Key_0);  // taken from K0
-        EXPECT_EQ(w.panelKeys->bindingEdit->text(), QStringLiteral("0"));
-        EXPECT_TRUE(w.switchButtons[2]->toolTip().startsWith(QStringLiteral("开关2（键盘 B）")));
-        EXPECT_TRUE(w.keyButtons[5]->toolTip().contains(QStringLiteral("（键盘 0）")));
-        EXPECT_FALSE(w.keyButtons[0]->toolTip().contains(QStringLiteral("键盘")));
+        PanelKeys* keys = w.runMode()->keys();
+        w.designer()->toolbox()->switchCombo()->setCurrentIndex(3);  // switch 2
+        w.designer()->toolbox()->keyCombo()->setCurrentIndex(6);     // key 5
+        ASSERT_FALSE(keys->bindingEdit->isEnabled());  // nothing pressed yet
+        QTest::mouseClick(w.panel()->switchButtons()[2], Qt::LeftButton);
+        EXPECT_EQ(keys->bindingTarget->text(), QStringLiteral("开关2"));
+        QTest::keyClick(keys->bindingEdit, Qt::Key_B);
+        QTest::mouseClick(w.panel()->keyButtons()[5], Qt::LeftButton);
+        QTest::keyClick(keys->bindingEdit, Qt::Key_0);  // taken from K0
+        EXPECT_EQ(keys->bindingEdit->text(), QStringLiteral("0"));
+        EXPECT_TRUE(w.panel()->switchButtons()[2]->toolTip().startsWith(QStringLiteral("开关2（键盘 B）")));
+        EXPECT_TRUE(w.panel()->keyButtons()[5]->toolTip().contains(QStringLiteral("（键盘 0）")));
+        EXPECT_FALSE(w.panel()->keyButtons()[0]->toolTip().contains(QStringLiteral("键盘")));
         FileDialog::setNextAnswer(file);
-        w.saveAction->trigger();
+        act(w, "saveAction");
     }
     MainWindow w;
     FileDialog::setNextAnswer(file);
-    w.openAction->trigger();
-    const panelfile::KeyBindings& b = w.panelKeys->bindings();
+    act(w, "openAction");
+    const panelfile::KeyBindings& b = w.panel()->keyBindings();
     EXPECT_EQ(b.keyOf(Kind::Switch, 2), int(Qt::Key_B));
     EXPECT_EQ(b.keyOf(Kind::Key, 5), int(Qt::Key_0));
     EXPECT_EQ(b.keyOf(Kind::Key, 0), 0);
     EXPECT_EQ(b.keyOf(Kind::Key, 1), int(Qt::Key_1));
-    EXPECT_EQ(w.switchButtons[2]->toolTip(), QStringLiteral("开关2（键盘 B）"));
+    EXPECT_EQ(w.panel()->switchButtons()[2]->toolTip(), QStringLiteral("开关2（键盘 B）"));
     // Cleared in the toolbox, the key goes from the panel.
-    w.designAction->trigger();
-    QTest::mouseClick(w.switchButtons[2], Qt::LeftButton);
-    QTest::mouseClick(w.panelKeys->bindingClear, Qt::LeftButton);
-    EXPECT_EQ(w.panelKeys->bindings().keyOf(Kind::Switch, 2), 0);
-    w.designAction->trigger();
+    act(w, "designAction");
+    QTest::mouseClick(w.panel()->switchButtons()[2], Qt::LeftButton);
+    QTest::mouseClick(w.runMode()->keys()->bindingClear, Qt::LeftButton);
+    EXPECT_EQ(w.panel()->keyBindings().keyOf(Kind::Switch, 2), 0);
+    act(w, "designAction");
 
     FileDialog::setNextAnswer(QStringLiteral(BRIXO_EXAMPLES_DIR "/adder_a.jvp"));
-    w.openAction->trigger();
-    EXPECT_EQ(w.panelKeys->bindings(), panelfile::KeyBindings::defaults());
+    act(w, "openAction");
+    EXPECT_EQ(w.panel()->keyBindings(), panelfile::KeyBindings::defaults());
 }

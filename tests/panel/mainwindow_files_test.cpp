@@ -2,6 +2,12 @@
 // failed writes, on a real window on the offscreen platform.
 #include "ui/filedialog.h"
 #include "app/mainwindow.h"
+#include "board/runmode.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/componenttables.h"
+#include "panel/panelfiles.h"
+#include "panel/panelmodel.h"
+#include "panel/virtualpaneldata.h"
 #include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
@@ -88,20 +94,20 @@ void fillEveryKind(MainWindow& w)
 {
     w.settingCtlNumber(36, 20, 18, 18, 8);
     w.createCtl();
-    w.setPanelName(QStringLiteral("实验板 A"));
-    w.experimentName = QStringLiteral("adder");
+    w.panel()->setPanelName(QStringLiteral("实验板 A"));
+    w.panel()->setExperiment(QStringLiteral("adder"));
     QImage bg(400, 300, QImage::Format_RGB32);
     bg.fill(QColor(10, 120, 200));
-    w.backgroundImage = QPixmap::fromImage(bg);
-    w.imageFormat = QStringLiteral("png");
-    Files::put(w.switchButtons[0], 10, 20);
-    Files::put(w.switchButtons[35], 300, 40);
-    w.setSwitchUpright(w.switchButtons[35], false);
-    Files::put(w.keyButtons[3], 50, 250);
-    Files::put(w.redLedButtons[17], 120, 60);
-    Files::put(w.greenLedButtons[1], 160, 60);
-    Files::put(w.digitButtons[7], 200, 120);
-    auto* slot = new BrixoButton(w.panelView);
+    w.panel()->background().image = QPixmap::fromImage(bg);
+    w.panel()->background().format = QStringLiteral("png");
+    Files::put(w.panel()->switchButtons()[0], 10, 20);
+    Files::put(w.panel()->switchButtons()[35], 300, 40);
+    w.panel()->setSwitchUpright(w.panel()->switchButtons()[35], false);
+    Files::put(w.panel()->keyButtons()[3], 50, 250);
+    Files::put(w.panel()->redLedButtons()[17], 120, 60);
+    Files::put(w.panel()->greenLedButtons()[1], 160, 60);
+    Files::put(w.panel()->digitButtons()[7], 200, 120);
+    auto* slot = new BrixoButton(w.panel()->panelView());
     slot->key = 0;
     slot->index = 0;
     slot->bitWidth = 8;
@@ -109,14 +115,14 @@ void fillEveryKind(MainWindow& w)
     slot->setDataText(QStringLiteral("AB"), false);
     slot->move(220, 200);
     slot->show();
-    w.dataSlots.append(slot);
-    auto* label = new BrixoLineedit(w.panelView);
+    w.panel()->addDataSlot(slot);
+    auto* label = new BrixoLineedit(w.panel()->panelView());
     label->key = 0;
     label->index = 2;
     label->setLabelText(QStringLiteral("进位, carry"));
     label->move(30, 280);
     label->show();
-    w.textLabels.append(label);
+    w.panel()->addTextLabel(label);
 }
 
 struct Shown { QString name; bool visible; QPoint pos; QSize size; };
@@ -124,7 +130,7 @@ struct Shown { QString name; bool visible; QPoint pos; QSize size; };
 QList<Shown> placed(const MainWindow& w)
 {
     QList<Shown> out;
-    for (const auto* list : {&w.switchButtons, &w.keyButtons, &w.redLedButtons, &w.greenLedButtons, &w.digitButtons})
+    for (const auto* list : {&w.panel()->switchButtons(), &w.panel()->keyButtons(), &w.panel()->redLedButtons(), &w.panel()->greenLedButtons(), &w.panel()->digitButtons()})
         for (const QPushButton* b : *list)
             if (!b->isHidden())
                 out.append({b->objectName(), true, b->pos(), b->size()});
@@ -144,15 +150,15 @@ TEST_F(Files, JvpRoundTripKeepsEveryKindAndRewritesTheSameBytes)
 
     MainWindow back;
     open(back, first);
-    EXPECT_EQ(back.fileKind, QStringLiteral("jvp"));
+    EXPECT_EQ(back.files()->fileKind(), QStringLiteral("jvp"));
     EXPECT_EQ(back.windowTitle(), QStringLiteral("Brixo - 实验板 A"));
-    EXPECT_EQ(back.experimentName, QStringLiteral("adder"));
-    EXPECT_EQ(back.switchCount, 36);
-    EXPECT_EQ(back.digitCount, 8);
+    EXPECT_EQ(back.panel()->experiment(), QStringLiteral("adder"));
+    EXPECT_EQ(back.panel()->count(brixo::ComponentKind::Switch), 36);
+    EXPECT_EQ(back.panel()->count(brixo::ComponentKind::Digit), 8);
     // "ledSize" is written 16 x 16 and read back 10 larger on each side.
-    EXPECT_EQ(back.ledSize, QSize(26, 26));
-    EXPECT_EQ(back.switchSize, w.switchSize);
-    EXPECT_EQ(back.sstubeSize, w.sstubeSize);
+    EXPECT_EQ(back.panel()->ledSize(), QSize(26, 26));
+    EXPECT_EQ(back.panel()->switchSize(), w.panel()->switchSize());
+    EXPECT_EQ(back.panel()->sstubeSize(), w.panel()->sstubeSize());
 
     const QList<Shown> before = placed(w), after = placed(back);
     ASSERT_EQ(after.size(), before.size());
@@ -160,21 +166,21 @@ TEST_F(Files, JvpRoundTripKeepsEveryKindAndRewritesTheSameBytes)
         EXPECT_EQ(after[i].name, before[i].name);
         EXPECT_EQ(after[i].pos, before[i].pos) << before[i].name.toStdString();
     }
-    EXPECT_TRUE(back.isSwitchUpright(back.switchButtons[0]));
-    EXPECT_FALSE(back.isSwitchUpright(back.switchButtons[35]));
-    ASSERT_EQ(back.dataSlots.size(), 1);
-    EXPECT_EQ(back.dataSlots[0]->pos(), QPoint(220, 200));
-    EXPECT_EQ(back.dataSlots[0]->bitWidth, 8);
-    EXPECT_TRUE(back.dataSlots[0]->isVertical);
-    EXPECT_EQ(back.dataSlots[0]->text(), QStringLiteral("AB"));
-    EXPECT_EQ(back.componentData->dataSlotCount(), 1);
-    ASSERT_EQ(back.textLabels.size(), 1);
-    EXPECT_EQ(back.textLabels[0]->text(), QStringLiteral("进位, carry"));
-    EXPECT_EQ(back.textLabels[0]->pos(), QPoint(30, 280));
-    EXPECT_EQ(back.textLabels[0]->index, 2);
-    EXPECT_EQ(back.backgroundImage.size(), QSize(400, 300));
-    EXPECT_EQ(back.backgroundImage.toImage().pixel(5, 5), QColor(10, 120, 200).rgb());
-    EXPECT_EQ(back.backgroundView->size(), QSize(410, 310));
+    EXPECT_TRUE(back.panel()->isSwitchUpright(back.panel()->switchButtons()[0]));
+    EXPECT_FALSE(back.panel()->isSwitchUpright(back.panel()->switchButtons()[35]));
+    ASSERT_EQ(back.panel()->dataSlots().size(), 1);
+    EXPECT_EQ(back.panel()->dataSlots()[0]->pos(), QPoint(220, 200));
+    EXPECT_EQ(back.panel()->dataSlots()[0]->bitWidth, 8);
+    EXPECT_TRUE(back.panel()->dataSlots()[0]->isVertical);
+    EXPECT_EQ(back.panel()->dataSlots()[0]->text(), QStringLiteral("AB"));
+    EXPECT_EQ(back.runMode()->boardData()->dataSlotCount(), 1);
+    ASSERT_EQ(back.panel()->textLabels().size(), 1);
+    EXPECT_EQ(back.panel()->textLabels()[0]->text(), QStringLiteral("进位, carry"));
+    EXPECT_EQ(back.panel()->textLabels()[0]->pos(), QPoint(30, 280));
+    EXPECT_EQ(back.panel()->textLabels()[0]->index, 2);
+    EXPECT_EQ(back.panel()->background().image.size(), QSize(400, 300));
+    EXPECT_EQ(back.panel()->background().image.toImage().pixel(5, 5), QColor(10, 120, 200).rgb());
+    EXPECT_EQ(back.panel()->backgroundView()->size(), QSize(410, 310));
 
     // The panel survives a second trip unchanged: Save writes the file it came from. The
     // ledSize quirk makes the sizes differ (26 instead of 32) but the file carries 16 either
@@ -187,12 +193,12 @@ TEST_F(Files, JvpRoundTripKeepsEveryKindAndRewritesTheSameBytes)
 TEST_F(Files, WrittenJvpHasTheDocumentedMembersInOrder)
 {
     fillEveryKind(w);
-    w.imageFormat = QStringLiteral("bmp");
-    w.dataSlots[0]->key = 4;
-    w.textLabels[0]->key = 2;
+    w.panel()->background().format = QStringLiteral("bmp");
+    w.panel()->dataSlots()[0]->key = 4;
+    w.panel()->textLabels()[0]->key = 2;
     w.saveByjson(path("p.jvp"));
     const QByteArray bytes = readAll(path("p.jvp"));
-    EXPECT_EQ(w.imageFormat, QStringLiteral("jpg"));
+    EXPECT_EQ(w.panel()->background().format, QStringLiteral("jpg"));
     const QJsonObject top = QJsonDocument::fromJson(bytes).object();
     EXPECT_TRUE(top["backgroundImage"].toString().startsWith(QStringLiteral("data:image/jpg;base64,")));
     EXPECT_EQ(top["ledSize"].toObject()["x"].toInt(), 16);
@@ -232,11 +238,11 @@ TEST_F(Files, OpenPlacesByTheFilesGeometry)
         writeAll(file, c.json);
         MainWindow win;
         open(win, file);
-        ASSERT_TRUE(win.hasPanel());
-        EXPECT_FALSE(win.switchButtons[0]->isHidden());
-        EXPECT_EQ(win.switchButtons[0]->pos(), c.switchAt);
-        EXPECT_EQ(win.backgroundView->sceneRect(), c.scene);
-        EXPECT_EQ(win.backgroundView->size(), (c.scene.size() + QSizeF(10, 10)).toSize());
+        ASSERT_TRUE(win.panel()->hasPanel());
+        EXPECT_FALSE(win.panel()->switchButtons()[0]->isHidden());
+        EXPECT_EQ(win.panel()->switchButtons()[0]->pos(), c.switchAt);
+        EXPECT_EQ(win.panel()->backgroundView()->sceneRect(), c.scene);
+        EXPECT_EQ(win.panel()->backgroundView()->size(), (c.scene.size() + QSizeF(10, 10)).toSize());
     }
 }
 
@@ -259,10 +265,10 @@ TEST_F(Files, SavingAWidenedPanelKeepsItsComponentsBesideThePicture)
         SCOPED_TRACE(trip);
         MainWindow win;
         open(win, file);
-        ASSERT_TRUE(win.hasPanel());
-        EXPECT_EQ(win.switchButtons[0]->pos(), QPoint(0, 0));
-        EXPECT_EQ(win.keyButtons[1]->pos(), QPoint(30, 25));
-        EXPECT_EQ(win.backgroundView->sceneRect(), QRectF(-6, -5, 46, 35));
+        ASSERT_TRUE(win.panel()->hasPanel());
+        EXPECT_EQ(win.panel()->switchButtons()[0]->pos(), QPoint(0, 0));
+        EXPECT_EQ(win.panel()->keyButtons()[1]->pos(), QPoint(30, 25));
+        EXPECT_EQ(win.panel()->backgroundView()->sceneRect(), QRectF(-6, -5, 46, 35));
         win.saveorSaveAs();
         const QJsonArray comps = QJsonDocument::fromJson(readAll(file)).object()["components"].toArray();
         ASSERT_EQ(comps.size(), 2);
@@ -312,7 +318,7 @@ TEST_F(Files, JvpEntriesAndBrokenFiles)
         MainWindow win;
         win.setWindowTitle(QStringLiteral("kept"));
         open(win, file);
-        ASSERT_TRUE(win.hasPanel());
+        ASSERT_TRUE(win.panel()->hasPanel());
         QStringList shown;
         for (const Shown& s : placed(win))
             shown << s.name;
@@ -321,10 +327,10 @@ TEST_F(Files, JvpEntriesAndBrokenFiles)
         const bool parses = !QJsonDocument::fromJson(c.json).isNull();
         EXPECT_EQ(win.windowTitle(), parses ? QStringLiteral("Brixo") : QStringLiteral("kept"));
         if (!c.shown.isEmpty() && c.shown[0] == QLatin1String("switch2")) {
-            EXPECT_EQ(win.isSwitchUpright(win.switchButtons[2]), !c.lying);
+            EXPECT_EQ(win.panel()->isSwitchUpright(win.panel()->switchButtons()[2]), !c.lying);
         }
         // Counts end at the maxima whatever the file says.
-        EXPECT_EQ(win.switchCount + win.keyCount + win.redLedCount + win.greenLedCount + win.digitCount, 100);
+        EXPECT_EQ(win.panel()->count(brixo::ComponentKind::Switch) + win.panel()->count(brixo::ComponentKind::Key) + win.panel()->count(brixo::ComponentKind::RedLed) + win.panel()->count(brixo::ComponentKind::GreenLed) + win.panel()->count(brixo::ComponentKind::Digit), 100);
     }
 }
 
@@ -344,11 +350,8 @@ TEST_F(Files, SaveDispatchesByKindAndDefaultName)
         MainWindow win;
         win.settingCtlNumber(1, 0, 0, 0, 0);
         win.createCtl();
-        put(win.switchButtons[0], 5, 5);
-        win.fileKind = QString::fromLatin1(c.kind);
-        win.isNewPanel = c.isNew;
-        win.filePath = jvp;
-        win.savePath = c.savePath;
+        put(win.panel()->switchButtons()[0], 5, 5);
+        win.files()->setOrigin(QString::fromLatin1(c.kind), jvp, c.savePath, c.isNew);
         QFile::remove(jvp);
         FileDialog::clearAsked();
         const QString answer = path("answer.jvp");
@@ -364,23 +367,23 @@ TEST_F(Files, SaveDispatchesByKindAndDefaultName)
             EXPECT_FALSE(QFile::exists(jvp));
             // the replaced name is kept for the next dialog
             if (c.offered.endsWith(QLatin1String(".jvp"))) {
-                EXPECT_EQ(win.savePath, c.offered);
+                EXPECT_EQ(win.files()->savePath(), c.offered);
             }
         } else {
             EXPECT_TRUE(QFile::exists(jvp));
         }
         // Saving never changes what the window opened.
-        EXPECT_EQ(win.filePath, jvp);
-        EXPECT_EQ(win.isNewPanel, c.isNew);
+        EXPECT_EQ(win.files()->filePath(), jvp);
+        EXPECT_EQ(win.files()->isNewPanel(), c.isNew);
     }
 }
 
 TEST_F(Files, SaveAsWritesVp2UnlessTheAnswerEndsInJvp)
 {
     build(2, 1, 0, 0, 1);
-    put(w.switchButtons[1], 50, 60);
-    w.setSwitchUpright(w.switchButtons[1], false);
-    w.fileKind = QStringLiteral("jvp");
+    put(w.panel()->switchButtons()[1], 50, 60);
+    w.panel()->setSwitchUpright(w.panel()->switchButtons()[1], false);
+    w.files()->setOrigin(QStringLiteral("jvp"), w.files()->filePath(), w.files()->savePath(), w.files()->isNewPanel());
     FileDialog::setNextAnswer(path("plain"));
     w.saveAs();
     ASSERT_EQ(FileDialog::asked().size(), 1);
@@ -483,24 +486,24 @@ TEST_F(Files, VplPlacesItsFixedComponents)
     v.entry(324, 2, false, 1, 1);     // switch 2 stays hidden
     const QString file = path("lab.vpl");
     writeAll(file, v.bytes);
-    w.panelName = QStringLiteral("old");
+    w.panel()->setName(QStringLiteral("old"));
     open(w, file);
-    EXPECT_EQ(w.fileKind, QStringLiteral("vpl"));
-    EXPECT_TRUE(w.panelName.isEmpty());
+    EXPECT_EQ(w.files()->fileKind(), QStringLiteral("vpl"));
+    EXPECT_TRUE(w.panel()->name().isEmpty());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo"));
-    EXPECT_EQ(w.backgroundView->size(), QSize(810, 510));
-    EXPECT_EQ(w.backgroundView->sceneRect(), QRectF(0, 0, 800, 500));
-    EXPECT_EQ(w.redLedButtons[0]->geometry(), QRect(100, 40, 32, 32));
-    EXPECT_EQ(w.digitButtons[7]->geometry(), QRect(300, 10, 23, 35));
-    EXPECT_EQ(w.keyButtons[3]->pos(), QPoint(20, 400));
-    EXPECT_EQ(w.switchButtons[17]->pos(), QPoint(60, 70));
-    EXPECT_EQ(w.greenLedButtons[8]->pos(), QPoint(90, 95));
+    EXPECT_EQ(w.panel()->backgroundView()->size(), QSize(810, 510));
+    EXPECT_EQ(w.panel()->backgroundView()->sceneRect(), QRectF(0, 0, 800, 500));
+    EXPECT_EQ(w.panel()->redLedButtons()[0]->geometry(), QRect(100, 40, 32, 32));
+    EXPECT_EQ(w.panel()->digitButtons()[7]->geometry(), QRect(300, 10, 23, 35));
+    EXPECT_EQ(w.panel()->keyButtons()[3]->pos(), QPoint(20, 400));
+    EXPECT_EQ(w.panel()->switchButtons()[17]->pos(), QPoint(60, 70));
+    EXPECT_EQ(w.panel()->greenLedButtons()[8]->pos(), QPoint(90, 95));
     EXPECT_EQ(placed(w).size(), 5);
-    EXPECT_EQ(w.switchCount, 36);
-    EXPECT_EQ(w.greenLedCount, 18);
+    EXPECT_EQ(w.panel()->count(brixo::ComponentKind::Switch), 36);
+    EXPECT_EQ(w.panel()->count(brixo::ComponentKind::GreenLed), 18);
     EXPECT_TRUE(MessageBox::shown().isEmpty());
-    EXPECT_EQ(w.componentInfoModel->rowCount(), 5);
-    EXPECT_EQ(w.panelData->block.red(0).x, 100);
+    EXPECT_EQ(w.tables()->infoModel()->rowCount(), 5);
+    EXPECT_EQ(w.files()->panelData()->block.red(0).x, 100);
 
     // Save offers the same name as .jvp.
     FileDialog::setNextAnswer(QString());
@@ -522,9 +525,9 @@ TEST_F(Files, VplBackgroundPictureFoundOrMissing)
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("找不到背景图，请将背景图board.bmp存放在：") + dir.path()
                                                + QStringLiteral("路径下后重新打开"));
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(w.keyButtons[0]->pos(), QPoint(5, 6));  // still placed
-    EXPECT_EQ(w.backgroundView->size(), QSize(210, 110));
-    EXPECT_TRUE(w.backgroundScene.items().isEmpty());
+    EXPECT_EQ(w.panel()->keyButtons()[0]->pos(), QPoint(5, 6));  // still placed
+    EXPECT_EQ(w.panel()->backgroundView()->size(), QSize(210, 110));
+    EXPECT_TRUE(w.panel()->backgroundScene().items().isEmpty());
 
     QImage pic(50, 25, QImage::Format_RGB32);
     pic.fill(Qt::red);
@@ -533,17 +536,17 @@ TEST_F(Files, VplBackgroundPictureFoundOrMissing)
     MessageBox::clearShown();
     open(win, file);
     EXPECT_TRUE(MessageBox::shown().isEmpty());
-    ASSERT_EQ(win.backgroundScene.items().size(), 1);
-    auto* item = dynamic_cast<QGraphicsPixmapItem*>(win.backgroundScene.items()[0]);
+    ASSERT_EQ(win.panel()->backgroundScene().items().size(), 1);
+    auto* item = dynamic_cast<QGraphicsPixmapItem*>(win.panel()->backgroundScene().items()[0]);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->pixmap().size(), QSize(200, 100));  // scaled to the stored size
-    EXPECT_EQ(win.imageFormat, QStringLiteral("bmp"));
-    EXPECT_EQ(win.backgroundFileName, QStringLiteral("board.bmp"));
+    EXPECT_EQ(win.panel()->background().format, QStringLiteral("bmp"));
+    EXPECT_EQ(win.panel()->background().fileName, QStringLiteral("board.bmp"));
 
     // Saved as .jvp, the bmp picture travels as jpg.
     win.saveByjson(path("board.jvp"));
     EXPECT_TRUE(readAll(path("board.jvp")).contains("\"data:image/jpg;base64,"));
-    EXPECT_EQ(win.imageFormat, QStringLiteral("jpg"));
+    EXPECT_EQ(win.panel()->background().format, QStringLiteral("jpg"));
 }
 
 TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
@@ -563,32 +566,32 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     writeAll(file, text);
     MessageBox::setNextAnswer(QMessageBox::Yes);  // the picture is missing
     open(w, file);
-    EXPECT_EQ(w.fileKind, QStringLiteral("vp2"));
-    EXPECT_EQ(w.panelName, QStringLiteral("面板"));
-    EXPECT_EQ(w.experimentName, QStringLiteral("calc demo"));
+    EXPECT_EQ(w.files()->fileKind(), QStringLiteral("vp2"));
+    EXPECT_EQ(w.panel()->name(), QStringLiteral("面板"));
+    EXPECT_EQ(w.panel()->experiment(), QStringLiteral("calc demo"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo - 面板"));
-    EXPECT_EQ(w.imageFormat, QStringLiteral("png"));
+    EXPECT_EQ(w.panel()->background().format, QStringLiteral("png"));
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_TRUE(MessageBox::shown()[0].text.contains(QStringLiteral("panel.back.png")));
-    EXPECT_EQ(w.backgroundView->size(), QSize(310, 210));
-    EXPECT_EQ(w.ledSize, QSize(30, 30));
-    EXPECT_FALSE(w.isSwitchUpright(w.switchButtons[0]));
-    EXPECT_EQ(w.switchButtons[0]->pos(), QPoint(10, 11));
-    EXPECT_EQ(w.keyButtons[0]->pos(), QPoint(12, 13));
+    EXPECT_EQ(w.panel()->backgroundView()->size(), QSize(310, 210));
+    EXPECT_EQ(w.panel()->ledSize(), QSize(30, 30));
+    EXPECT_FALSE(w.panel()->isSwitchUpright(w.panel()->switchButtons()[0]));
+    EXPECT_EQ(w.panel()->switchButtons()[0]->pos(), QPoint(10, 11));
+    EXPECT_EQ(w.panel()->keyButtons()[0]->pos(), QPoint(12, 13));
     for (int i = 0; i < 18; ++i)
-        EXPECT_EQ(w.redLedButtons[i]->geometry(), QRect(100 + i, 5, 30, 30));
-    EXPECT_FALSE(w.greenLedButtons[4]->isHidden());
-    EXPECT_EQ(w.greenLedButtons[4]->pos(), QPoint(7, 8));
-    EXPECT_TRUE(w.digitButtons[0]->isHidden());
-    EXPECT_EQ(w.digitButtons[1]->geometry(), QRect(400, 20, 23, 35));
+        EXPECT_EQ(w.panel()->redLedButtons()[i]->geometry(), QRect(100 + i, 5, 30, 30));
+    EXPECT_FALSE(w.panel()->greenLedButtons()[4]->isHidden());
+    EXPECT_EQ(w.panel()->greenLedButtons()[4]->pos(), QPoint(7, 8));
+    EXPECT_TRUE(w.panel()->digitButtons()[0]->isHidden());
+    EXPECT_EQ(w.panel()->digitButtons()[1]->geometry(), QRect(400, 20, 23, 35));
     EXPECT_EQ(placed(w).size(), 1 + 1 + 18 + 1 + 1);
     // The line store holds the file's lines.
-    EXPECT_EQ(w.componentModel->rowCount(), 3 + 1 + 1 + 18 + 9 + 2);
-    EXPECT_EQ(w.componentModel->item(4, 0)->text(), QStringLiteral("key0"));
-    EXPECT_EQ(w.componentModel->item(0, 7)->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.tables()->lineStore()->rowCount(), 3 + 1 + 1 + 18 + 9 + 2);
+    EXPECT_EQ(w.tables()->lineStore()->item(4, 0)->text(), QStringLiteral("key0"));
+    EXPECT_EQ(w.tables()->lineStore()->item(0, 7)->text(), QStringLiteral("1"));
 
     // Written again and read back, the panel is the same (the name gets a comma now).
-    w.setPanelName(QStringLiteral("a,b"));
+    w.panel()->setPanelName(QStringLiteral("a,b"));
     w.savePanelInfo(path("again.vp2"));
     const QByteArray again = readAll(path("again.vp2"));
     // The missing picture keeps its name and the panel's 300 x 200 area.
@@ -596,7 +599,7 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     MainWindow back;
     MessageBox::setNextAnswer(QMessageBox::Yes);
     open(back, path("again.vp2"));
-    EXPECT_EQ(back.experimentName, QStringLiteral("calc demo"));
+    EXPECT_EQ(back.panel()->experiment(), QStringLiteral("calc demo"));
     const QList<Shown> a = placed(w), b = placed(back);
     ASSERT_EQ(b.size(), a.size());
     for (int i = 0; i < a.size(); ++i) {
@@ -604,7 +607,7 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
         EXPECT_EQ(b[i].pos, a[i].pos);
         EXPECT_EQ(b[i].size, a[i].size) << a[i].name.toStdString();
     }
-    EXPECT_EQ(back.backgroundView->size(), QSize(310, 210));
+    EXPECT_EQ(back.panel()->backgroundView()->size(), QSize(310, 210));
 
     // A panel opened next names no picture of its own: its .vp2 does not borrow this one's.
     w.saveByjson(path("plain.jvp"));
@@ -614,9 +617,9 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
 
     // A .vp2 that cannot be read does not show the last one read in its place.
     open(w, path("gone.vp2"));
-    EXPECT_TRUE(w.hasPanel());
+    EXPECT_TRUE(w.panel()->hasPanel());
     EXPECT_TRUE(placed(w).isEmpty());
-    EXPECT_TRUE(w.panelName.isEmpty());
+    EXPECT_TRUE(w.panel()->name().isEmpty());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Brixo"));
 }
 
@@ -639,13 +642,13 @@ TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
         writeAll(path(c.name), c.bytes);
         MainWindow win;
         openAnsweringBoxes(win, path(c.name));
-        ASSERT_TRUE(win.hasPanel());
-        for (const QSize s : {win.switchSize, win.buttonSize, win.ledSize, win.sstubeSize}) {
+        ASSERT_TRUE(win.panel()->hasPanel());
+        for (const QSize s : {win.panel()->switchSize(), win.panel()->buttonSize(), win.panel()->ledSize(), win.panel()->sstubeSize()}) {
             EXPECT_LE(s.width(), 1024);
             EXPECT_LE(s.height(), 1024);
         }
-        EXPECT_EQ(win.switchButtons.size(), 36);
-        EXPECT_EQ(win.digitButtons.size(), 8);
+        EXPECT_EQ(win.panel()->switchButtons().size(), 36);
+        EXPECT_EQ(win.panel()->digitButtons().size(), 8);
     }
 }
 
@@ -660,8 +663,8 @@ TEST_F(Files, ExtremePositionsInAVplStayInsideTheWidgetRange)
     v.entry(0, 0, true, 0, small);       // green LED
     writeAll(path("far.vpl"), v.bytes);
     open(w, path("far.vpl"));
-    for (const QPushButton* b : {w.redLedButtons[0], w.digitButtons[0], w.keyButtons[0], w.switchButtons[0],
-                                 w.greenLedButtons[0]}) {
+    for (const QPushButton* b : {w.panel()->redLedButtons()[0], w.panel()->digitButtons()[0], w.panel()->keyButtons()[0], w.panel()->switchButtons()[0],
+                                 w.panel()->greenLedButtons()[0]}) {
         EXPECT_FALSE(b->isHidden());
         EXPECT_LE(std::abs(qint64(b->x())), 1000000);
         EXPECT_LE(std::abs(qint64(b->y())), 1000000);
@@ -678,17 +681,17 @@ TEST_F(Files, ReadersBuildOnceAndOpenClearsTheOldPanel)
     open(win, path("p.jvp"));
     open(win, path("p.jvp"));
     // One set of component widgets plus the file's one data slot and one label.
-    EXPECT_EQ(win.panelView->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly).size(),
+    EXPECT_EQ(win.panel()->panelView()->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly).size(),
               36 + 20 + 18 + 18 + 8 + 1);
-    EXPECT_EQ(win.textLabels.size(), 1);
-    EXPECT_EQ(win.panelView->findChildren<BrixoLineedit*>().size(), 1);
+    EXPECT_EQ(win.panel()->textLabels().size(), 1);
+    EXPECT_EQ(win.panel()->panelView()->findChildren<BrixoLineedit*>().size(), 1);
     // A cancelled open dialog changes nothing, not even what the run-mode LEDs show.
     win.showRedLED(0, true);
-    const QImage lit = win.redLedButtons[0]->icon().pixmap(win.ledSize).toImage();
+    const QImage lit = win.panel()->redLedButtons()[0]->icon().pixmap(win.panel()->ledSize()).toImage();
     open(win, QString());
-    EXPECT_EQ(win.redLedButtons[0]->icon().pixmap(win.ledSize).toImage(), lit);
-    EXPECT_EQ(win.dataSlots.size(), 1);
-    EXPECT_EQ(win.filePath, path("p.jvp"));
+    EXPECT_EQ(win.panel()->redLedButtons()[0]->icon().pixmap(win.panel()->ledSize()).toImage(), lit);
+    EXPECT_EQ(win.panel()->dataSlots().size(), 1);
+    EXPECT_EQ(win.files()->filePath(), path("p.jvp"));
 }
 
 TEST_F(Files, TheBoardDataListsOnlyTheOpenPanelsDataSlots)
@@ -704,10 +707,10 @@ TEST_F(Files, TheBoardDataListsOnlyTheOpenPanelsDataSlots)
         SCOPED_TRACE(legacy);
         MainWindow win;
         open(win, path("p.jvp"));
-        ASSERT_EQ(win.componentData->dataSlotCount(), 1);
+        ASSERT_EQ(win.runMode()->boardData()->dataSlotCount(), 1);
         open(win, path(QString::fromLatin1(legacy)));
-        EXPECT_TRUE(win.dataSlots.isEmpty());
-        EXPECT_EQ(win.componentData->dataSlotCount(), 0);
+        EXPECT_TRUE(win.panel()->dataSlots().isEmpty());
+        EXPECT_EQ(win.runMode()->boardData()->dataSlotCount(), 0);
     }
 }
 
@@ -752,8 +755,8 @@ TEST_F(Files, TruncatedAndFlippedFilesNeverBreakTheWindow)
             writeAll(file, bytes);
             MainWindow win;
             openAnsweringBoxes(win, file);
-            EXPECT_TRUE(win.hasPanel()) << name << " round " << round;
-            EXPECT_EQ(win.switchCount, 36);
+            EXPECT_TRUE(win.panel()->hasPanel()) << name << " round " << round;
+            EXPECT_EQ(win.panel()->count(brixo::ComponentKind::Switch), 36);
             // Whatever was read can be saved again.
             win.saveByjson(path("again.jvp"));
             EXPECT_TRUE(QJsonDocument::fromJson(readAll(path("again.jvp"))).isObject());
@@ -773,14 +776,14 @@ TEST_F(Files, MissingVplIsReportedAndExperimentFollowsTheDescription)
     open(w, path("gone.vpl"));
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("无法打开指定的文件。"));
-    ASSERT_TRUE(w.hasPanel());
-    EXPECT_FALSE(w.keyButtons[1]->isHidden());
-    EXPECT_EQ(w.keyButtons[1]->pos(), QPoint(40, 41));
+    ASSERT_TRUE(w.panel()->hasPanel());
+    EXPECT_FALSE(w.panel()->keyButtons()[1]->isHidden());
+    EXPECT_EQ(w.panel()->keyButtons()[1]->pos(), QPoint(40, 41));
 
     // Opening a panel chooses the boardless experiment its description names, or none.
     open(w, QStringLiteral(BRIXO_EXAMPLES_DIR "/adder_a.jvp"));
-    EXPECT_FALSE(w.experimentName.isEmpty());
-    EXPECT_NE(w.componentData->simulationStep(), nullptr);
+    EXPECT_FALSE(w.panel()->experiment().isEmpty());
+    EXPECT_NE(w.runMode()->boardData()->simulationStep(), nullptr);
     open(w, path("first.vpl"));
-    EXPECT_EQ(w.componentData->simulationStep(), nullptr);
+    EXPECT_EQ(w.runMode()->boardData()->simulationStep(), nullptr);
 }

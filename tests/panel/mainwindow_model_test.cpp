@@ -1,6 +1,12 @@
 // The panel model held by the main window: createCtl, numbering, digit drawing, data slots and
 // the design-mode event filter, driven on a real window.
 #include "app/mainwindow.h"
+#include "board/runmode.h"
+#include "board/virtualcomponentdata.h"
+#include "panel/componenttables.h"
+#include "panel/designer.h"
+#include "panel/designtoolbox.h"
+#include "panel/panelmodel.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 
@@ -56,15 +62,15 @@ struct Panel : ::testing::Test {
 
 TEST_F(Panel, CreateCtlBuildsHiddenWidgetsAndSizesTheBoardData)
 {
-    EXPECT_FALSE(w.hasPanel());
+    EXPECT_FALSE(w.panel()->hasPanel());
     build(10, 4, 8, 8, 2);
-    ASSERT_TRUE(w.hasPanel());
+    ASSERT_TRUE(w.panel()->hasPanel());
     const struct { const char* kind; const QVector<QPushButton*>& buttons; QButtonGroup* group; int count; QSize size; int board; } kinds[] = {
-        {"switch", w.switchButtons, w.switchGroup, 10, {20, 35}, w.getComponent()->switchCount()},
-        {"key", w.keyButtons, w.keyGroup, 4, {40, 40}, w.getComponent()->keyCount()},
-        {"red", w.redLedButtons, w.redLedGroup, 8, {32, 32}, w.getComponent()->redLedCount()},
-        {"green", w.greenLedButtons, w.greenLedGroup, 8, {32, 32}, w.getComponent()->greenLedCount()},
-        {"digit", w.digitButtons, w.digitGroup, 2, {21, 33}, w.getComponent()->digitCount()},
+        {"switch", w.panel()->switchButtons(), w.panel()->group(brixo::ComponentKind::Switch), 10, {20, 35}, w.runMode()->boardData()->switchCount()},
+        {"key", w.panel()->keyButtons(), w.panel()->group(brixo::ComponentKind::Key), 4, {40, 40}, w.runMode()->boardData()->keyCount()},
+        {"red", w.panel()->redLedButtons(), w.panel()->group(brixo::ComponentKind::RedLed), 8, {32, 32}, w.runMode()->boardData()->redLedCount()},
+        {"green", w.panel()->greenLedButtons(), w.panel()->group(brixo::ComponentKind::GreenLed), 8, {32, 32}, w.runMode()->boardData()->greenLedCount()},
+        {"digit", w.panel()->digitButtons(), w.panel()->group(brixo::ComponentKind::Digit), 2, {21, 33}, w.runMode()->boardData()->digitCount()},
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.kind);
@@ -74,90 +80,90 @@ TEST_F(Panel, CreateCtlBuildsHiddenWidgetsAndSizesTheBoardData)
         for (int i = 0; i < k.count; ++i) {
             EXPECT_TRUE(k.buttons[i]->isHidden());
             EXPECT_EQ(k.buttons[i]->size(), k.size);
-            EXPECT_EQ(k.buttons[i]->parentWidget(), w.panelView);
+            EXPECT_EQ(k.buttons[i]->parentWidget(), w.panel()->panelView());
             EXPECT_EQ(k.group->id(k.buttons[i]), i);
         }
     }
-    ASSERT_EQ(w.digitViews.size(), 2);
-    EXPECT_EQ(w.digitViews[1]->parentWidget(), w.digitButtons[1]);
-    EXPECT_EQ(w.digitViews[1]->scene(), w.digitScenes[1]);
+    ASSERT_EQ(w.panel()->digitViews().size(), 2);
+    EXPECT_EQ(w.panel()->digitViews()[1]->parentWidget(), w.panel()->digitButtons()[1]);
+    EXPECT_EQ(w.panel()->digitViews()[1]->scene(), w.panel()->digitScenes()[1]);
 }
 
 TEST_F(Panel, CountsBeyondTheMaximaAreHeldAtTheMaxima)
 {
     build(99, 21, 19, -3, 9);
-    EXPECT_EQ(w.switchButtons.size(), 36);
-    EXPECT_EQ(w.keyButtons.size(), 20);
-    EXPECT_EQ(w.redLedButtons.size(), 18);
-    EXPECT_EQ(w.greenLedButtons.size(), 0);
-    EXPECT_EQ(w.digitButtons.size(), 8);
-    EXPECT_EQ(w.getComponent()->switchCount(), 36);
+    EXPECT_EQ(w.panel()->switchButtons().size(), 36);
+    EXPECT_EQ(w.panel()->keyButtons().size(), 20);
+    EXPECT_EQ(w.panel()->redLedButtons().size(), 18);
+    EXPECT_EQ(w.panel()->greenLedButtons().size(), 0);
+    EXPECT_EQ(w.panel()->digitButtons().size(), 8);
+    EXPECT_EQ(w.runMode()->boardData()->switchCount(), 36);
 }
 
 TEST_F(Panel, RebuildingReleasesTheEarlierWidgetsButKeepsDataSlotsAndLabels)
 {
     build(3, 3, 3, 3, 3);
-    auto* slot = new BrixoButton(w.panelView);
-    w.dataSlots << slot;
-    auto* label = new BrixoLineedit(w.panelView);
-    w.textLabels << label;
-    QPointer<QPushButton> oldSwitch = w.switchButtons[0];
-    QPointer<QButtonGroup> oldGroup = w.switchGroup;
+    auto* slot = new BrixoButton(w.panel()->panelView());
+    w.panel()->addDataSlot(slot);
+    auto* label = new BrixoLineedit(w.panel()->panelView());
+    w.panel()->addTextLabel(label);
+    QPointer<QPushButton> oldSwitch = w.panel()->switchButtons()[0];
+    QPointer<QButtonGroup> oldGroup = w.panel()->group(brixo::ComponentKind::Switch);
     build(2, 2, 2, 2, 2);
     EXPECT_TRUE(oldSwitch.isNull());
     EXPECT_TRUE(oldGroup.isNull());
     // 10 component buttons plus the data slot: no hidden leftovers from the first build.
-    EXPECT_EQ(w.panelView->findChildren<QPushButton*>().size(), 11);
+    EXPECT_EQ(w.panel()->panelView()->findChildren<QPushButton*>().size(), 11);
     QPointer<BrixoButton> keptSlot = slot;
     QPointer<BrixoLineedit> keptLabel = label;
     EXPECT_FALSE(keptSlot.isNull());
 
     w.deleteAllFace();
-    EXPECT_FALSE(w.hasPanel());
+    EXPECT_FALSE(w.panel()->hasPanel());
     EXPECT_TRUE(keptSlot.isNull());
     EXPECT_TRUE(keptLabel.isNull());
-    EXPECT_TRUE(w.dataSlots.isEmpty() && w.textLabels.isEmpty() && w.switchButtons.isEmpty() && w.digitScenes.isEmpty());
-    EXPECT_TRUE(w.panelView->findChildren<QPushButton*>().isEmpty());
+    EXPECT_TRUE(w.panel()->dataSlots().isEmpty() && w.panel()->textLabels().isEmpty() && w.panel()->switchButtons().isEmpty() && w.panel()->digitScenes().isEmpty());
+    EXPECT_TRUE(w.panel()->panelView()->findChildren<QPushButton*>().isEmpty());
 }
 
 TEST_F(Panel, SwitchOrientationIsReadFromTheWidth)
 {
     build(1, 0, 0, 0, 0);
-    QPushButton* sw = w.switchButtons[0];
-    EXPECT_TRUE(w.isSwitchUpright(sw));
-    w.setSwitchUpright(sw, false);
+    QPushButton* sw = w.panel()->switchButtons()[0];
+    EXPECT_TRUE(w.panel()->isSwitchUpright(sw));
+    w.panel()->setSwitchUpright(sw, false);
     EXPECT_EQ(sw->size(), QSize(35, 20));
     EXPECT_EQ(sw->iconSize(), QSize(35, 20));
-    EXPECT_FALSE(w.isSwitchUpright(sw));
-    w.switchSize = QSize(35, 20);
-    EXPECT_TRUE(w.isSwitchUpright(sw));
+    EXPECT_FALSE(w.panel()->isSwitchUpright(sw));
+    w.panel()->setSwitchSize(QSize(35, 20));
+    EXPECT_TRUE(w.panel()->isSwitchUpright(sw));
 }
 
 TEST(PanelNumbering, GreenLedsCountFrom18AndTitlesFollowTheName)
 {
-    EXPECT_EQ(MainWindow::greenLedNumber(0), 18);
-    EXPECT_EQ(MainWindow::greenLedNumber(2), 20);
+    EXPECT_EQ(brixo::boardNumber(brixo::ComponentKind::GreenLed, 0), 18);
+    EXPECT_EQ(brixo::boardNumber(brixo::ComponentKind::GreenLed, 2), 20);
     MainWindow w;
     EXPECT_EQ(w.windowTitle(), "Brixo");
-    w.setPanelName("adder");
+    w.panel()->setPanelName("adder");
     EXPECT_EQ(w.windowTitle(), "Brixo - adder");
-    EXPECT_EQ(w.panelName, "adder");
-    w.setPanelName(QString());
+    EXPECT_EQ(w.panel()->name(), "adder");
+    w.panel()->setPanelName(QString());
     EXPECT_EQ(w.windowTitle(), "Brixo");
 }
 
 TEST_F(Panel, DigitShowsExactlyTheLitSegments)
 {
     build(0, 0, 0, 0, 2);
-    const QSize size = w.sstubeSize;
-    const QPoint g = insideSegment(w.segmentImages[6], size);
-    const QPoint dp = insideSegment(w.segmentImages[7], size);
-    const QPoint a = insideSegment(w.segmentImages[0], size);
+    const QSize size = w.panel()->sstubeSize();
+    const QPoint g = insideSegment(w.panel()->pictures().segmentImages[6], size);
+    const QPoint dp = insideSegment(w.panel()->pictures().segmentImages[7], size);
+    const QPoint a = insideSegment(w.panel()->pictures().segmentImages[0], size);
     ASSERT_GE(g.x(), 0);
     ASSERT_GE(dp.x(), 0);
     w.showSSTube(1, 0);
-    const QImage dark = render(w.digitScenes[1], size);
-    EXPECT_EQ(w.digitScenes[1]->items().size(), 1);
+    const QImage dark = render(w.panel()->digitScenes()[1], size);
+    EXPECT_EQ(w.panel()->digitScenes()[1]->items().size(), 1);
     const struct { int pattern; bool a, g, dp; int items; } cases[] = {
         {0xFF, true, true, true, 9},
         {0xBF, true, false, true, 8}, // 0 with its decimal point
@@ -167,8 +173,8 @@ TEST_F(Panel, DigitShowsExactlyTheLitSegments)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pattern);
         w.showSSTube(1, static_cast<char>(c.pattern));
-        EXPECT_EQ(w.digitScenes[1]->items().size(), c.items);
-        const QImage lit = render(w.digitScenes[1], size);
+        EXPECT_EQ(w.panel()->digitScenes()[1]->items().size(), c.items);
+        const QImage lit = render(w.panel()->digitScenes()[1], size);
         EXPECT_EQ(lit.pixel(a) != dark.pixel(a), c.a);
         EXPECT_EQ(lit.pixel(g) != dark.pixel(g), c.g);
         EXPECT_EQ(lit.pixel(dp) != dark.pixel(dp), c.dp);
@@ -182,7 +188,7 @@ TEST_F(Panel, DigitPicturesAreScaledOncePerSize)
     build(0, 0, 0, 0, 1);
     const auto keys = [this] {
         QList<qint64> k;
-        for (QGraphicsItem* item : w.digitScenes[0]->items(Qt::AscendingOrder))
+        for (QGraphicsItem* item : w.panel()->digitScenes()[0]->items(Qt::AscendingOrder))
             k << static_cast<QGraphicsPixmapItem*>(item)->pixmap().cacheKey();
         return k;
     };
@@ -190,11 +196,11 @@ TEST_F(Panel, DigitPicturesAreScaledOncePerSize)
     const QList<qint64> first = keys();
     w.showSSTube(0, 0x03);
     EXPECT_EQ(keys(), first);
-    w.sstubeSize = QSize(30, 47);
+    w.panel()->setSstubeSize(QSize(30, 47));
     w.showSSTube(0, 0x03);
     const QList<qint64> resized = keys();
     EXPECT_NE(resized, first);
-    EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(w.digitScenes[0]->items().first())->pixmap().size(), QSize(30, 47));
+    EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(w.panel()->digitScenes()[0]->items().first())->pixmap().size(), QSize(30, 47));
 }
 
 TEST(BrixoButtonText, SpaceTogglesVerticalWritingAndRefreshKeepsIt)
@@ -219,17 +225,17 @@ TEST_F(Panel, DoubleClickSelectsSpaceRotatesTheSwitchAndLeaveDeselects)
 {
     build(2, 0, 0, 0, 0);
     w.turnDesign(true);
-    QPushButton* sw = w.switchButtons[1];
+    QPushButton* sw = w.panel()->switchButtons()[1];
     sw->show();
     QTest::mouseDClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    EXPECT_EQ(w.currentIndex, 1); // the press reached returnKey through the group
+    EXPECT_EQ(w.designer()->currentIndex(), 1); // the press reached returnKey through the group
     EXPECT_EQ(sw->styleSheet(), selected);
     QTest::keyClick(sw, Qt::Key_Space);
     EXPECT_EQ(sw->size(), QSize(35, 20));
-    EXPECT_EQ(sw->icon().pixmap(35, 20).toImage(), QIcon(w.switchOnLayImage).pixmap(35, 20).toImage());
+    EXPECT_EQ(sw->icon().pixmap(35, 20).toImage(), QIcon(w.panel()->pictures().switchOnLayImage).pixmap(35, 20).toImage());
     QTest::keyClick(sw, Qt::Key_Space);
     EXPECT_EQ(sw->size(), QSize(20, 35));
-    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.switchOnImage).pixmap(20, 35).toImage());
+    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.panel()->pictures().switchOnImage).pixmap(20, 35).toImage());
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(sw, &leave);
@@ -238,60 +244,60 @@ TEST_F(Panel, DoubleClickSelectsSpaceRotatesTheSwitchAndLeaveDeselects)
     EXPECT_EQ(sw->size(), QSize(20, 35));
 
     // Space over a selected switch that is not the one last pressed does nothing either.
-    w.switchButtons[0]->show();
+    w.panel()->switchButtons()[0]->show();
     w.returnKey(1);
-    w.switchButtons[0]->setStyleSheet(selected);
-    QTest::keyClick(w.switchButtons[0], Qt::Key_Space);
-    EXPECT_EQ(w.switchButtons[0]->size(), QSize(20, 35));
+    w.panel()->switchButtons()[0]->setStyleSheet(selected);
+    QTest::keyClick(w.panel()->switchButtons()[0], Qt::Key_Space);
+    EXPECT_EQ(w.panel()->switchButtons()[0]->size(), QSize(20, 35));
 }
 
 TEST_F(Panel, DragMovesTheComponentByThePointerTravel)
 {
     build(0, 1, 0, 0, 0);
     w.turnDesign(true);
-    QPushButton* key = w.keyButtons[0];
+    QPushButton* key = w.panel()->keyButtons()[0];
     key->show();
     key->move(100, 50);
     send(key, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_TRUE(w.dragging);
+    EXPECT_TRUE(w.designer()->isDragging());
     send(key, QEvent::MouseMove, {15, 25}, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(key->pos(), QPoint(110, 70));
     send(key, QEvent::MouseButtonRelease, {15, 25}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_FALSE(w.dragging);
+    EXPECT_FALSE(w.designer()->isDragging());
     // The release writes the new place into the component information table.
     const auto rowOf = [this](const QString& name) {
-        const QList<QStandardItem*> found = w.componentInfoModel->findItems(name);
+        const QList<QStandardItem*> found = w.tables()->infoModel()->findItems(name);
         return found.isEmpty() ? -1 : found.first()->row();
     };
     const int row = rowOf("按键0");
     ASSERT_GE(row, 0);
-    EXPECT_EQ(w.componentInfoModel->item(row, 2)->text(), "110");
-    EXPECT_EQ(w.componentInfoModel->item(row, 3)->text(), "70");
+    EXPECT_EQ(w.tables()->infoModel()->item(row, 2)->text(), "110");
+    EXPECT_EQ(w.tables()->infoModel()->item(row, 3)->text(), "70");
     // A release with no drag in progress leaves the table alone.
     key->move(5, 5);
     send(key, QEvent::MouseButtonRelease, {15, 25}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(w.componentInfoModel->item(rowOf("按键0"), 2)->text(), "110");
+    EXPECT_EQ(w.tables()->infoModel()->item(rowOf("按键0"), 2)->text(), "110");
     send(key, QEvent::MouseMove, {30, 30}, Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(key->pos(), QPoint(5, 5)); // no drag in progress: moves do not carry it
 
     // A press outside the widget's own rectangle starts no drag.
     send(key, QEvent::MouseButtonPress, {-3, 5}, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_FALSE(w.dragging);
+    EXPECT_FALSE(w.designer()->isDragging());
 }
 
 TEST_F(Panel, PressingADataSlotFillsTheToolboxAndSpaceTurnsItsWriting)
 {
-    auto* slot = new BrixoButton(w.panelView);
+    auto* slot = new BrixoButton(w.panel()->panelView());
     slot->key = 7;
-    w.dataSlots << slot;
+    w.panel()->addDataSlot(slot);
     slot->setDataText("1234", false);
     slot->show();
-    slot->installEventFilter(&w);
+    slot->installEventFilter(w.designer());
     QTest::mousePress(slot, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     QTest::mouseRelease(slot, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    EXPECT_EQ(w.bitWidthEdit->text(), "16");
-    EXPECT_EQ(w.indexEdit->text(), "0");
-    EXPECT_EQ(w.keyEdit->text(), "7");
+    EXPECT_EQ(w.designer()->toolbox()->bitWidthEdit()->text(), "16");
+    EXPECT_EQ(w.designer()->toolbox()->indexEdit()->text(), "0");
+    EXPECT_EQ(w.designer()->toolbox()->keyEdit()->text(), "7");
     QTest::keyClick(slot, Qt::Key_Space); // not selected yet
     EXPECT_EQ(slot->text(), "1234");
     QTest::mouseDClick(slot, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
@@ -305,8 +311,8 @@ TEST_F(Panel, EventsOfObjectsThatAreNotWidgetsPassUntouched)
 {
     QObject plain;
     QEvent e(QEvent::MouseButtonDblClick);
-    EXPECT_FALSE(w.eventFilter(&plain, &e));
-    EXPECT_TRUE(w.currentWidget.isNull());
+    EXPECT_FALSE(w.designer()->eventFilter(&plain, &e));
+    EXPECT_EQ(w.designer()->currentWidget(), nullptr);
 }
 
 TEST(ComponentPictures, EveryPictureAtItsSizeAndSegmentsOverTheUnlitDigit)
@@ -325,11 +331,11 @@ TEST(ComponentPictures, EveryPictureAtItsSizeAndSegmentsOverTheUnlitDigit)
     }
     // A lit segment lies exactly over its unlit twin: wherever a segment is opaque, the
     // background is not its plain ground, and the segments do not overlap one another.
-    const QImage bg = w.digitBackgroundImage.toImage();
+    const QImage bg = w.panel()->pictures().digitBackgroundImage.toImage();
     const QRgb ground = bg.pixel(1, 1);
     QVector<int> owner(bg.width() * bg.height(), 0);
     for (int s = 0; s < 8; ++s) {
-        const QImage seg = w.segmentImages[s].toImage();
+        const QImage seg = w.panel()->pictures().segmentImages[s].toImage();
         int opaque = 0, overGround = 0, overlaps = 0;
         for (int y = 0; y < seg.height(); ++y)
             for (int x = 0; x < seg.width(); ++x)

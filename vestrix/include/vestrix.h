@@ -5,7 +5,7 @@
  * CPU's run control, its control and main memories over their scan chains, the FPGA
  * configuration download with a progress bar, and the information windows.
  *
- * Every call is synchronous and returns a ResultCode (0 success, negative failure, 18 the one
+ * Every call is synchronous and returns a VestrixResult (0 success, negative failure, 18 the one
  * positive failure) unless noted. Arguments are 32-bit integers and caller-owned buffers; the
  * library keeps no pointer into a caller's buffer after returning. Register buffers hold
  * ceil(bits / 8) bytes, least significant bit first: register bit n is bit n % 8 of byte

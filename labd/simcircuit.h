@@ -2,7 +2,7 @@
 // them. Switch and key writes reach the design at once; LED, digit and CPU-data reads show what
 // it drives, a free-running clock having run the cycles owed since the request before.
 #pragma once
-#include "child_process.h"
+#include "childprocess.h"
 #include "circuit.h"
 #include "simulator.h"
 
@@ -13,7 +13,7 @@ namespace labd {
 struct CircuitSettings {
     double clockHz = 1000;
     int requestLimitMs = 2000;   // a step that takes longer: the design did not settle
-    long maxCyclesPerStep = 100000; // owed cycles beyond this are dropped, not run
+    long maxCyclesPerStep = 50000; // owed cycles beyond this are dropped, not run
     uint32_t chipDate = 0;       // BCD date in the chip information, e.g. 0x20261207
 };
 

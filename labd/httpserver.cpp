@@ -1,4 +1,4 @@
-#include "server.h"
+#include "httpserver.h"
 #include "request.h"
 
 #include <httplib.h>

@@ -1,4 +1,4 @@
-#include "sim_circuit.h"
+#include "simcircuit.h"
 
 #include <cmath>
 #include <cstdio>
@@ -82,7 +82,7 @@ void SimCircuit::takeOutputs(const std::string &line)
     for (const BoardPort &p : board_.outputs) {
         std::string bits;
         in >> bits;
-        const int width = p.port.width();
+        const int width = int(p.port.width());
         if (int(bits.size()) != width)
             continue;
         // Bit i of the board is declared index low + i, at |index - left| from the left.

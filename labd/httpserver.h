@@ -1,7 +1,7 @@
 // The HTTP side of brixo-labd: one POST handler on cpp-httplib that reads the remote-lab request
 // body, runs the scan on the circuit and answers as the client expects.
 #pragma once
-#include "sim_circuit.h"
+#include "simcircuit.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "childprocess.h"
 
 #include <atomic>
 #include <cerrno>
