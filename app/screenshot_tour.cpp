@@ -126,6 +126,19 @@ int main(int argc, char* argv[])
             click(w.panel()->switchButtons()[s]);
         click(w.panel()->keyButtons()[1]);
         ok &= save(&w, "english_counter.png");
+        {   // Latched and keyboard keys: K0 latched by a right-click, K1 held on the keyboard's
+            // 1, so the register loads W = 5.
+            MainWindow k;
+            k.setLanguage(true);
+            prepare(k, "bus_register_shifter.jvp");
+            k.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
+            for (int s : {9, 11, 0})
+                click(k.panel()->switchButtons()[s]);
+            QTest::mouseClick(k.panel()->keyButtons()[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
+            QTest::keyPress(k.panel()->panelView(), Qt::Key_1);
+            ok &= save(&k, "run_keys.png");
+            QTest::keyRelease(k.panel()->panelView(), Qt::Key_1);
+        }
         app.removeTranslator(&english);
     }
     return ok ? 0 : 1;

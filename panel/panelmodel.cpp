@@ -210,6 +210,7 @@ void PanelModel::deleteAllFace()
     qDeleteAll(textLabels_);
     textLabels_.clear();
     emit componentsRemoved();
+    setKeyBindings(panelfile::KeyBindings::defaults());
 }
 
 void PanelModel::showSSTube(int index, char seg)
