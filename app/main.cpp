@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <vestrix.h>
 
@@ -23,5 +24,8 @@ int main(int argc, char* argv[])
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 2)
         window.openPanelAtStart(args.at(1));
+    // For start-up timing: leave after the first turn of the event loop, once the window is painted.
+    if (qEnvironmentVariableIsSet("BRIXO_QUIT_AFTER_START"))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }

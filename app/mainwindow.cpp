@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QGraphicsView>
 #include <QIcon>
+#include <QScrollArea>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QProcess>
@@ -69,7 +70,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     if (const QScreen* s = screen())
         setGeometry(s->availableGeometry());
     showMaximized();
-    setCentralWidget(panelView_);
+    // A panel bigger than the window scrolls; the panel view keeps its own coordinates, so the
+    // components and the background move together.
+    auto* panelScroll = new QScrollArea(this);
+    panelScroll->setObjectName(QStringLiteral("panelScroll"));
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setWidget(panelView_);
+    setCentralWidget(panelScroll);
     panelView_->show();
     wireControllers();
     startBoardLink();

@@ -123,7 +123,7 @@ void Designer::removeCombo()
         const QSignalBlocker quiet(combo);  // emptying a list is not a choice of its header
         combo->clear();
         const brixo::ComboItem header = brixo::comboHeader(k.kind);
-        combo->addItem(QIcon(header.icon), header.text);
+        combo->addItem(DesignToolbox::listIcon(header.icon), header.text);
     }
 }
 
@@ -136,7 +136,7 @@ void Designer::addCombo()
         const QSignalBlocker quiet(combo);
         for (int i = 0; i < panel_->buttons(k.kind).size(); ++i) {
             const brixo::ComboItem item = brixo::comboItem(k.kind, i);
-            combo->addItem(QIcon(item.icon), item.text);
+            combo->addItem(DesignToolbox::listIcon(item.icon), item.text);
         }
     }
     changeItemColor1();

@@ -6,11 +6,14 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+#include <QStyle>
+#include <QTimer>
 
 using brixo::ComponentKind;
 
@@ -19,13 +22,43 @@ QString text(const char* source)
 {
     return QCoreApplication::translate("MainWindow", source);
 }
+int iconLoads = 0;
 }  // namespace
+
+QIcon DesignToolbox::listIcon(const QString& path)
+{
+    static QHash<QString, QIcon> icons;
+    auto found = icons.constFind(path);
+    if (found != icons.constEnd())
+        return *found;
+    ++iconLoads;
+    return *icons.insert(path, QIcon(QPixmap(path)));
+}
+
+int DesignToolbox::listIconLoads()
+{
+    return iconLoads;
+}
+
+void DesignToolbox::fitWidth()
+{
+    QWidget* content = widget();
+    if (!content)
+        return;
+    content->layout()->invalidate();
+    const int frame = 2 * style()->pixelMetric(QStyle::PM_DockWidgetFrameWidth, nullptr, this);
+    setFixedWidth(qMax(120, content->sizeHint().width() + frame));
+}
 
 DesignToolbox::DesignToolbox(QWidget* parent)
     : QDockWidget(QCoreApplication::translate("MainWindow", "设计工具箱"), parent)
 {
     setObjectName(QStringLiteral("designDock"));
     setFixedWidth(120);
+    fitTimer_ = new QTimer(this);
+    fitTimer_->setSingleShot(true);
+    fitTimer_->setInterval(0);
+    connect(fitTimer_, &QTimer::timeout, this, &DesignToolbox::fitWidth);
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     setAllowedAreas(Qt::AllDockWidgetAreas);
     auto* content = new QWidget(this);
@@ -39,8 +72,12 @@ DesignToolbox::DesignToolbox(QWidget* parent)
         // The switch list stays open while several switches are picked from it.
         QComboBox* c = k.kind == ComponentKind::Switch ? new MultiselectComboBox(content) : new QComboBox(content);
         c->setObjectName(QLatin1String(k.objectName) + QStringLiteral("Combo"));
-        c->addItem(QIcon(QString::fromLatin1(k.picture)), text(k.listHeader));
+        c->addItem(listIcon(QLatin1String(k.picture)), text(k.listHeader));
         c->setMaxVisibleItems(k.maximum + 1);
+        // The list's own size hint then covers its widest item, which fitWidth makes room for.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        for (auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            connect(c->model(), changed, fitTimer_, qOverload<>(&QTimer::start));
         lists_[static_cast<int>(k.kind)] = c;
     }
 
@@ -50,7 +87,7 @@ DesignToolbox::DesignToolbox(QWidget* parent)
     textLabelButton_->setObjectName(QStringLiteral("textLabelButton"));
     digitSizeLabel_ = new QLabel(QCoreApplication::translate("MainWindow", "数码管尺寸大小："), content);
     digitSizeLabel_->setObjectName(QStringLiteral("digitSizeLabel"));
-    digitSizeLabel_->setWordWrap(true);  // the dock is only 120 wide
+    digitSizeLabel_->setWordWrap(true);  // the dock may be only 120 wide
     digitSizeSlider_ = new QSlider(Qt::Horizontal, content);
     digitSizeSlider_->setObjectName(QStringLiteral("digitSizeSlider"));
     digitSizeSlider_->setRange(0, 10);
@@ -94,4 +131,5 @@ DesignToolbox::DesignToolbox(QWidget* parent)
                                                        dataSlotGroup_})
         layout->addWidget(w, row++, 0);
     setWidget(content);
+    fitWidth();
 }

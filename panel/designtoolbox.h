@@ -4,6 +4,7 @@
 #include "component_kinds.h"
 
 #include <QDockWidget>
+#include <QIcon>
 
 #include <array>
 
@@ -13,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QTimer;
 
 class DesignToolbox : public QDockWidget
 {
@@ -35,6 +37,16 @@ public:
     // Read-only and never laid out: the pressed data slot's key, which the edits change.
     QLineEdit* keyEdit() const { return keyEdit_; }
 
+    // A toolbox list's picture by resource path, read from its file once per process: the
+    // lists are refilled on every Open with about a hundred items sharing five pictures.
+    static QIcon listIcon(const QString& path);
+    // How many pictures listIcon has read from files so far.
+    static int listIconLoads();
+
+    // Widens the dock to what its widest entry needs (never below 120), so no list text is cut.
+    // Runs by itself after the lists change.
+    void fitWidth();
+
 private:
     std::array<QComboBox*, 5> lists_{};
     QPushButton* dataSlotButton_ = nullptr;  // "数据槽"
@@ -48,4 +60,5 @@ private:
     QLineEdit* indexEdit_ = nullptr;
     QLineEdit* keyEdit_ = nullptr;
     QLabel* keyLabel_ = nullptr;
+    QTimer* fitTimer_ = nullptr;  // one fit after a burst of list changes
 };

@@ -4,6 +4,7 @@
 #include "panel/brixolineedit.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QPushButton>
@@ -52,6 +53,7 @@ PanelModel::PanelModel(QGraphicsView* panelView, QWidget* window, QObject* paren
     backgroundView_->setObjectName(QStringLiteral("backgroundView"));
     backgroundView_->setScene(&backgroundScene_);
     backgroundView_->setStyleSheet(QStringLiteral("border:0px"));
+    backgroundView_->installEventFilter(this);
     loadPictures();
     resetCountsToMaxima();
 }
@@ -59,6 +61,24 @@ PanelModel::PanelModel(QGraphicsView* panelView, QWidget* window, QObject* paren
 PanelModel::~PanelModel()
 {
     deleteAllFace();
+}
+
+bool PanelModel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == backgroundView_) {
+        switch (event->type()) {
+            case QEvent::Resize:
+            case QEvent::Move:
+            case QEvent::Show:
+            case QEvent::Hide: {
+                const QRect shown = backgroundView_->isHidden() ? QRect() : backgroundView_->geometry();
+                panelView_->setMinimumSize(qMax(0, shown.right() + 1), qMax(0, shown.bottom() + 1));
+                break;
+            }
+            default: break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PanelModel::loadPictures()

@@ -45,6 +45,10 @@ public:
     PanelModel(QGraphicsView* panelView, QWidget* window, QObject* parent = nullptr);
     ~PanelModel() override;
 
+    // The panel view is never smaller than the background it carries, so the scroll area
+    // around it can reach every part of a big panel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     QGraphicsView* panelView() const { return panelView_; }
     QGraphicsView* backgroundView() const { return backgroundView_; }
     QGraphicsScene& backgroundScene() { return backgroundScene_; }

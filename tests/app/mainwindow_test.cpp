@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTest>
 #include <QToolBar>
@@ -89,7 +90,9 @@ TEST(MainWindowShell, ToolBarsOnTheLeftAndInitialEnabledStates)
         EXPECT_FALSE(a->isEnabled());
     EXPECT_TRUE(w.designer()->toolbox()->isHidden());
     EXPECT_TRUE(w.runMode()->countdownLabel()->isHidden());
-    EXPECT_EQ(w.centralWidget(), w.panel()->panelView());
+    auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->widget(), w.panel()->panelView());
     EXPECT_EQ(w.panel()->backgroundView()->parentWidget(), w.panel()->panelView());
 }
 
@@ -97,7 +100,7 @@ TEST(MainWindowShell, DesignToolboxRows)
 {
     MainWindow w;
     EXPECT_EQ(w.designer()->toolbox()->windowTitle(), "设计工具箱");
-    EXPECT_EQ(w.designer()->toolbox()->width(), 120);
+    EXPECT_GE(w.designer()->toolbox()->width(), 120);
     EXPECT_FALSE(w.designer()->toolbox()->features() & QDockWidget::DockWidgetClosable);
     EXPECT_TRUE(w.designer()->toolbox()->features() & QDockWidget::DockWidgetMovable);
     EXPECT_TRUE(w.designer()->toolbox()->features() & QDockWidget::DockWidgetFloatable);
