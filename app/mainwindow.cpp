@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/dialogconnnect.h"
 #include "board/errormessage.h"
+#include "board/panel_keys.h"
 #include "board/register_packing.h"
 #include "app/sysconfig.h"
 #include "board/runmode.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     createCtlTable();
     createShowTable();
     createDock();
+    runMode_->keys()->addBindingField(designer_->toolbox());
     // Without a window manager (a bare X server) maximising does nothing: start on the whole
     // available screen so the window is full size either way.
     if (const QScreen* s = screen())
@@ -116,6 +118,10 @@ void MainWindow::createMenuAndBar()
     QAction* reloadDesignAction = makeAction(this, "reloadDesignAction", tr("重新载入设计(&R)"));
     reloadDesignAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
     QAction* newPanelFromDesignAction = makeAction(this, "newPanelFromDesignAction", tr("按设计新建面板(&P)"));
+    QAction* exportPictureAction = makeAction(this, "exportPictureAction", tr("导出面板图片(&E)..."));
+    connect(exportPictureAction, &QAction::triggered, this, &MainWindow::exportPanelPicture);
+    QAction* copyPictureAction = makeAction(this, "copyPictureAction", tr("复制面板图片(&I)"));
+    connect(copyPictureAction, &QAction::triggered, this, &MainWindow::copyPanelPicture);
     QAction* exitAction = makeAction(this, "exitAction", tr("退出(&X)"));
     exitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
@@ -166,6 +172,8 @@ void MainWindow::createMenuAndBar()
     boardMenu->addActions({connectAction, configureFpgaAction});
     boardMenu->addSeparator();
     boardMenu->addActions({simulateDesignAction, reloadDesignAction, newPanelFromDesignAction});
+    boardMenu->addSeparator();
+    boardMenu->addActions({exportPictureAction, copyPictureAction});
     boardMenu->addSeparator();
     boardMenu->addAction(exitAction);
     QMenu* modeMenu = menuBar()->addMenu(tr("模式(&M)"));
@@ -235,6 +243,7 @@ void MainWindow::turnDesign(bool isDesign)
     } else {
         designer_->disconnectDesign();  // without a panel run mode wires nothing
     }
+    runMode_->keys()->refreshToolTips();
     saveAction_->setEnabled(true);
     saveAsAction_->setEnabled(true);
     for (QAction* a : designCommands_)
@@ -249,6 +258,7 @@ void MainWindow::dressOpenedPanel()
         designer_->designUIChange();
     else
         runMode_->designUIrecovery();
+    runMode_->keys()->refreshToolTips();
     // The toolbox lists offer what the loaded panel has not placed yet.
     designer_->removeCombo();
     designer_->addCombo();

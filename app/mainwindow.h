@@ -123,6 +123,9 @@ public slots:
     void showFPGAInfo();
     void showlinkDlg();
     void showAbout();
+    // The panel as a picture for lab reports: a PNG file, or the clipboard.
+    void exportPanelPicture();
+    void copyPanelPicture();
 
 private:
     // Dresses a freshly opened panel for the current mode and refills the toolbox lists.

@@ -82,3 +82,5 @@ int MainWindow::autoRefreshBoard() { return runMode_->autoRefreshBoard(); }
 void MainWindow::turnAutoRefreshBoard(bool isAotuRefresh) { runMode_->turnAutoRefreshBoard(isAotuRefresh); }
 void MainWindow::showAdapterInfo() { runMode_->showAdapterInfo(); }
 void MainWindow::showFPGAInfo() { runMode_->showFPGAInfo(); }
+void MainWindow::exportPanelPicture() { files_->exportPicture(); }
+void MainWindow::copyPanelPicture() { files_->copyPicture(); }

@@ -4,9 +4,12 @@
 #include "app/mainwindow.h"
 #include "app/dialogconnnect.h"
 #include "board/runmode.h"
+#include "board/simulated_board.h"
 #include "board/virtualcomponentdata.h"
 #include "panel/panelmodel.h"
 #include "panel/pannelsetting.h"
+#include "ui/filedialog.h"
+#include "ui/messagebox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,6 +95,25 @@ int main(int argc, char* argv[])
         connect.show();
         ok &= save(&connect, "connect_dialog.png");
     }
+    {   // The example adder design simulated by brixo-labd: 5 + 3 with carry in.
+        MainWindow w;
+        w.setLanguage(false);
+        w.resize(1280, 800);
+        w.show();
+        settle();
+        FileDialog::setNextAnswers({examplesDir + QStringLiteral("/verilog/adder.v")});
+        MessageBox::setNextDialog([](QDialog&) { return int(QMessageBox::Ok); });
+        MessageBox::setNextAnswer(QMessageBox::Yes);  // a panel from the design's ports
+        w.findChild<QAction*>(QStringLiteral("simulateDesignAction"))->trigger();
+        if (QTest::qWaitFor([&w] { return w.simulatedBoard()->isConnected(); }, 30000)) {
+            for (int s : {0, 2, 4, 5, 8})
+                click(w.panel()->switchButtons()[s]);
+            ok &= save(&w, "simulate_design.png");
+        } else {
+            std::fprintf(stderr, "the adder design did not come up\n");
+            ok = false;
+        }
+    }
     {   // The English interface on the counter experiment.
         QTranslator english;
         if (english.load(QStringLiteral(":/trans/english")))
@@ -104,6 +126,19 @@ int main(int argc, char* argv[])
             click(w.panel()->switchButtons()[s]);
         click(w.panel()->keyButtons()[1]);
         ok &= save(&w, "english_counter.png");
+        {   // Latched and keyboard keys: K0 latched by a right-click, K1 held on the keyboard's
+            // 1, so the register loads W = 5.
+            MainWindow k;
+            k.setLanguage(true);
+            prepare(k, "bus_register_shifter.jvp");
+            k.findChild<QAction*>(QStringLiteral("simulationAction"))->trigger();
+            for (int s : {9, 11, 0})
+                click(k.panel()->switchButtons()[s]);
+            QTest::mouseClick(k.panel()->keyButtons()[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
+            QTest::keyPress(k.panel()->panelView(), Qt::Key_1);
+            ok &= save(&k, "run_keys.png");
+            QTest::keyRelease(k.panel()->panelView(), Qt::Key_1);
+        }
         app.removeTranslator(&english);
     }
     return ok ? 0 : 1;

@@ -94,6 +94,8 @@ void DesignServer::start(const QStringList& files, bool keysActiveLow)
     args += files;
     if (keysActiveLow)
         args << QStringLiteral("--keys-active-low");
+    if (!simulator.isEmpty())
+        args << QStringLiteral("--simulator") << simulator;
     // Its standard input stays open as long as we run, so a crash of ours never leaves it behind.
     args << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:0") << QStringLiteral("--stdin-lifetime");
     process_ = new QProcess(this);

@@ -34,6 +34,8 @@ public:
 
     // brixo-labd beside the running program unless set otherwise.
     QString program;
+    // The simulator the server runs the design in; empty for the server's default (Icarus).
+    QString simulator;
     // How long the server may take to compile the design and listen (Verilator takes seconds).
     int readyLimitMs = 60000;
 

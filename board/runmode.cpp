@@ -1,6 +1,7 @@
 #include "board/runmode.h"
 
 #include "board/errormessage.h"
+#include "board/panel_keys.h"
 #include "board/virtualcomponentdata.h"
 #include "panel/brixobutton.h"
 #include "panel/panelmodel.h"
@@ -45,6 +46,7 @@ RunMode::RunMode(PanelModel* panel, QMainWindow* window)
     countdownLabel_->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel_->hide();
     autoRefreshTimer_ = new QTimer(window);
+    keys_ = new PanelKeys(panel_, componentData_, window_, this);
     connect(componentData_, &VirtualComponentData::FPGAStateChanged, this, &RunMode::refreshVirtualPanel);
     connect(autoRefreshTimer_, &QTimer::timeout, this, &RunMode::autoRefreshBoard);
     connect(panel_, &PanelModel::componentsBuilt, this, &RunMode::sizeBoardData);
@@ -116,6 +118,12 @@ void RunMode::designUIrecovery()
 
 void RunMode::disconnectInput()
 {
+    // Keys held or latched in run mode are let go before the panel stops driving the board.
+    if (keys_->running()) {
+        keys_->setRunning(false);
+        keys_->releaseAll(true);
+        keys_->refreshToolTips();
+    }
     for (const QMetaObject::Connection& c : runConnections_)
         QObject::disconnect(c);
     runConnections_.clear();
@@ -135,6 +143,8 @@ void RunMode::experimentConnect()
         runConnections_ << connect(keys, &QButtonGroup::idPressed, this, &RunMode::onKeyDown);
         runConnections_ << connect(keys, &QButtonGroup::idReleased, this, &RunMode::onKeyUp);
     }
+    keys_->setRunning(true);
+    keys_->refreshToolTips();
 }
 
 void RunMode::refreshVirtualPanel()
@@ -224,21 +234,18 @@ void RunMode::onSwitchToggle(int index, bool state)
         sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1_lay") : QStringLiteral(":/images/switch_0_lay")));
 }
 
+// The mouse is one of the reasons a key is down (keyboard and latch are the others): the board
+// sees a press when the first reason comes and a release when the last goes, and only after a
+// press that reached it.
 void RunMode::onKeyDown(int index)
 {
-    keyPressPending_ = componentData_->KeyPressed(index);
-    if (index >= 0 && index < panel_->keyButtons().size() && panel_->keyButtons()[index])
-        panel_->keyButtons()[index]->setIcon(QIcon(QStringLiteral(":/images/KEY0")));
+    keyPressPending_ = keys_->hold(index, board::KeyHolds::Mouse);
 }
 
 void RunMode::onKeyUp(int index)
 {
-    if (keyPressPending_ == 0) {
-        componentData_->KeyReleased(index);
-        keyPressPending_ = 1;
-    }
-    if (index >= 0 && index < panel_->keyButtons().size() && panel_->keyButtons()[index])
-        panel_->keyButtons()[index]->setIcon(QIcon(QStringLiteral(":/images/KEY1")));
+    keys_->letGo(index, board::KeyHolds::Mouse);
+    keyPressPending_ = 1;
 }
 
 void RunMode::turnSimulation(bool checked)

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class PanelKeys;
 class PanelModel;
 class QLabel;
 class QMainWindow;
@@ -29,6 +30,8 @@ public:
     // Result of the last key press; a release is sent only after a press that succeeded.
     int keyPressPending() const { return keyPressPending_; }
     int inputConnectionCount() const { return runConnections_.size(); }
+    // Keyboard keys and latched keys, which hold keys beside the mouse.
+    PanelKeys* keys() const { return keys_; }
 
     // Asks for the FPGA configuration file; tests replace it so no file dialog opens.
     using FileChooser = std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
@@ -72,6 +75,7 @@ private:
     PanelModel* panel_;
     QMainWindow* window_;
     VirtualComponentData* componentData_;
+    PanelKeys* keys_;
     QTimer* autoRefreshTimer_;
     QLabel* countdownLabel_;
     int keyPressPending_ = 1;

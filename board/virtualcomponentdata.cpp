@@ -1,5 +1,7 @@
 #include "virtualcomponentdata.h"
 
+#include <algorithm>
+
 #include "errormessage.h"
 
 #include <QDebug>
@@ -95,6 +97,11 @@ int VirtualComponentData::KeyReleased(int index)
     return writeInputs();
 }
 
+void VirtualComponentData::releaseKeysLocally()
+{
+    std::fill(keys_.begin(), keys_.end(), keyIdleLevel);
+}
+
 int VirtualComponentData::writeInputs()
 {
     if (simulationMode) {
@@ -107,20 +114,24 @@ int VirtualComponentData::writeInputs()
     int r = SetVirtualMode(1);
     if (r != 0) {
         const int s = ErrorMessage::showResult(r);
-        if (s != 0)
+        if (s != 0) {
+            emit linkFailed(s);
             return s;
+        }
         SetVirtualMode(1);  // the user has just reconnected: one more try, then go on
     }
     const board::SwitchBuffer sw = board::packSwitches(switches_.data(), switchCount_);
     r = SetSwitchStatus(sw.data(), board::kSwitchRegisterBits);
     if (r != 0) {
         ErrorMessage::showResult(r);
+        emit linkFailed(r);
         return r;
     }
     const board::KeyBuffer keys = board::packKeys(keys_.data(), keyCount_);
     r = SetButtonStatus(keys.data(), board::kKeyRegisterBits);
     if (r != 0) {
         ErrorMessage::showResult(r);
+        emit linkFailed(r);
         return r;
     }
     return readOutputs();
@@ -132,6 +143,7 @@ int VirtualComponentData::readOutputs()
     int r = GetLedStatus(board::kLedRegisterBits, leds.data());
     if (r != 0) {
         ErrorMessage::showResult(r);
+        emit linkFailed(r);
         return r;
     }
     board::unpackLeds(leds, ledOnLevel, redLeds_.data(), redLedCount_, greenLeds_.data(), greenLedCount_);
@@ -139,6 +151,7 @@ int VirtualComponentData::readOutputs()
     r = GetHexStatus(board::kDigitRegisterBits, digits.data());
     if (r != 0) {
         ErrorMessage::showResult(r);
+        emit linkFailed(r);
         return r;
     }
     // Only the register's 8 bytes exist; digits past them keep their value.

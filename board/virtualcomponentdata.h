@@ -91,6 +91,9 @@ public:
     int writeInputs();
     int readOutputs();
     int readDataSlots();
+    // Every key back to its idle level without a word to the board: after the link failed,
+    // the next write that gets through carries them.
+    void releaseKeysLocally();
 
     // Chooses the boardless experiment by its exact identifier; any other
     // text leaves none chosen.
@@ -105,6 +108,8 @@ public slots:
 
 signals:
     void FPGAStateChanged();
+    // A board write or read failed (and was reported); the code is the one shown.
+    void linkFailed(int code);
 
 private:
     static std::uint8_t at(const std::vector<std::uint8_t>& v, int i)

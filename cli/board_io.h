@@ -24,7 +24,8 @@ int readDigits(BoardOutputs &out);
 int readCpu(int bits, BoardOutputs &out);
 
 // The hexadecimal character a digit register byte shows: '0'..'9', 'A'..'F', '-' when no
-// segment is lit, '?' for any other pattern. The decimal point does not count.
+// segment is lit, '?' for any other pattern. The other usual forms of 7 and 9 count as
+// those digits; the decimal point does not count.
 char digitCharacter(uint8_t registerByte);
 
 // The low `bits` of little-endian bytes as upper-case hex, ceil(bits / 4) digits.

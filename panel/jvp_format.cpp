@@ -216,6 +216,9 @@ QByteArray writeJvp(Document &doc)
     top.insert(QStringLiteral("dataFontSize"), 14);
     top.insert(QStringLiteral("description"), doc.description);
     top.insert(QStringLiteral("flag"), QStringLiteral("jsonvirtualpanel"));
+    // Readers that do not know this member pass over it; a panel on the defaults leaves it out.
+    if (doc.keyBindings != KeyBindings::defaults())
+        top.insert(QStringLiteral("keyBindings"), doc.keyBindings.toJson());
     top.insert(QStringLiteral("keyChainLength"), 20);
     top.insert(QStringLiteral("ledChainLength"), 36);
     // Readers add 10 to each side; files have always carried 16 x 16 here.
@@ -293,6 +296,8 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
     sizeMember(top, "buttonSize", doc.buttonSize);
     sizeMember(top, "sstubeSize", doc.sstubeSize);
     sizeMember(top, "ledSize", doc.ledSize, 10);
+
+    doc.keyBindings = KeyBindings::fromJson(top.value(QStringLiteral("keyBindings")));
 
     const QString bg = toStr(top.value(QStringLiteral("backgroundImage")));
     // The parsed document still holds the picture's text once more; only the components

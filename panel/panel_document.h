@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include "key_bindings.h"
+
 namespace panelfile {
 
 // The first five follow brixo::ComponentKind, value for value.
@@ -47,6 +49,8 @@ struct Document {
     // components left of or above the picture draws it this far in.
     QPoint backgroundOrigin;
     QVector<Entry> entries;  // only the shown components
+    // Absent from a file means the defaults; written only when they differ from them.
+    KeyBindings keyBindings = KeyBindings::defaults();
 };
 
 // Geometry a reader derived: panel size (W, H), origin offset and the

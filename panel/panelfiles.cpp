@@ -119,6 +119,7 @@ void PanelFiles::readVPjson(QString fileName)
         }
     }
     panel_->announceDataSlots();
+    panel_->setKeyBindings(doc.keyBindings);
 }
 
 void PanelFiles::saveByjson(QString fiName)
@@ -175,6 +176,7 @@ void PanelFiles::saveByjson(QString fiName)
         doc.entries.append(e);
     }
 
+    doc.keyBindings = panel_->keyBindings();
     const QByteArray bytes = panelfile::writeJvp(doc);
     panel_->background().format = doc.imageFormat;  // "bmp" pictures are kept as "jpg" from now on
     writePanelFile(fiName, bytes);

@@ -41,6 +41,11 @@ public:
     void beginNewPanel();
 
     QString filePath() const { return filePath_; }
+
+    // The panel as a picture (panel/panel_picture.cpp): saved as a PNG chosen in a dialog, or put
+    // on the clipboard.
+    void exportPicture();
+    void copyPicture();
     QString fileKind() const { return fileKind_; }
     QString savePath() const { return savePath_; }
     QString lastDirectory() const { return lastDirectory_; }

@@ -230,6 +230,7 @@ void PanelModel::deleteAllFace()
     qDeleteAll(textLabels_);
     textLabels_.clear();
     emit componentsRemoved();
+    setKeyBindings(panelfile::KeyBindings::defaults());
 }
 
 void PanelModel::showSSTube(int index, char seg)

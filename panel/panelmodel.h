@@ -3,6 +3,7 @@
 // text labels, background picture, name and experiment. Every other controller reads and
 // changes the panel through here.
 #include "component_kinds.h"
+#include "panel_document.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -122,6 +123,19 @@ public:
     void setPanelName(const QString& name);
     void setTitle(const QString& title);
 
+    // What the panel shows now, without the window around it: pixel (x, y) is panel position
+    // (x, y). Null without a panel (panel/panel_picture.cpp).
+    QImage panelPicture() const;
+
+    // Which keyboard key drives which switch or key in run mode; a closed panel goes back to
+    // the defaults.
+    const panelfile::KeyBindings& keyBindings() const { return keyBindings_; }
+    void setKeyBindings(const panelfile::KeyBindings& bindings)
+    {
+        keyBindings_ = bindings;
+        emit keyBindingsChanged();
+    }
+
     // Tell the board data what it reads now.
     void announceDataSlots() { emit dataSlotsChanged(); }
     void announceExperiment() { emit experimentChosen(experiment_); }
@@ -129,6 +143,7 @@ public:
 signals:
     void componentsBuilt();
     void componentsRemoved();
+    void keyBindingsChanged();
     void dataSlotsChanged();
     void experimentChosen(const QString& experiment);
 
@@ -137,6 +152,7 @@ private:
     void loadPictures();
     void releaseComponentArrays();
 
+    panelfile::KeyBindings keyBindings_ = panelfile::KeyBindings::defaults();
     QGraphicsView* panelView_;
     QWidget* window_;
     QGraphicsView* backgroundView_ = nullptr;

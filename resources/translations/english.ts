@@ -453,6 +453,30 @@
         <source>按设计新建面板(&amp;P)</source>
         <translation>New &amp;Panel from Design</translation>
     </message>
+    <message>
+        <source>导出面板图片(&amp;E)...</source>
+        <translation>&amp;Export Panel Picture...</translation>
+    </message>
+    <message>
+        <source>复制面板图片(&amp;I)</source>
+        <translation>Copy Panel P&amp;icture</translation>
+    </message>
+    <message>
+        <source>导出面板图片</source>
+        <translation>Export Panel Picture</translation>
+    </message>
+    <message>
+        <source>PNG 图片 (*.png)</source>
+        <translation>PNG Picture (*.png)</translation>
+    </message>
+    <message>
+        <source>无法保存面板图片：%1</source>
+        <translation>Cannot save the panel picture: %1</translation>
+    </message>
+    <message>
+        <source>没有打开虚拟面板</source>
+        <translation>No virtual panel is open</translation>
+    </message>
 </context>
 <context>
     <name>about</name>
@@ -844,6 +868,29 @@ text in the language of LANG).
     <message>
         <source>按设计新建面板会清除当前面板，继续吗？</source>
         <translation>A new panel from the design replaces the current panel. Continue?</translation>
+    </message>
+</context>
+<context>
+    <name>PanelKeys</name>
+    <message>
+        <source>键盘按键</source>
+        <translation>Keyboard Key</translation>
+    </message>
+    <message>
+        <source>按下一个键</source>
+        <translation>Press a key</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>单击开关或按键</source>
+        <translation>Click a switch or key</translation>
+    </message>
+    <message>
+        <source>（键盘 %1）</source>
+        <translation> (keyboard %1)</translation>
     </message>
 </context>
 </TS>

@@ -56,7 +56,7 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("boardMenu"))->actions()),
               QStringList({"新建虚拟面板(&N)", "打开虚拟面板(&O)", "保存虚拟面板(&S)", "另存为.....", "-",
                            "连接调试适配器(&C)", "下载FPGA(&G)", "-", "仿真Verilog设计(&V)...", "重新载入设计(&R)",
-                           "按设计新建面板(&P)", "-", "退出(&X)"}));
+                           "按设计新建面板(&P)", "-", "导出面板图片(&E)...", "复制面板图片(&I)", "-", "退出(&X)"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("modeMenu"))->actions()), QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("designMenu"))->actions()), QStringList({"设置虚拟面板", "添加更换背景图", "控件信息表"}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("helpMenu"))->actions()), QStringList({"Change &Language to English", "调试适配器信息(&D)",
@@ -107,9 +107,10 @@ TEST(MainWindowShell, DesignToolboxRows)
     EXPECT_EQ(w.dockWidgetArea(w.designer()->toolbox()), Qt::LeftDockWidgetArea);
     const QWidget* rows[] = {w.designer()->toolbox()->switchCombo(), w.designer()->toolbox()->keyCombo(), w.designer()->toolbox()->redLedCombo(), w.designer()->toolbox()->greenLedCombo(), w.designer()->toolbox()->digitCombo(),
                              w.designer()->toolbox()->dataSlotButton(), w.designer()->toolbox()->textLabelButton(), w.findChild<QLabel*>(QStringLiteral("digitSizeLabel")), w.designer()->toolbox()->digitSizeSlider(),
-                             w.findChild<QLabel*>(QStringLiteral("backgroundSizeLabel")), w.designer()->toolbox()->backgroundSizeSlider(), w.findChild<QGroupBox*>(QStringLiteral("dataSlotGroup"))};
-    ASSERT_EQ(w.findChild<QGridLayout*>(QStringLiteral("dockLayout"))->count(), 12);
-    for (int r = 0; r < 12; ++r)
+                             w.findChild<QLabel*>(QStringLiteral("backgroundSizeLabel")), w.designer()->toolbox()->backgroundSizeSlider(), w.findChild<QGroupBox*>(QStringLiteral("dataSlotGroup")),
+                             w.findChild<QGroupBox*>(QStringLiteral("bindingGroup"))};
+    ASSERT_EQ(w.findChild<QGridLayout*>(QStringLiteral("dockLayout"))->count(), 13);
+    for (int r = 0; r < 13; ++r)
         EXPECT_EQ(w.findChild<QGridLayout*>(QStringLiteral("dockLayout"))->itemAtPosition(r, 0)->widget(), rows[r]) << r;
     const struct { QComboBox* box; const char* text; int visible; } combos[] = {
         {w.designer()->toolbox()->switchCombo(), "  开关", 37}, {w.designer()->toolbox()->keyCombo(), "  按键", 21}, {w.designer()->toolbox()->redLedCombo(), "  红灯", 19},
@@ -159,7 +160,7 @@ TEST(MainWindowModes, DesignAndRunDress)
     w.createCtl();
     w.panel()->setSwitchUpright(w.panel()->switchButtons()[1], false);
     w.findChild<QAction*>(QStringLiteral("designAction"))->trigger();
-    EXPECT_EQ(w.panel()->keyButtons()[1]->toolTip(), "按键1" + hint);
+    EXPECT_EQ(w.panel()->keyButtons()[1]->toolTip(), "按键1（键盘 1）" + hint);  // the digit keys drive K0-K9
     EXPECT_EQ(w.panel()->switchButtons()[0]->toolTip(), "开关0" + hint);
     EXPECT_EQ(w.panel()->redLedButtons()[1]->toolTip(), "指示灯1" + hint);
     EXPECT_EQ(w.panel()->greenLedButtons()[0]->toolTip(), "指示灯18" + hint);

@@ -1,6 +1,7 @@
 // The shipped example panels simulate with no board: opened as from a double-click, with
 // simulation switched on, clicks on the labelled switches and keys give the experiment's outputs.
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 #include "board/runmode.h"
 #include "board/virtualcomponentdata.h"
 #include "panel/panelmodel.h"
@@ -69,3 +70,47 @@ TEST(ExampleSimulation, CounterLoadsAndCountsOnKeyOne)
 }
 
 }  // namespace
+
+// The register loads on a K1 edge only while K0 is held: a second hand on the keyboard, or K0
+// latched, makes that possible without a board.
+TEST(ExampleSimulation, BusRegisterLoadsWithKeyZeroHeldByKeyboardOrLatch)
+{
+    const struct {
+        const char* how;
+        void (*holdK0)(MainWindow&);
+        void (*letGoK0)(MainWindow&);
+    } cases[] = {
+        {"keyboard", [](MainWindow& w) { QTest::keyPress(w.panel()->panelView(), Qt::Key_0); },
+         [](MainWindow& w) {
+             QTest::keyRelease(w.panel()->panelView(), Qt::Key_0);
+             EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.runMode()->keys()->releasePending(); }, 2000));
+         }},
+        {"latch",
+         [](MainWindow& w) {
+             QTest::mouseClick(w.panel()->keyButtons()[0], Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
+         },
+         [](MainWindow& w) { click(w.panel()->keyButtons()[0]); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        MessageBox::clearShown();
+        MainWindow w;
+        w.show();
+        openSimulated(w, "bus_register_shifter.jvp");
+        // W = 5 on S9 and S11; S0 loads the register on the clock.
+        for (int s : {9, 11, 0})
+            click(w.panel()->switchButtons()[s]);
+        const VirtualComponentData* d = w.runMode()->boardData();
+        const auto reg = [d] { return d->redLed(0) | d->redLed(1) << 1 | d->redLed(2) << 2 | d->redLed(3) << 3; };
+        click(w.panel()->keyButtons()[1]);  // K0 up: no load
+        EXPECT_EQ(reg(), 0);
+        c.holdK0(w);
+        click(w.panel()->keyButtons()[1]);
+        EXPECT_EQ(reg(), 5);
+        EXPECT_EQ(d->greenLed(0), 1);  // K0 shown held
+        c.letGoK0(w);
+        EXPECT_EQ(d->greenLed(0), 0);
+        EXPECT_EQ(reg(), 0);  // K0 up clears the register
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+    }
+}

@@ -1,6 +1,7 @@
 // The design toolbox driven like a user does: lists, buttons, edits and sliders of the dock.
 #include "ui/filedialog.h"
 #include "app/mainwindow.h"
+#include "board/panel_keys.h"
 #include "board/runmode.h"
 #include "board/virtualcomponentdata.h"
 #include "panel/componenttables.h"
@@ -21,6 +22,8 @@
 #include <QMouseEvent>
 #include <QStandardItemModel>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -622,4 +625,52 @@ TEST(DesignerStory, BackgroundKeepsItsSizeInTheFile)
     FileDialog::setNextAnswer(file);
     r.judgeModel();
     EXPECT_EQ(r.panel()->background().image.size(), QSize(400, 300));
+}
+
+// A keyboard key is given in the toolbox to the switch or key last pressed, is named in its
+// tool tip, and comes back with the file; a file without keys of its own gets the digit keys.
+TEST(DesignerStory, KeyBindingsSetInTheToolboxComeBackWithTheFile)
+{
+    using panelfile::Kind;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("keys.jvp"));
+    const auto act = [](MainWindow& w, const char* name) { w.findChild<QAction*>(QLatin1String(name))->trigger(); };
+    {
+        MainWindow w;
+        newPanel(w);
+        PanelKeys* keys = w.runMode()->keys();
+        w.designer()->toolbox()->switchCombo()->setCurrentIndex(3);  // switch 2
+        w.designer()->toolbox()->keyCombo()->setCurrentIndex(6);     // key 5
+        ASSERT_FALSE(keys->bindingEdit->isEnabled());  // nothing pressed yet
+        QTest::mouseClick(w.panel()->switchButtons()[2], Qt::LeftButton);
+        EXPECT_EQ(keys->bindingTarget->text(), QStringLiteral("开关2"));
+        QTest::keyClick(keys->bindingEdit, Qt::Key_B);
+        QTest::mouseClick(w.panel()->keyButtons()[5], Qt::LeftButton);
+        QTest::keyClick(keys->bindingEdit, Qt::Key_0);  // taken from K0
+        EXPECT_EQ(keys->bindingEdit->text(), QStringLiteral("0"));
+        EXPECT_TRUE(w.panel()->switchButtons()[2]->toolTip().startsWith(QStringLiteral("开关2（键盘 B）")));
+        EXPECT_TRUE(w.panel()->keyButtons()[5]->toolTip().contains(QStringLiteral("（键盘 0）")));
+        EXPECT_FALSE(w.panel()->keyButtons()[0]->toolTip().contains(QStringLiteral("键盘")));
+        FileDialog::setNextAnswer(file);
+        act(w, "saveAction");
+    }
+    MainWindow w;
+    FileDialog::setNextAnswer(file);
+    act(w, "openAction");
+    const panelfile::KeyBindings& b = w.panel()->keyBindings();
+    EXPECT_EQ(b.keyOf(Kind::Switch, 2), int(Qt::Key_B));
+    EXPECT_EQ(b.keyOf(Kind::Key, 5), int(Qt::Key_0));
+    EXPECT_EQ(b.keyOf(Kind::Key, 0), 0);
+    EXPECT_EQ(b.keyOf(Kind::Key, 1), int(Qt::Key_1));
+    EXPECT_EQ(w.panel()->switchButtons()[2]->toolTip(), QStringLiteral("开关2（键盘 B）"));
+    // Cleared in the toolbox, the key goes from the panel.
+    act(w, "designAction");
+    QTest::mouseClick(w.panel()->switchButtons()[2], Qt::LeftButton);
+    QTest::mouseClick(w.runMode()->keys()->bindingClear, Qt::LeftButton);
+    EXPECT_EQ(w.panel()->keyBindings().keyOf(Kind::Switch, 2), 0);
+    act(w, "designAction");
+
+    FileDialog::setNextAnswer(QStringLiteral(BRIXO_EXAMPLES_DIR "/adder_a.jvp"));
+    act(w, "openAction");
+    EXPECT_EQ(w.panel()->keyBindings(), panelfile::KeyBindings::defaults());
 }

@@ -269,3 +269,79 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+TEST(JvpFormat, KeyBindingsRoundTripAndOlderReadersSeeTheSamePanel)
+{
+    Document plain;
+    plain.entries.append(make(Kind::Switch, 3, 40, 60));
+    plain.entries.append(make(Kind::Key, 0, 90, 60));
+    Document bound = plain;
+    ASSERT_TRUE(bound.keyBindings.bind(Kind::Switch, 3, Qt::Key_A));
+    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 12, Qt::Key_F5));
+    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 0, 0));  // K0 loses its digit key
+    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 1, Qt::Key_3));  // taken from K3
+
+    Document back;
+    ASSERT_TRUE(readJvp(writeJvp(bound), back));
+    EXPECT_EQ(back.keyBindings, bound.keyBindings);
+    EXPECT_EQ(back.keyBindings.keyOf(Kind::Switch, 3), int(Qt::Key_A));
+    EXPECT_EQ(back.keyBindings.keyOf(Kind::Key, 0), 0);
+    EXPECT_EQ(back.keyBindings.keyOf(Kind::Key, 3), 0);
+    EXPECT_EQ(back.keyBindings.find(Qt::Key_3)->index, 1);
+
+    // A reader that knows no bindings finds every member it knows exactly as in a file
+    // without them; a panel on the defaults writes no member at all.
+    QJsonObject withBindings = parse(writeJvp(bound));
+    const QJsonObject withoutBindings = parse(writeJvp(plain));
+    EXPECT_FALSE(withoutBindings.contains(QStringLiteral("keyBindings")));
+    ASSERT_TRUE(withBindings.contains(QStringLiteral("keyBindings")));
+    withBindings.remove(QStringLiteral("keyBindings"));
+    EXPECT_EQ(withBindings, withoutBindings);
+}
+
+TEST(JvpFormat, KeyBindingsMemberIsReadWithinBounds)
+{
+    struct Case {
+        const char* member;  // JSON text of "keyBindings", or nullptr for none
+        QVector<KeyBinding> expected;
+    };
+    QVector<KeyBinding> defaults = KeyBindings::defaults().list();
+    QString many = QStringLiteral("[");
+    for (int i = 0; i < 1000; ++i)
+        many += QStringLiteral("{\"type\":\"switch\",\"index\":0,\"key\":\"A\"},");
+    many += QStringLiteral("{\"type\":\"switch\",\"index\":1,\"key\":\"B\"}]");
+    const QByteArray manyText = many.toUtf8();
+    const Case cases[] = {
+        {nullptr, defaults},
+        {"5", defaults},
+        {"[]", {}},
+        {R"([{"type":"switch","index":35,"key":"Space"},{"type":"button","index":19,"key":"F12"}])",
+         {{Kind::Switch, 35, Qt::Key_Space}, {Kind::Key, 19, Qt::Key_F12}}},
+        // Unknown kinds, indices outside the kind, fractional indices and keys that are no
+        // single plain key are skipped.
+        {R"([{"type":"led","index":0,"key":"A"},{"type":"switch","index":36,"key":"B"},
+             {"type":"button","index":-1,"key":"C"},{"type":"button","index":1.5,"key":"D"},
+             {"type":"button","index":2,"key":"Ctrl+E"},{"type":"button","index":3,"key":"Esc"},
+             {"type":"button","index":4,"key":"A,B"},{"type":"button","index":5,"key":""},
+             {"type":"button","index":6},{"type":"button","index":7,"key":"Shift"},
+             {"type":"button","index":8,"key":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}, 7, "x"])",
+         {}},
+        // One key drives one component and a component has one key: the later entry wins.
+        {R"([{"type":"button","index":0,"key":"A"},{"type":"switch","index":0,"key":"A"},
+             {"type":"button","index":1,"key":"B"},{"type":"button","index":1,"key":"C"}])",
+         {{Kind::Switch, 0, Qt::Key_A}, {Kind::Key, 1, Qt::Key_C}}},
+        // A file cannot make the reader walk an endless list: entries past the bound are not read.
+        {manyText.constData(), {{Kind::Switch, 0, Qt::Key_A}}},
+    };
+    for (const Case& c : cases) {
+        QByteArray file = "{\"components\": []";
+        if (c.member)
+            file += QByteArray(", \"keyBindings\": ") + c.member;
+        file += "}";
+        Document doc;
+        doc.keyBindings = KeyBindings();
+        ASSERT_TRUE(readJvp(file, doc)) << (c.member ? c.member : "none");
+        QVector<KeyBinding> got = doc.keyBindings.list();
+        EXPECT_EQ(got, c.expected) << (c.member ? c.member : "none");
+    }
+}
