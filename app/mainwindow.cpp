@@ -2,6 +2,7 @@
 #include "panel/multiselectcombobox.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -32,7 +33,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     initResources();
     setObjectName(QStringLiteral("MainWindow"));
     configDirectory = QCoreApplication::applicationDirPath();
-    startDetached = [](const QString& program) { return QProcess::startDetached(program, QStringList()); };
+    startDetached = [](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
     setWindowTitle(QStringLiteral("Brixo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon")));
     createMenuAndBar();
@@ -69,6 +72,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 MainWindow::~MainWindow()
 {
     deleteAllFace();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Exit, Ctrl+Q and the close button all end here.
+    if (!closeAsked && !maySaveChanges()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 static QAction* makeAction(QObject* owner, const char* name, const QString& text, const QString& icon = QString())

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "board/virtualcomponentdata.h"
+#include "panel/panel_document.h"
 #include "panel/virtualpaneldata.h"
 
 class QAction;
@@ -44,7 +45,7 @@ public:
     // Where config.json lives; the executable's directory unless a test points elsewhere.
     QString configDirectory;
     // Starts the restarted program; replaced by tests so nothing is spawned.
-    bool (*startDetached)(const QString& program) = nullptr;
+    bool (*startDetached)(const QString& program, const QStringList& arguments) = nullptr;
 
 public slots:
     // --- start-up and language (app/mainwindow_language.cpp) ---
@@ -120,6 +121,10 @@ public slots:
 
 public:
     bool eventFilter(QObject* obj, QEvent* evt) override;
+protected:
+    void closeEvent(QCloseEvent* event) override;
+public:
+    bool closeAsked = false; // the save question was already answered for this close
 
     // Kind maxima; every reader resets the counts to these before building.
     static constexpr int maxSwitches = 36, maxKeys = 20, maxRedLeds = 18, maxGreenLeds = 18, maxDigits = 8;
@@ -166,6 +171,7 @@ public:
     QPointer<QWidget> currentWidget;
     bool dragging = false;
     QPoint dragOrigin;
+    QPoint dragStart; // where the dragged widget was, to tell a move from a click
 
     // The design toolbox (createDock); the designer's slots read and fill these.
     QDockWidget* designDock = nullptr;
@@ -231,6 +237,7 @@ public slots:
 
 public:
     void placeFromList(int kind, int item);
+    void watchLabelText(BrixoLineedit* label);
     void clearComponentTables();
     // ctlToolConnect's share for the toolbox and the Design menu, kept in toolConnections.
     void connectDesignerTools();
@@ -258,8 +265,9 @@ public slots:
 public:
     // Opens a panel named on the command line, as if it had been chosen in the Open dialog.
     void openPanelAtStart(const QString& fileName);
-    // Reads a chosen file into the window (steps after the dialog of the Open command).
-    void loadPanelFile(const QString& fileName);
+    // Reads a chosen file into the window (steps after the dialog of the Open command); a file
+    // that cannot be read is reported and leaves the window as it was (false).
+    bool loadPanelFile(const QString& fileName);
     // Dresses a freshly opened panel for the current mode and refills the toolbox lists.
     void dressOpenedPanel();
 
@@ -272,12 +280,26 @@ public:
     // The record of the last .vpl file read lives as long as the window.
     VirtualPanelData* panelData = new VirtualPanelData(this);
     QString openedFileName; // the last file chosen in the open dialog
+    bool openedLoaded = false; // whether that file was read
+    bool lastWriteOk = false;  // whether the last save command wrote its file
+
+    // Whether the panel was changed in the designer since it was opened or saved.
+    bool panelModified() const { return modified; }
+    void setPanelModified(bool changed) { modified = changed; }
+    // Before the panel is discarded: asks to save unsaved changes. False when the user
+    // cancelled, or chose Save and the panel was not written.
+    bool maySaveChanges();
 
 private:
     // Writes a finished file in one step; a failure (not a cancelled dialog) is shown with the name.
     bool writePanelFile(const QString& fiName, const QByteArray& bytes);
     QString defaultSaveName();
     bool warnNothingToSave();
+    void adoptSavedFile(const QString& fiName, const QString& kind);
+    bool readJvpFile(const QString& fileName, panelfile::Document& doc, panelfile::Geometry& g, QString* problem);
+    void applyJvp(panelfile::Document& doc, const panelfile::Geometry& g);
+    bool refuseUnreadable(const QString& fileName, const QString& problem);
+    bool modified = false;
     void connectFileActions();
     void warnMissingBackground(const QString& pictureName, const QString& directory);
 public:

@@ -27,14 +27,21 @@ void MainWindow::changeLanguage()
                              QStringLiteral("That will close the program and reopen it. Are you sure you want to continue?"))
         == QMessageBox::No)
         return;
+    if (!maySaveChanges())
+        return;
     language = isEnglish ? QStringLiteral("chinese") : QStringLiteral("english");
     saveSysConfig();
     // A restart would come back in the old language; stay and keep the user's work.
     if (lastSaveFailed)
         return;
+    // The new process reopens the panel's file, as saved (a never saved panel has none).
+    QStringList arguments;
+    if (hasPanel() && !isNewPanel && !filePath.isEmpty())
+        arguments << filePath;
+    closeAsked = true;
     close();
     const QString program = QCoreApplication::applicationFilePath();
     if (startDetached)
-        startDetached(program);
+        startDetached(program, arguments);
     QCoreApplication::quit();
 }

@@ -93,6 +93,7 @@ void MainWindow::placeFromList(int kind, int item)
         k.buttons[i]->show();
         k.buttons[i]->move(brixo::placedPosition(i));
         updateToTable();
+        setPanelModified(true);
     }
     designConnect();
 }
@@ -120,6 +121,7 @@ void MainWindow::addLineEdit()
     slot->installEventFilter(this);
     dataSlots.append(slot);
     componentData->setDataSlots(dataSlots);
+    setPanelModified(true);
 }
 
 void MainWindow::addText()
@@ -134,7 +136,15 @@ void MainWindow::addText()
     ++nextTextLabelKey;
     label->setPlaceholderText(tr("添加一段注释"));
     label->installEventFilter(this);
+    watchLabelText(label);
     textLabels.append(label);
+    setPanelModified(true);
+}
+
+void MainWindow::watchLabelText(BrixoLineedit* label)
+{
+    // Typing into a label changes what Save writes.
+    connect(label, &QLineEdit::textEdited, this, [this] { setPanelModified(true); });
 }
 
 void MainWindow::modifyBrixoLabel()
@@ -174,6 +184,8 @@ void MainWindow::modifyBrixoLabel()
         MessageBox::exec(box);
         return;
     }
+    if (slot->index != *index || slot->bitWidth != *width)
+        setPanelModified(true);
     slot->index = *index;
     slot->bitWidth = *width;
     // Run mode reads the slots by the board data's list; without this the new width shows only after reopening.
@@ -185,6 +197,7 @@ void MainWindow::removingCtl(QWidget* useLessCtl)
     if (!useLessCtl)
         return;
     useLessCtl->hide();
+    setPanelModified(true);
     if (auto* slot = qobject_cast<BrixoButton*>(useLessCtl)) {
         const int key = slot->key;
         dataSlots.erase(std::remove_if(dataSlots.begin(), dataSlots.end(), [key](BrixoButton* s) { return s->key == key; }),
@@ -198,7 +211,10 @@ void MainWindow::removingCtl(QWidget* useLessCtl)
 
 void MainWindow::changeCTLSize(int index)
 {
+    const QSize before = sstubeSize;
     sstubeSize = brixo::digitSizeForSlider(index);
+    if (hasPanel() && sstubeSize != before)
+        setPanelModified(true);
     for (int i = 0; i < digitButtons.size(); ++i) {
         if (i < digitScenes.size())
             digitScenes[i]->clear();
@@ -242,11 +258,20 @@ void MainWindow::addBackground()
     backgroundView->setSceneRect(0, 0, backgroundImage.width(), backgroundImage.height());
     backgroundView->resize(backgroundImage.width() + 10, backgroundImage.height() + 10);
     backgroundView->show();
+    setPanelModified(true);
 }
 
 void MainWindow::createNewPanel()
 {
-    if (designMode) {
+    // Unsaved changes get the save question, which also covers clearing the panel.
+    if (panelModified()) {
+        if (!maySaveChanges())
+            return;
+        if (!designMode) {
+            designAction->setChecked(true);
+            turnDesign(true);
+        }
+    } else if (designMode) {
         if (MessageBox::question(tr("新建后会清除当前界面，继续吗？")) != QMessageBox::Yes)
             return;
     } else {
@@ -259,6 +284,7 @@ void MainWindow::createNewPanel()
     if (!built)
         return;
     isNewPanel = true;
+    setPanelModified(false);
     fileKind = QStringLiteral("jvp");
     backgroundImage = QPixmap();
     backgroundFileName.clear();  // a .vp2 saved from the new panel names no old picture
@@ -303,8 +329,12 @@ void MainWindow::showPanelInfo()
     pannelSetting dialog(this);
     dialog.showPanel({switchCount, keyCount, redLedCount, greenLedCount, digitCount}, panelName, experimentName);
     if (MessageBox::execDialog(dialog) == QDialog::Accepted) {
-        panelName = brixo::storedPanelText(dialog.panelName);
-        experimentName = brixo::storedPanelText(dialog.experimentName);
+        const QString name = brixo::storedPanelText(dialog.panelName);
+        const QString description = brixo::storedPanelText(dialog.experimentName);
+        if (name != panelName || description != experimentName)
+            setPanelModified(true);
+        panelName = name;
+        experimentName = description;
         setWindowTitle(brixo::panelWindowTitle(dialog.panelName));
     } else {
         // Cancel keeps the name, so the title keeps showing it rather than an abandoned edit.

@@ -95,25 +95,43 @@ panelfile::Document documentWithSizesOf(const MainWindow& w)
 void MainWindow::readVPjson(QString fileName)
 {
     resetCountsToMaxima();
-    // One build with the file's sizes: a first build at the old sizes would only be thrown away.
+    panelfile::Document doc = documentWithSizesOf(*this);
+    panelfile::Geometry g;
+    if (!readJvpFile(fileName, doc, g, nullptr)) {
+        createCtl();
+        return;
+    }
+    applyJvp(doc, g);
+}
+
+bool MainWindow::readJvpFile(const QString& fileName, panelfile::Document& doc, panelfile::Geometry& g,
+                             QString* problem)
+{
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         qDebug() << "could't open projects json";
-        createCtl();
-        return;
+        if (problem)
+            *problem = tr("文件无法打开");
+        return false;
     }
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.readAll();
     file.close();
-
-    panelfile::Document doc = documentWithSizesOf(*this);
-    panelfile::Geometry g;
-    const bool parsed = panelfile::readJvp(bytes, doc, &g);
-    bytes = QByteArray();  // the file's text is not needed once parsed
-    if (!parsed) {
-        createCtl();
-        return;
+    panelfile::ReadProblem why = panelfile::ReadProblem::None;
+    if (panelfile::readJvp(bytes, doc, &g, &why))
+        return true;
+    if (problem) {
+        switch (why) {
+        case panelfile::ReadProblem::NotObject: *problem = tr("内容不是面板数据（顶层不是 JSON 对象）"); break;
+        case panelfile::ReadProblem::BadPicture: *problem = tr("背景图片无法解码"); break;
+        default: *problem = tr("不是完整的 JSON 文本，文件可能已损坏或不完整"); break;
+        }
     }
+    return false;
+}
 
+void MainWindow::applyJvp(panelfile::Document& doc, const panelfile::Geometry& g)
+{
+    resetCountsToMaxima();
     setPanelName(doc.name);
     experimentName = doc.description;
     switchSize = boundedSize(doc.switchSize);
@@ -156,6 +174,7 @@ void MainWindow::readVPjson(QString fileName)
             label->move(e.pos);
             label->setLabelText(e.text);
             label->installEventFilter(this);
+            watchLabelText(label);
             textLabels.append(label);
             break;
         }
@@ -179,6 +198,7 @@ void MainWindow::readVPjson(QString fileName)
 
 void MainWindow::saveByjson(QString fiName)
 {
+    lastWriteOk = false;
     if (!hasPanel() && dataSlots.isEmpty() && textLabels.isEmpty())
         return;
     updateToTable();
@@ -236,7 +256,7 @@ void MainWindow::saveByjson(QString fiName)
 
     const QByteArray bytes = panelfile::writeJvp(doc);
     imageFormat = doc.imageFormat;  // "bmp" pictures are kept as "jpg" from now on
-    writePanelFile(fiName, bytes);
+    lastWriteOk = writePanelFile(fiName, bytes);
 }
 
 bool MainWindow::writePanelFile(const QString& fiName, const QByteArray& bytes)
@@ -277,27 +297,50 @@ bool MainWindow::warnNothingToSave()
 
 void MainWindow::saveorSaveAs()
 {
+    lastWriteOk = false;
     if (warnNothingToSave())
         return;
     if (!isNewPanel && fileKind == QLatin1String("jvp")) {
         saveByjson(filePath);
+        if (lastWriteOk)
+            setPanelModified(false);
         return;
     }
     const QString answer = FileDialog::getSaveFileName(this, tr("保存虚拟面板文件"), defaultSaveName(),
                                                        tr("虚拟面板文件 (*.jvp)"));
     saveByjson(answer);
+    adoptSavedFile(answer, QStringLiteral("jvp"));
 }
 
 void MainWindow::saveAs()
 {
+    lastWriteOk = false;
     if (warnNothingToSave())
         return;
     const QString answer = FileDialog::getSaveFileName(this, tr("保存虚拟面板文件"), defaultSaveName(),
                                                        tr("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vp2)"));
-    if (QFileInfo(answer).suffix() == QLatin1String("jvp"))
+    if (QFileInfo(answer).suffix() == QLatin1String("jvp")) {
         saveByjson(answer);
-    else
+        adoptSavedFile(answer, QStringLiteral("jvp"));
+    } else {
         savePanelInfo(answer);
+        adoptSavedFile(answer, QStringLiteral("vp2"));
+    }
+}
+
+void MainWindow::adoptSavedFile(const QString& fiName, const QString& kind)
+{
+    if (!lastWriteOk)
+        return;
+    // The written file is the panel's file from now on: Save writes it in place.
+    filePath = fiName;
+    savePath = fiName;
+    fileKind = kind;
+    isNewPanel = false;
+    lastDirectory = QFileInfo(fiName).absolutePath();
+    // The text format has no data slots or labels: a panel that has some is still unsaved.
+    if (kind == QLatin1String("jvp") || (dataSlots.isEmpty() && textLabels.isEmpty()))
+        setPanelModified(false);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -444,6 +487,7 @@ void MainWindow::readVP2(QString fileName, QString filePath)
 
 void MainWindow::savePanelInfo(QString fiName)
 {
+    lastWriteOk = false;
     if (!hasPanel())
         return;
     QMultiMap<QPushButton*, QString> mapI;
@@ -483,7 +527,7 @@ void MainWindow::savePanelInfo(QString fiName)
             for (QPushButton* button : *b.buttons)
                 saveing(out, button, mapI);
     }
-    writePanelFile(fiName, bytes);
+    lastWriteOk = writePanelFile(fiName, bytes);
 }
 
 void MainWindow::saveing(QTextStream& out, QPushButton* btn, QMultiMap<QPushButton*, QString>& mapI)
@@ -500,23 +544,47 @@ void MainWindow::onOpenPanel()
 {
     openedFileName = FileDialog::getOpenFileName(this, tr("打开虚拟面板文件"), lastDirectory,
                                                  QStringLiteral("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
+    openedLoaded = false;
     if (openedFileName.isEmpty())
         return;
-    loadPanelFile(openedFileName);
+    openedLoaded = loadPanelFile(openedFileName);
 }
 
-void MainWindow::loadPanelFile(const QString& fileName)
+bool MainWindow::refuseUnreadable(const QString& fileName, const QString& problem)
+{
+    QMessageBox box(QMessageBox::Warning, tr("警告"),
+                    tr("无法打开虚拟面板文件 %1：%2").arg(QDir::toNativeSeparators(fileName), problem),
+                    QMessageBox::Ok, this);
+    box.setInformativeText(tr("当前的虚拟面板保持不变。"));
+    MessageBox::exec(box);
+    return false;
+}
+
+bool MainWindow::loadPanelFile(const QString& fileName)
 {
     openedFileName = fileName;
+    const QFileInfo info(fileName);
+    const QString suffix = info.suffix();
+    // Everything is checked before the open panel is cleared: a file that cannot be read
+    // leaves the window as it was, so the next Save cannot overwrite it with an empty panel.
+    const bool jvp = suffix == QLatin1String("jvp");
+    if (!jvp && suffix != QLatin1String("vp2") && suffix != QLatin1String("vpl"))
+        return refuseUnreadable(fileName, tr("这不是虚拟面板文件（应为 .jvp、.vpl 或 .vp2 文件）"));
+    panelfile::Document doc = documentWithSizesOf(*this);
+    panelfile::Geometry g;
+    QString problem;
+    if (jvp && !readJvpFile(fileName, doc, g, &problem))
+        return refuseUnreadable(fileName, problem);
+    if (!jvp && !QFile(fileName).open(QIODevice::ReadOnly))
+        return refuseUnreadable(fileName, tr("文件无法打开"));
+
     if (hasPanel() || !dataSlots.isEmpty() || !textLabels.isEmpty())
         deleteAllFace();
 
     filePath = openedFileName;
-    const QFileInfo info(filePath);
     lastDirectory = info.absolutePath();
     const QString baseName = info.baseName();
     savePath = filePath;
-    const QString suffix = info.suffix();
     backgroundImage = QPixmap();
     // The picture file named by the last legacy panel is not this panel's; the legacy readers
     // name their own.
@@ -531,8 +599,8 @@ void MainWindow::loadPanelFile(const QString& fileName)
         experimentName.clear();
         readVPL(filePath, info.absolutePath(), baseName);
         fileKind = QStringLiteral("vpl");
-    } else if (suffix == QLatin1String("jvp")) {
-        readVPjson(filePath);
+    } else {
+        applyJvp(doc, g);
         fileKind = QStringLiteral("jvp");
     }
     updateToTable();
@@ -541,14 +609,18 @@ void MainWindow::loadPanelFile(const QString& fileName)
     // The description names the boardless experiment this panel simulates.
     componentData->selectExperiment(experimentName);
     isNewPanel = false;
+    setPanelModified(false);
+    return true;
 }
 
 void MainWindow::judgeModel()
 {
+    if (!maySaveChanges())
+        return;
     onOpenPanel();
-    // Cancelled: the panel stays exactly as it was; re-dressing it would blank the LEDs and
-    // digits that show the board in run mode.
-    if (openedFileName.isEmpty())
+    // Cancelled or refused: the panel stays exactly as it was; re-dressing it would blank the
+    // LEDs and digits that show the board in run mode.
+    if (openedFileName.isEmpty() || !openedLoaded)
         return;
     dressOpenedPanel();
 }
@@ -556,8 +628,8 @@ void MainWindow::judgeModel()
 void MainWindow::openPanelAtStart(const QString& fileName)
 {
     // What a file manager's double-click asks for: the same as choosing the file in Open.
-    loadPanelFile(QFileInfo(fileName).absoluteFilePath());
-    dressOpenedPanel();
+    if (loadPanelFile(QFileInfo(fileName).absoluteFilePath()))
+        dressOpenedPanel();
 }
 
 void MainWindow::dressOpenedPanel()
@@ -579,4 +651,29 @@ void MainWindow::connectFileActions()
     connect(saveAction, &QAction::triggered, this, &MainWindow::saveorSaveAs);
     connect(saveAsAction, &QAction::triggered, this, &MainWindow::saveAs);
     // The component table command is wired with the other design tools (ctlToolConnect).
+}
+
+bool MainWindow::maySaveChanges()
+{
+    if (!modified)
+        return true;
+    const QString name = !isNewPanel && !filePath.isEmpty() ? QFileInfo(filePath).fileName()
+                         : !panelName.isEmpty()            ? panelName
+                                                           : tr("未命名面板");
+    QMessageBox box(QMessageBox::Question, QString(), tr("是否保存对 %1 的更改？").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Save)->setText(tr("保存"));
+    box.button(QMessageBox::Discard)->setText(tr("不保存"));
+    box.button(QMessageBox::Cancel)->setText(tr("取消"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (MessageBox::exec(box)) {
+    case QMessageBox::Save:
+        saveorSaveAs();
+        return lastWriteOk;
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }

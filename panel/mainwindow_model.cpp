@@ -243,9 +243,12 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
             const bool upright = isSwitchUpright(button);
             setSwitchUpright(button, !upright);
             button->setIcon(QIcon(upright ? switchOnLayImage : switchOnImage));
+            setPanelModified(true);
         }
-        if (auto* slot = qobject_cast<BrixoButton*>(w))
+        if (auto* slot = qobject_cast<BrixoButton*>(w)) {
             slot->setDataText(slot->text(), true);
+            setPanelModified(true);
+        }
         break;
     }
     case QEvent::MouseButtonDblClick:
@@ -265,6 +268,7 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
             if (w->rect().contains(me->pos()) && me->button() == Qt::LeftButton) {
                 dragging = true;
                 dragOrigin = me->pos();
+                dragStart = w->pos();
             }
         } else if ((me->buttons() & Qt::RightButton) && isSelected(w)) {
             removingCtl(w);
@@ -280,6 +284,8 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
         if (dragging) {
             dragging = false;
             updateToTable(); // the component tables show where it was dropped
+            if (w->pos() != dragStart)
+                setPanelModified(true);
         }
         break;
     case QEvent::Leave:

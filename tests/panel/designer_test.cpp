@@ -34,7 +34,10 @@ void newPanel(MainWindow& w, const QString& name = QString(), const QString& id 
         QTest::mouseClick(s.okButton, Qt::LeftButton);
         return s.result();
     });
-    if (w.designMode)
+    // Unsaved changes are asked about instead of the plain question.
+    if (w.panelModified())
+        MessageBox::setNextAnswer(QMessageBox::Discard);
+    else if (w.designMode)
         MessageBox::setNextAnswer(QMessageBox::Yes);
     w.createNewPanel();
 }
@@ -351,6 +354,7 @@ TEST(DesignerSettings, NewInDesignModeAsksFirst)
     MainWindow w;
     newPanel(w, QStringLiteral("old"));
     w.addoneSwitch(1);
+    w.setPanelModified(false);  // saved: only the plain question is left
     QPushButton* oldSwitch = w.switchButtons[0];
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::No);
@@ -367,6 +371,7 @@ TEST(DesignerSettings, CancelKeepsThePanelButStillSelectsTheExperiment)
     MainWindow w;
     newPanel(w, QStringLiteral("kept"), QStringLiteral("no-such-experiment"));
     w.addoneSwitch(1);
+    w.setPanelModified(false);
     w.isNewPanel = false;
     w.fileKind = QStringLiteral("vp2");
     w.backgroundImage = QPixmap(10, 10);
