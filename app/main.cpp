@@ -1,9 +1,9 @@
 #include "app/mainwindow.h"
+#include "app/startup_language.h"
 #include "app/sysconfig.h"
 
 #include <QApplication>
 #include <QStandardPaths>
-#include <QTranslator>
 
 #include <vestrix.h>
 
@@ -12,20 +12,10 @@ int main(int argc, char* argv[])
     Q_INIT_RESOURCE(brixo);
     Q_INIT_RESOURCE(translations);
     QApplication app(argc, argv);
-    QTranslator translator;
-    bool isEnglish = false;
-    if (translator.load(QStringLiteral(":/trans/english"))) {
-        app.installTranslator(&translator);
-        SetDllLanguage(1);
-        isEnglish = true;
-    }
+    startup::Catalogues catalogues;
     const QString file = sysconfig::languageFile(QCoreApplication::applicationDirPath(),
                                                  QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    if (sysconfig::selectsChinese(file)) {
-        app.removeTranslator(&translator);
-        SetDllLanguage(0);
-        isEnglish = false;
-    }
+    const bool isEnglish = startup::installLanguage(catalogues, file, SetDllLanguage);
     MainWindow window;
     window.setLanguage(isEnglish);
     window.show();

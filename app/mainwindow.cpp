@@ -1,4 +1,6 @@
 #include "app/mainwindow.h"
+#include "app/dialogconnnect.h"
+#include "board/errormessage.h"
 #include "panel/multiselectcombobox.h"
 
 #include <QAction>
@@ -61,10 +63,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     backgroundView->setStyleSheet(QStringLiteral("border:0px"));
     setCentralWidget(panelView);
     panelView->show();
-    countdownLabel = new QLabel(QStringLiteral("自动刷新剩余时间：10s      "), this);
+    countdownLabel = new QLabel(tr("自动刷新剩余时间：%1s      ").arg(10), this);
     countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel->hide();
     autoRefreshTimer = new QTimer(this);
+    // A board command that finds no adapter offers the connect dialog, then tries once more.
+    ErrorMessage::setReconnect(&DialogConnnect::reconnect);
     startBoardLink();
     lastDirectory = QStringLiteral("../");
 }

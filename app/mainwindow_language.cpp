@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "app/sysconfig.h"
 
 #include <QCoreApplication>
@@ -14,9 +14,8 @@ void MainWindow::saveSysConfig()
     const QString file = sysconfig::joinPath(configDirectory, QStringLiteral("config.json"));
     lastSaveFailed = !sysconfig::writeLanguage(file, language);
     if (lastSaveFailed) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Brixo"),
-                        QStringLiteral("无法保存语言设置：%1").arg(file), QMessageBox::Ok);
-        box.setInformativeText(QStringLiteral("The language setting could not be saved."));
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Brixo"), tr("无法保存语言设置：%1").arg(file),
+                        QMessageBox::Ok);
         MessageBox::exec(box);
     }
 }

@@ -2,7 +2,7 @@
 // describes and saves each window as a PNG. scripts/make_screenshots.sh runs it on a virtual
 // X server; nothing here is part of the program itself.
 #include "app/mainwindow.h"
-#include "board/dialogconnnect.h"
+#include "app/dialogconnnect.h"
 #include "board/virtualcomponentdata.h"
 #include "panel/pannelsetting.h"
 

@@ -1,5 +1,7 @@
-// Reports per operation through the emulated adapter, and the library's CPU time per
-// exchange against a zero-latency adapter (the emulator's own share measured alongside).
+// Reports per operation through the emulated adapter, the library's CPU time per exchange
+// against a zero-latency adapter (the emulator's own share measured alongside), and what each
+// operation costs in device work after selection: bus enumerations and report-descriptor reads,
+// over HID and over bulk (the emulated libusb device), with the bulk path's CPU time against HID.
 #include "support/emu_adapter.h"
 
 #include <tamro.h>
@@ -12,8 +14,8 @@
 namespace {
 
 struct Setup {
-    emu::Adapter adapter{emu::Adapter::Kind::Hid};
-    Setup()
+    emu::Adapter adapter;
+    explicit Setup(emu::Adapter::Kind kind = emu::Adapter::Kind::Hid) : adapter(kind)
     {
         emu::install();
         emu::attach(&adapter);
@@ -77,6 +79,37 @@ void BM_WriteRegisterExchange(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 2);
 }
 
+// The same operation over the bulk adapter: CPU per operation against the HID path above.
+void BM_BulkWriteRegisterExchange(benchmark::State &state)
+{
+    Setup s(emu::Adapter::Kind::Bulk);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(writeRegister());
+        s.adapter.clearRecords();
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+
+// Enumerations and descriptor reads per operation after selection (target 0), over a mix of a
+// register write, a register read and a 500-byte download piece.
+void deviceWork(benchmark::State &state, emu::Adapter::Kind kind)
+{
+    Setup s(kind);
+    emu::counters() = {};
+    int rc = 0;
+    for (auto _ : state) {
+        rc |= writeRegister() | readRegister() | fpgaPiece();
+        s.adapter.clearRecords();
+    }
+    const double ops = double(state.iterations()) * 3;
+    state.counters["enumerations_per_op"] = emu::counters().enumerations / ops;
+    state.counters["descriptor_reads_per_op"] = emu::counters().descriptorReads / ops;
+    if (rc != 0)
+        state.SkipWithError("operation failed");
+}
+void BM_DeviceWorkHid(benchmark::State &s) { deviceWork(s, emu::Adapter::Kind::Hid); }
+void BM_DeviceWorkBulk(benchmark::State &s) { deviceWork(s, emu::Adapter::Kind::Bulk); }
+
 // The emulator alone doing the same work: the same reports written and read back.
 void BM_EmulatorOnlyBaseline(benchmark::State &state)
 {
@@ -101,6 +134,9 @@ BENCHMARK(BM_ReportsReadRegister)->Iterations(100);
 BENCHMARK(BM_ReportsFpgaPiece500)->Iterations(100);
 BENCHMARK(BM_ReportsFpgaAsk)->Iterations(100);
 BENCHMARK(BM_WriteRegisterExchange);
+BENCHMARK(BM_BulkWriteRegisterExchange);
+BENCHMARK(BM_DeviceWorkHid)->Iterations(100);
+BENCHMARK(BM_DeviceWorkBulk)->Iterations(100);
 BENCHMARK(BM_EmulatorOnlyBaseline);
 
 } // namespace

@@ -1,20 +1,29 @@
 #include "errormessage.h"
 
-#include "app/messagebox.h"
-#include "dialogconnnect.h"
 #include "error_texts.h"
+#include "ui/messagebox.h"
 
-#include <QDialog>
+#include <vestrix.h>
+
+namespace {
+ErrorMessage::Reconnect& reconnectStep()
+{
+    static ErrorMessage::Reconnect step;
+    return step;
+}
+}  // namespace
+
+void ErrorMessage::setReconnect(Reconnect step)
+{
+    reconnectStep() = std::move(step);
+}
 
 int ErrorMessage::showResult(int code)
 {
     if (code == 0)
         return 0;
-    if (code == -5) {
-        DialogConnnect dialog;
-        dialog.showWarning(tr(board::errorSourceText(-5)));
-        return MessageBox::execDialog(dialog) == QDialog::Accepted ? 0 : -5;
-    }
+    if (code == VESTRIX_NO_DEVICE_SELECTED && reconnectStep())
+        return reconnectStep()(tr(board::errorSourceText(VESTRIX_NO_DEVICE_SELECTED))) ? 0 : VESTRIX_NO_DEVICE_SELECTED;
     QMessageBox box(QMessageBox::Warning, tr(board::kErrorTitle), tr(board::errorSourceText(code)),
                     QMessageBox::Ok);
     if (board::errorShowsCode(code))

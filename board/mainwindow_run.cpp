@@ -1,9 +1,9 @@
 // Run mode: the panel's inputs drive the board, the board's outputs are drawn on the panel.
 #include "app/mainwindow.h"
 
-#include "about.h"
-#include "app/messagebox.h"
-#include "dialogconnnect.h"
+#include "app/about.h"
+#include "ui/messagebox.h"
+#include "app/dialogconnnect.h"
 #include "errormessage.h"
 #include "panel/brixobutton.h"
 #include "tamroadpter.h"
@@ -23,8 +23,6 @@
 #include <vestrix.h>
 
 namespace {
-
-const char* const kCountdownText = QT_TRANSLATE_NOOP("MainWindow", "自动刷新剩余时间：10s      ");
 
 // Setting an icon re-renders the button; a refresh only pays that for LEDs that change.
 void setIconIfChanged(QPushButton* button, const QIcon& icon)
@@ -184,7 +182,7 @@ void MainWindow::turnAutoRefreshBoard(bool isAotuRefresh)
     } else {
         autoRefreshTimer->stop();
         countdownLabel->hide();
-        countdownLabel->setText(tr(kCountdownText));
+        countdownLabel->setText(tr("自动刷新剩余时间：%1s      ").arg(10));
     }
 }
 
@@ -193,12 +191,12 @@ int MainWindow::autoRefreshBoard()
     --RefreshCountdown;
     const int q = RefreshCountdown / 10;
     if (RefreshCountdown % 10 == 0)
-        countdownLabel->setText(QStringLiteral("自动刷新剩余时间：") + QString::number(q) + QStringLiteral("s      "));
+        countdownLabel->setText(tr("自动刷新剩余时间：%1s      ").arg(q));
     if (q == 0) {
         autoRefreshAction->setChecked(false);
         autoRefreshTimer->stop();
         countdownLabel->hide();
-        countdownLabel->setText(tr(kCountdownText));
+        countdownLabel->setText(tr("自动刷新剩余时间：%1s      ").arg(10));
     }
     // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
     // ticks count down but must not stack a box per tick on top of it.

@@ -16,7 +16,7 @@ int TamroAdpter::scan(bool silent)
 
 int TamroAdpter::connect(int index)
 {
-    const int r = index == -1 ? -1 : ConnectDevice(index);
+    const int r = index == -1 ? int(VESTRIX_NO_ADAPTER) : ConnectDevice(index);
     ErrorMessage::showResult(r);
     return r;
 }

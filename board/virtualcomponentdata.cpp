@@ -156,7 +156,7 @@ int VirtualComponentData::readDataSlots()
     dataTexts_ = texts;
     if (!board::dataSlotsFit(dataSlots_)) {
         // A wider read than one request carries would be corrupt: say so, send nothing.
-        const int tooLarge = -23;
+        const int tooLarge = VESTRIX_REQUEST_TOO_LARGE;
         ErrorMessage::showResult(tooLarge);
         return tooLarge;
     }

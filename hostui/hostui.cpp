@@ -133,10 +133,10 @@ void ProgressBar::step()
     if (value_ < maximum_)
         ++value_;
     record(ProgressEvent::Step, owner_, {}, value_, maximum_, live() != nullptr);
-    if (QProgressBar *bar = live()) {
+    // setValue repaints at once, and only when the bar's picture changes (the caller blocks the
+    // event loop, so nothing else would paint it).
+    if (QProgressBar *bar = live())
         bar->setValue(value_);
-        bar->repaint();
-    }
 }
 
 } // namespace hostui

@@ -45,7 +45,7 @@ public:
     ProgressBar &operator=(const ProgressBar &) = delete;
 
     void setRange(int minimum, int maximum);
-    void step(); // advances by one and repaints at once (the caller blocks the event loop)
+    void step(); // advances by one; repaints at once when what the bar shows changed
     int value() const { return value_; }
     int maximum() const { return maximum_; }
     bool shown() const { return live() != nullptr; }

@@ -1,9 +1,9 @@
 // The design toolbox's slots: putting components on the panel from the lists, data slots and
 // text labels, digit and background sizes, the background picture, and the New / panel
 // settings commands.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 #include "panel/pannelsetting.h"
@@ -322,7 +322,7 @@ void MainWindow::clearComponentTables()
 void MainWindow::showPanelInfo()
 {
     if (!hasPanel()) {
-        QMessageBox box(QMessageBox::Warning, QString(), QStringLiteral("你还没有打开或创建虚拟面板"), QMessageBox::Yes);
+        QMessageBox box(QMessageBox::Warning, QString(), tr("你还没有打开或创建虚拟面板"), QMessageBox::Yes);
         MessageBox::exec(box);
         return;
     }

@@ -1,8 +1,8 @@
 // Panel files on the main window: Open, Save and Save as, and the slots that move a panel
 // between the widgets and the widget-free .jvp, .vpl and .vp2 cores.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 #include "panel/file_write.h"
@@ -349,8 +349,7 @@ void MainWindow::adoptSavedFile(const QString& fiName, const QString& kind)
 void MainWindow::warnMissingBackground(const QString& pictureName, const QString& directory)
 {
     QMessageBox box(QMessageBox::Warning, QString(),
-                    QStringLiteral("找不到背景图，请将背景图") + pictureName + QStringLiteral("存放在：") + directory
-                        + QStringLiteral("路径下后重新打开"),
+                    tr("找不到背景图，请将背景图%1存放在：%2路径下后重新打开").arg(pictureName, directory),
                     QMessageBox::Yes);
     MessageBox::exec(box);
 }
@@ -543,7 +542,7 @@ void MainWindow::saveing(QTextStream& out, QPushButton* btn, QMultiMap<QPushButt
 void MainWindow::onOpenPanel()
 {
     openedFileName = FileDialog::getOpenFileName(this, tr("打开虚拟面板文件"), lastDirectory,
-                                                 QStringLiteral("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
+                                                 tr("虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
     openedLoaded = false;
     if (openedFileName.isEmpty())
         return;

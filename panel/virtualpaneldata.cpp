@@ -2,13 +2,15 @@
 
 #include "board/errormessage.h"
 
+#include <vestrix.h>
+
 VirtualPanelData::VirtualPanelData(QObject* parent) : QObject(parent) {}
 
 bool VirtualPanelData::load(QString fileName)
 {
     if (block.loadFile(fileName))
         return true;
-    // -257: the file could not be opened; the block keeps the last panel read.
-    ErrorMessage::showResult(-257);
+    // The block keeps the last panel read.
+    ErrorMessage::showResult(VESTRIX_FILE_OPEN_FAILED);
     return false;
 }

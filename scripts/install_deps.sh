@@ -3,10 +3,10 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qtbase5-dev libqt5svg5-dev qttools5-dev qttools5-dev-tools qt5-qmake
+  qtbase5-dev libqt5svg5-dev qttools5-dev qttools5-dev-tools qt5-qmake qttranslations5-l10n
   libhidapi-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format
   xvfb xauth x11-apps imagemagick python3 desktop-file-utils shared-mime-info
   fonts-wqy-microhei fonts-dejavu-core
 )

@@ -1,14 +1,13 @@
 // Bulk transport: one write per frame piece, one read per reply, each with a time limit.
+#include "result_codes.h"
 #include "transport.h"
 #include "usb_backend.h"
-
-#include <tamro.h>
 
 namespace tamro {
 
 namespace {
 
-class BulkSession final : public Session {
+class BulkSession final : public FrameSession {
 public:
     explicit BulkSession(void *device) : device_(device) {}
     ~BulkSession() override { bulkBackend().close(device_); }
@@ -33,17 +32,12 @@ public:
             send(request.data(), int(request.size()));
             Bytes r;
             receive(r, 7, kBulkReplyLimitMs);
-            if (r.empty())
+            // A 6-byte reply is checked as such: an error reply maps its reason, and one of the
+            // normal kind is a short open reply whose status byte is its end mark (-3).
+            const int rc = checkReply(r.data(), int(r.size()), KindNormal, r.size() == 6 ? 6 : 7);
+            if (rc == NoReply)
                 continue;
-            const bool marks = r.size() >= 6 && r[0] == 0xFF && r[1] == 0xFE &&
-                               r[r.size() - 2] == 0xFE && r[r.size() - 1] == 0xFF;
-            if (!marks || (r.size() != 7 && r.size() != 6))
-                return BadReply;
-            if (r[2] == KindNormal)
-                return openStatus(r[4]); // a 6-byte reply has its end mark there: -3
-            if (r.size() == 6 && r[2] == KindError)
-                return errorReason(r[3]);
-            return BadReply;
+            return rc != Ok ? rc : openStatus(r[4]);
         }
         return NoReply;
     }
@@ -52,40 +46,54 @@ private:
     void *device_;
 };
 
+class BulkTransport final : public Transport {
+public:
+    explicit BulkTransport(const std::string &path) : path_(path) {}
+    ~BulkTransport() override { forget(); }
+
+    int select() override
+    {
+        int code = Ok;
+        open(code); // closed again at once
+        return code == NoDeviceSelected ? NoAdapter : code;
+    }
+
+    std::unique_ptr<Session> open(int &code) override
+    {
+        if (!location_) // the bus is searched once per selection, not per operation
+            location_ = bulkBackend().locate(path_);
+        void *device = location_ ? bulkBackend().open(location_) : nullptr;
+        if (!device) {
+            forget(); // unplugged or moved: the next open looks for it again
+            code = NoDeviceSelected;
+            return nullptr;
+        }
+        auto session = std::make_unique<BulkSession>(device);
+        code = session->handshake();
+        return session;
+    }
+
+    std::unique_ptr<Session> standingSession() override { return nullptr; }
+
+    int kind() const override { return TAMRO_TRANSPORT_BULK; }
+
+    void forget() override
+    {
+        if (location_)
+            bulkBackend().release(location_);
+        location_ = nullptr;
+    }
+
+private:
+    std::string path_;
+    void *location_ = nullptr;
+};
+
 } // namespace
 
-std::unique_ptr<Session> openBulkSession(const std::string &path)
+std::unique_ptr<Transport> makeBulkTransport(const std::string &path)
 {
-    void *device = bulkBackend().open(path);
-    if (!device)
-        return nullptr;
-    return std::make_unique<BulkSession>(device);
-}
-
-std::unique_ptr<Session> openUsbSession(int kind, const std::string &path)
-{
-    if (kind == TransportBulk)
-        return openBulkSession(path);
-    if (kind == TransportHid)
-        return openHidSession(path);
-    return nullptr;
-}
-
-std::unique_ptr<Session> openSession(int kind, const std::string &path, int &code)
-{
-    std::unique_ptr<Session> s = openUsbSession(kind, path);
-    code = s ? s->handshake() : NoDeviceSelected;
-    return s;
-}
-
-int exchange(Session &session, const Bytes &request, Bytes &reply, int replyLength, int limitMs,
-             uint8_t kind)
-{
-    const int sent = session.send(request.data(), int(request.size()));
-    if (sent != Ok)
-        return sent;
-    session.receive(reply, replyLength, limitMs);
-    return checkReply(reply.data(), int(reply.size()), kind, replyLength);
+    return std::make_unique<BulkTransport>(path);
 }
 
 } // namespace tamro

@@ -1,9 +1,8 @@
 // The adapter's command set over the USB transports.
-#include "net_connection.h"
 #include "results.h"
 #include "state.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstring>
 
@@ -11,60 +10,38 @@ namespace tamro {
 
 namespace {
 
-// One register scan on an open session; fills `out` (at most ceil(bits / 8) bytes).
-int scanOn(Session &session, int instruction, int bits, const uint8_t *in, uint8_t *out, bool capture)
-{
-    Bytes request;
-    if (!buildScanSequence(instruction, bits, in, capture, request))
-        return NotSupported; // nothing is sent for a bit count the frame cannot carry
-    Bytes reply;
-    const int length = scanReplyLength(bits, capture);
-    const int rc = exchange(session, request, reply, length, kReplyLimitMs,
-                            capture ? KindNormal : KindAck);
-    if (rc != Ok)
-        return rc;
-    const uint8_t status = capture ? reply[4] : reply[3];
-    if ((status & 3) != 1)
-        return FpgaLinkFailed;
-    if (capture && out && bits > 0)
-        std::memcpy(out, &reply[5], size_t((bits + 7) / 8));
-    return Ok;
-}
-
 int scan(int instruction, int bits, const uint8_t *in, uint8_t *out, bool capture)
 {
     State &s = state();
     if (bits < 0 || bits > kMaxScanBits)
         return NotSupported;
-    if (s.transport == TransportBulk || s.transport == TransportHid) {
-        int code = Ok;
-        std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
-        if (code != Ok)
-            return code;
-        return scanOn(*session, instruction, bits, in, out, capture);
-    }
-    if (s.transport == TransportNetwork)
-        return net::remoteScan(capture, instruction, bits, in, out);
-    return NoDeviceSelected;
+    if (!s.link)
+        return NoDeviceSelected;
+    int code = Ok;
+    std::unique_ptr<Session> session = s.link->open(code);
+    if (code != Ok)
+        return code;
+    return session->scan(instruction, bits, in, out, capture);
 }
 
 // A query on a session of its own; selects entry 0 for its duration when nothing is selected.
 int query(uint8_t command, int replyLength, Bytes &reply)
 {
     State &s = state();
-    const bool temporary = s.transport == TransportNone;
+    const bool temporary = !s.link;
     if (temporary && selectDevice(0) != Ok) {
-        s.transport = TransportNone;
+        s.link.reset();
         return NoDeviceSelected;
     }
-    int code = NoDeviceSelected;
-    if (s.transport == TransportBulk || s.transport == TransportHid) {
-        std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
-        if (code == Ok)
-            code = exchange(*session, queryRequest(command), reply, replyLength);
+    int code = Ok;
+    std::unique_ptr<Session> session = s.link->open(code);
+    if (code == Ok) {
+        const Bytes request = queryRequest(command);
+        code = session->exchange(&request, 1, reply, replyLength, kReplyLimitMs);
     }
+    session.reset();
     if (temporary)
-        s.transport = TransportNone;
+        s.link.reset();
     return code;
 }
 
@@ -73,22 +50,16 @@ int fpgaStep(const Bytes *pieces, int count, int replyLength, int limitMs, int f
              bool continueAfterFailedHandshake = false)
 {
     State &s = state();
-    if (s.transport != TransportBulk && s.transport != TransportHid)
+    if (!s.link)
         return NoDeviceSelected;
     int code = Ok;
-    std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
+    std::unique_ptr<Session> session = s.link->open(code);
     if (!session)
         return code;
     if (code != Ok && !continueAfterFailedHandshake)
         return code;
-    for (int i = 0; i < count; ++i) {
-        const int sent = session->send(pieces[i].data(), int(pieces[i].size()));
-        if (sent != Ok)
-            return sent;
-    }
     Bytes reply;
-    session->receive(reply, replyLength, limitMs);
-    code = checkReply(reply.data(), int(reply.size()), KindNormal, replyLength);
+    code = session->exchange(pieces, count, reply, replyLength, limitMs);
     if (code == Ok && reply[4] != 0)
         code = failure;
     return code;
@@ -116,7 +87,7 @@ using namespace tamro;
 
 extern "C" {
 
-TAMRO_API ResultCode ReadRegister(int instruction, int bits, unsigned char *data)
+TAMRO_API TamroResult ReadRegister(int instruction, int bits, unsigned char *data)
 {
     if (bits < 0 || bits > kMaxScanBits)
         return reportResult(NotSupported);
@@ -124,33 +95,36 @@ TAMRO_API ResultCode ReadRegister(int instruction, int bits, unsigned char *data
     return reportResult(scan(instruction, bits, ones.data(), data, true));
 }
 
-TAMRO_API ResultCode WriteRegister(int instruction, const unsigned char *data, int bits)
+TAMRO_API TamroResult WriteRegister(int instruction, const unsigned char *data, int bits)
 {
     return reportResult(scan(instruction, bits, data, nullptr, false));
 }
 
-TAMRO_API ResultCode WriteInstruction(int instruction)
+TAMRO_API TamroResult WriteInstruction(int instruction)
 {
     return reportResult(scan(instruction, 0, nullptr, nullptr, false));
 }
 
-TAMRO_API ResultCode BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
-                                        unsigned char *out, int capture)
+TAMRO_API TamroResult BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
+                                         unsigned char *out, int capture)
 {
     State &s = state();
     const bool cap = (capture & 0xFF) == 1;
-    if (s.transport == TransportNetwork) {
-        return reportResult(net::remoteScan(cap, instruction, bits, in, out));
+    Session *session = s.kept.get();
+    std::unique_ptr<Session> standing;
+    if (!session && s.link) {
+        standing = s.link->standingSession();
+        session = standing.get();
     }
-    if (!s.kept)
+    if (!session)
         return reportResult(bits < 0 || bits > kMaxScanBits ? NotSupported : NoReply);
-    return reportResult(scanOn(*s.kept, instruction, bits, in, out, cap));
+    return reportResult(session->scan(instruction, bits, in, out, cap));
 }
 
-TAMRO_API ResultCode TAMROfeatureSet(int speed, int speedFlag, int power, int powerFlag)
+TAMRO_API TamroResult TAMROfeatureSet(int speed, int speedFlag, int power, int powerFlag)
 {
     State &s = state();
-    if (s.transport == TransportNone)
+    if (!s.link)
         return NoDeviceSelected;
     Bytes frames;
     if (speedFlag & 0xFF)
@@ -159,22 +133,18 @@ TAMRO_API ResultCode TAMROfeatureSet(int speed, int speedFlag, int power, int po
         frames.insert(frames.end(), {0xFF, 0xFE, 0x0D, uint8_t(power), 0xFE, 0xFF});
     if (frames.empty())
         return reportResult(Ok);
-    if (s.transport == TransportNetwork)
-        return reportResult(NotSupported);
     int code = Ok;
-    std::unique_ptr<Session> session = openSession(s.transport, s.selectedPath, code);
+    std::unique_ptr<Session> session = s.link->open(code);
     if (code == Ok) {
-        const int sent = session->send(frames.data(), int(frames.size()));
-        if (sent == ReportWriteFailed)
-            code = sent;
+        Bytes none;
+        code = session->exchange(&frames, 1, none, 0, kReplyLimitMs); // the adapter does not answer
     }
     return reportResult(code);
 }
 
-TAMRO_API ResultCode GetIOVoltage(char *text)
+TAMRO_API TamroResult GetIOVoltage(char *text)
 {
-    State &s = state();
-    if (s.transport == TransportNone)
+    if (!state().link)
         return NoDeviceSelected;
     Bytes reply;
     int code = query(0x0E, 12, reply);
@@ -186,8 +156,8 @@ TAMRO_API ResultCode GetIOVoltage(char *text)
     return reportResult(code);
 }
 
-TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *serial, char *,
-                                     char *identifier)
+TAMRO_API TamroResult GetTamroVersion(char *version, char *buildTime, char *serial, char *,
+                                      char *identifier)
 {
     Bytes reply;
     int code = query(0x0F, 34, reply);
@@ -208,16 +178,15 @@ TAMRO_API ResultCode GetTamroVersion(char *version, char *buildTime, char *seria
     return reportResult(code);
 }
 
-TAMRO_API ResultCode GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier,
-                                  char *firmware, char *, char *)
+TAMRO_API TamroResult GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier,
+                                   char *firmware, char *, char *)
 {
     State &s = state();
-    const bool temporary = s.transport == TransportNone;
+    const bool temporary = !s.link;
     if (temporary && selectDevice(0) != Ok) {
-        s.transport = TransportNone;
+        s.link.reset();
         return reportResult(NoDeviceSelected);
     }
-    const int keep = s.transport;
     Bytes reply;
     int code = query(0x17, 8, reply);
     reportResult(code);
@@ -238,18 +207,19 @@ TAMRO_API ResultCode GetTamroInfo(char *pcb, char *date, char *serial, char *, c
         }
         reportResult(code);
     }
-    s.transport = temporary ? int(TransportNone) : keep;
+    if (temporary)
+        s.link.reset();
     return code;
 }
 
-TAMRO_API ResultCode ConfigureFPGAAsk(int totalSize)
+TAMRO_API TamroResult ConfigureFPGAAsk(int totalSize)
 {
     Bytes request = withSize(0x11, uint32_t(totalSize));
     request.insert(request.end(), {0xFE, 0xFF});
     return reportResult(fpgaStep(&request, 1, 10, kReplyLimitMs, NotSupported));
 }
 
-TAMRO_API ResultCode ConfigureFPGAData(const unsigned char *data, int size)
+TAMRO_API TamroResult ConfigureFPGAData(const unsigned char *data, int size)
 {
     if (size < 0 || (size > 0 && !data))
         return reportResult(NotSupported);
@@ -262,22 +232,23 @@ TAMRO_API ResultCode ConfigureFPGAData(const unsigned char *data, int size)
     return reportResult(fpgaStep(pieces, 3, 10, kFpgaDataLimitMs, FpgaDataFailed));
 }
 
-TAMRO_API ResultCode ConfigureFPGADone(void)
+TAMRO_API TamroResult ConfigureFPGADone(void)
 {
     const Bytes request = queryRequest(0x13);
     return reportResult(fpgaStep(&request, 1, 10, kReplyLimitMs, FpgaConfigFailed));
 }
 
-TAMRO_API ResultCode UpgradeFirmwareAsk(void)
+TAMRO_API TamroResult UpgradeFirmwareAsk(void)
 {
     State &s = state();
-    const int remembered = s.transport;
-    if (remembered == TransportNone)
+    const bool temporary = !s.link;
+    if (temporary)
         selectDevice(0);
     const Bytes request = queryRequest(0x15);
     const int code = fpgaStep(&request, 1, 7, kReplyLimitMs, NotSupported, true);
     reportResult(code);
-    s.transport = remembered;
+    if (temporary)
+        s.link.reset();
     return code;
 }
 

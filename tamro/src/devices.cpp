@@ -4,7 +4,7 @@
 #include "state.h"
 #include "usb_backend.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,32 +35,16 @@ int selectDevice(int index)
 {
     State &s = state();
     closeKept();
-    net::closeModuleConnection(); // a new selection never leaves the old server connection open
-    s.transport = TransportNone;
+    s.link.reset();
     if (index < 0 || index >= s.count)
         return NoAdapter;
     const DeviceEntry &e = s.table[index];
-    int kind = TransportNone;
-    if (std::strcmp(e.kind, "TA-MRO") == 0)
-        kind = TransportBulk;
-    else if (std::strcmp(e.kind, "TA-HID") == 0)
-        kind = TransportHid;
-    else if (std::strcmp(e.kind, "Lantrovex") == 0) {
-        const int code = net::openModuleConnection(s.serverAddress, s.serverPort);
-        if (code == Ok)
-            s.transport = TransportNetwork;
-        return code;
-    }
-    if (kind == TransportNone)
+    std::unique_ptr<Transport> link = chooseTransport(e.kind, e.path);
+    if (!link)
         return NoAdapter;
-
-    std::memcpy(s.selectedPath, e.path, sizeof s.selectedPath);
-    int code = Ok;
-    openSession(kind, s.selectedPath, code); // closed again on return
-    if (code == NoDeviceSelected)
-        return NoAdapter;
+    const int code = link->select();
     if (code == Ok)
-        s.transport = kind;
+        s.link = std::move(link);
     return code;
 }
 
@@ -70,7 +54,7 @@ using namespace tamro;
 
 extern "C" {
 
-TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
+TAMRO_API TamroResult ScanDevice(char *list, const char *address, int port)
 {
     State &s = state();
     s.count = 0;
@@ -119,24 +103,29 @@ TAMRO_API ResultCode ScanDevice(char *list, const char *address, int port)
         const int32_t count = shown;
         std::memcpy(list + TAMRO_LIST_COUNT_OFFSET, &count, sizeof count);
     }
-    if (refused)
-        return BadServerAddress;
-    return shown > 0 ? Ok : NoAdapter;
+    if (s.link)
+        s.link->forget(); // the bus may have changed since the selection learned the device
+    if (shown > 0)
+        return Ok;
+    return refused ? BadServerAddress : NoAdapter;
 }
 
-TAMRO_API ResultCode SelectDevice(int index) { return reportResult(selectDevice(index)); }
+TAMRO_API TamroResult SelectDevice(int index) { return reportResult(selectDevice(index)); }
 
-TAMRO_API ResultCode OpenDevice(void)
+TAMRO_API TamroResult OpenDevice(void)
 {
     State &s = state();
     closeKept();
     int code = NoDeviceSelected;
-    if (s.transport == TransportBulk || s.transport == TransportHid) {
-        s.kept = openSession(s.transport, s.selectedPath, code); // kept even if the handshake failed
-    } else if (s.transport == TransportNetwork) {
-        code = Ok;
-    }
+    if (s.link)
+        s.kept = s.link->open(code); // kept even if the handshake failed
     return reportResult(code);
+}
+
+TAMRO_API int TamroSelectedTransport(void)
+{
+    const State &s = state();
+    return s.link ? s.link->kind() : TAMRO_TRANSPORT_NONE;
 }
 
 TAMRO_API int CloseDevice(void)

@@ -2,7 +2,7 @@
 
 #include "tea.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -75,7 +75,7 @@ int errorReason(uint8_t reason)
     if (reason <= 3)
         return AdapterBadData;
     if (reason == 4)
-        return -2;
+        return AdapterReason4;
     if (reason == 5)
         return NotSupported;
     return BadReply;

@@ -1,5 +1,6 @@
 // Production HID backend: hidapi (hidraw) only.
 #include "hid_descriptor.h"
+#include "state.h"
 #include "usb_backend.h"
 
 #include <hidapi.h>
@@ -89,16 +90,18 @@ public:
     void close(void *device) override { hid_close(static_cast<hid_device *>(device)); }
 };
 
-HidBackend *current = nullptr;
-
 } // namespace
 
 HidBackend &hidBackend()
 {
-    static HidapiBackend production;
-    return current ? *current : production;
+    State &s = state();
+    if (s.hidOverride)
+        return *s.hidOverride;
+    if (!s.hidProduction)
+        s.hidProduction = std::make_unique<HidapiBackend>();
+    return *s.hidProduction;
 }
 
-void setHidBackend(HidBackend *backend) { current = backend; }
+void setHidBackend(HidBackend *backend) { state().hidOverride = backend; }
 
 } // namespace tamro

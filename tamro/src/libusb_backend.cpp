@@ -1,4 +1,5 @@
 // Production bulk backend: libusb-1.0, interface 0 and its bulk endpoints.
+#include "state.h"
 #include "usb_backend.h"
 
 #include <libusb.h>
@@ -72,48 +73,54 @@ public:
         return out;
     }
 
-    void *open(const std::string &path) override
+    void *locate(const std::string &path) override
     {
         if (!context_)
             return nullptr;
         libusb_device **list = nullptr;
         const ssize_t count = libusb_get_device_list(context_, &list);
-        BulkDevice *result = nullptr;
-        for (ssize_t i = 0; i < count && !result; ++i) {
-            if (pathOf(list[i]) != path)
-                continue;
-            libusb_device_handle *h = nullptr;
-            if (libusb_open(list[i], &h) != 0)
-                break;
-            libusb_set_auto_detach_kernel_driver(h, 1);
-            BulkDevice dev;
-            dev.handle = h;
-            libusb_config_descriptor *config = nullptr;
-            if (libusb_get_active_config_descriptor(list[i], &config) == 0) {
-                if (config->bNumInterfaces > 0 && config->interface[0].num_altsetting > 0) {
-                    const libusb_interface_descriptor &alt = config->interface[0].altsetting[0];
-                    for (int e = 0; e < alt.bNumEndpoints; ++e) {
-                        const libusb_endpoint_descriptor &ep = alt.endpoint[e];
-                        if ((ep.bmAttributes & 3) != LIBUSB_TRANSFER_TYPE_BULK)
-                            continue;
-                        if (ep.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
-                            if (!dev.in)
-                                dev.in = ep.bEndpointAddress;
-                        } else if (!dev.out) {
-                            dev.out = ep.bEndpointAddress;
-                        }
-                    }
-                }
-                libusb_free_config_descriptor(config);
-            }
-            if (dev.in && dev.out && libusb_claim_interface(h, 0) == 0)
-                result = new BulkDevice(dev);
-            else
-                libusb_close(h);
-        }
+        libusb_device *found = nullptr;
+        for (ssize_t i = 0; i < count && !found; ++i)
+            if (pathOf(list[i]) == path)
+                found = libusb_ref_device(list[i]); // kept past the list
         if (list)
             libusb_free_device_list(list, 1);
-        return result;
+        return found;
+    }
+
+    void release(void *location) override { libusb_unref_device(static_cast<libusb_device *>(location)); }
+
+    void *open(void *location) override
+    {
+        auto *device = static_cast<libusb_device *>(location);
+        libusb_device_handle *h = nullptr;
+        if (!device || libusb_open(device, &h) != 0)
+            return nullptr;
+        libusb_set_auto_detach_kernel_driver(h, 1);
+        BulkDevice dev;
+        dev.handle = h;
+        libusb_config_descriptor *config = nullptr;
+        if (libusb_get_active_config_descriptor(device, &config) == 0) {
+            if (config->bNumInterfaces > 0 && config->interface[0].num_altsetting > 0) {
+                const libusb_interface_descriptor &alt = config->interface[0].altsetting[0];
+                for (int e = 0; e < alt.bNumEndpoints; ++e) {
+                    const libusb_endpoint_descriptor &ep = alt.endpoint[e];
+                    if ((ep.bmAttributes & 3) != LIBUSB_TRANSFER_TYPE_BULK)
+                        continue;
+                    if (ep.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
+                        if (!dev.in)
+                            dev.in = ep.bEndpointAddress;
+                    } else if (!dev.out) {
+                        dev.out = ep.bEndpointAddress;
+                    }
+                }
+            }
+            libusb_free_config_descriptor(config);
+        }
+        if (dev.in && dev.out && libusb_claim_interface(h, 0) == 0)
+            return new BulkDevice(dev);
+        libusb_close(h);
+        return nullptr;
     }
 
     int write(void *device, const uint8_t *data, int length, int milliseconds) override
@@ -152,16 +159,18 @@ private:
     libusb_context *context_ = nullptr;
 };
 
-BulkBackend *current = nullptr;
-
 } // namespace
 
 BulkBackend &bulkBackend()
 {
-    static LibusbBackend production;
-    return current ? *current : production;
+    State &s = state();
+    if (s.bulkOverride)
+        return *s.bulkOverride;
+    if (!s.bulkProduction)
+        s.bulkProduction = std::make_unique<LibusbBackend>();
+    return *s.bulkProduction;
 }
 
-void setBulkBackend(BulkBackend *backend) { current = backend; }
+void setBulkBackend(BulkBackend *backend) { state().bulkOverride = backend; }
 
 } // namespace tamro

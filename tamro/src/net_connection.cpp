@@ -3,7 +3,7 @@
 #include "state.h"
 
 #include <hostui.h>
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cerrno>
 #include <chrono>
@@ -19,16 +19,40 @@ namespace tamro {
 namespace net {
 
 namespace {
-int receiveLimitMs = kDefaultReceiveLimitMs;
-Connection &module()
-{
-    static Connection c;
-    return c;
-}
+Connection &module() { return state().connection; }
 void clientError(const char *text) { hostui::showMessage(nullptr, text, "Client Error"); }
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point deadlineFromNow() { return Clock::now() + std::chrono::milliseconds(state().receiveLimitMs); }
+
+// Waits until `fd` is ready for `events`: 1 ready, 0 the deadline passed, -1 an error. A signal
+// only cuts one poll short; the wait goes on for the time that is left.
+int waitReady(int fd, short events, Clock::time_point deadline)
+{
+    for (;;) {
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return 0;
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, int(left));
+        if (r < 0 && errno == EINTR)
+            continue;
+        return r < 0 ? -1 : r > 0 ? 1 : 0;
+    }
+}
+
+// True when the server closed the connection, or sent something nobody asked for, while it lay
+// idle between two requests: either way it cannot carry the next one.
+bool idleConnectionLost(const Connection &c)
+{
+    pollfd p{c.socket, POLLIN, 0};
+    return ::poll(&p, 1, 0) != 0;
+}
 } // namespace
 
-void setReceiveLimitMs(int ms) { receiveLimitMs = ms; }
+void setReceiveLimitMs(int ms) { state().receiveLimitMs = ms; }
 
 Connection::~Connection() { close(); }
 
@@ -63,11 +87,10 @@ int connectTo(Connection &c, const char *address, int port)
     const int flags = ::fcntl(c.socket, F_GETFL, 0);
     ::fcntl(c.socket, F_SETFL, flags | O_NONBLOCK);
     bool connected = ::connect(c.socket, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
-    if (!connected && errno == EINPROGRESS) {
-        pollfd p{c.socket, POLLOUT, 0};
+    if (!connected && (errno == EINPROGRESS || errno == EINTR)) { // either way it goes on by itself
         int error = 0;
         socklen_t size = sizeof error;
-        connected = ::poll(&p, 1, receiveLimitMs) == 1 &&
+        connected = waitReady(c.socket, POLLOUT, deadlineFromNow()) == 1 &&
                     ::getsockopt(c.socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
     }
     if (!connected) {
@@ -86,32 +109,39 @@ int sendRequest(Connection &c, const std::string &request)
     std::memcpy(c.send, request.data(), request.size() + 1);
     if (!c.connected) // a broken module connection fails at once
         return SendFailed;
+    // A server that stops reading must not hold the caller either: the request gets the limit too.
+    const auto deadline = deadlineFromNow();
     size_t done = 0;
     while (done < request.size()) {
-        const ssize_t n = ::send(c.socket, c.send + done, request.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) {
-            c.close();
-            return SendFailed;
+        const ssize_t n = ::send(c.socket, c.send + done, request.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (waitReady(c.socket, POLLOUT, deadline) == 1)
+                continue;
+        } else if (n > 0) {
+            done += size_t(n);
+            continue;
         }
-        done += size_t(n);
+        c.close();
+        return SendFailed;
     }
     return Ok;
 }
 
 int receiveAnswer(Connection &c, int &length)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(receiveLimitMs);
+    // The whole answer must arrive within the limit, whatever signals come meanwhile.
+    const auto deadline = deadlineFromNow();
     length = 0;
     while (c.connected) {
-        const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
-        pollfd p{c.socket, POLLIN, 0};
-        if (left <= 0 || ::poll(&p, 1, left) == 0) {
+        const int ready = waitReady(c.socket, POLLIN, deadline);
+        if (ready == 0) {
             c.close(); // a late answer would be taken for the next one
             return ServerTimeout;
         }
         char byte;
-        const ssize_t n = ::recv(c.socket, &byte, 1, 0);
+        const ssize_t n = ready < 0 ? -1 : ::recv(c.socket, &byte, 1, MSG_DONTWAIT);
+        if (n < 0 && ready > 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
         if (n < 0) {
             c.close();
             clientError("Failed receive!");
@@ -169,8 +199,14 @@ int remoteScan(bool capture, int instruction, int bits, const uint8_t *in, uint8
     std::string request;
     if (!buildRequest(params, state().serverAddress, request))
         return RequestTooLarge;
+    // A connection whose answer was lost has been closed, and one the server closed (a restart) is
+    // noticed here before a request goes out on it: the stored server is connected to again, once.
     Connection &c = module();
-    int code = sendRequest(c, request);
+    if (c.connected && idleConnectionLost(c))
+        c.close();
+    int code = c.connected ? Ok : connectTo(c, state().serverAddress, state().serverPort);
+    if (code == Ok)
+        code = sendRequest(c, request);
     int length = 0;
     if (code == Ok)
         code = receiveAnswer(c, length);

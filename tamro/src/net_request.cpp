@@ -1,7 +1,7 @@
 // The remote-lab request and answer on plain buffers.
 #include "net_request.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,19 +1,15 @@
 // Result codes and the optional message boxes that report them.
 #include "results.h"
 
+#include "state.h"
+
 #include "hostui.h"
 
-#include <tamro.h>
+#include "result_codes.h"
 
 #include <cstdio>
 
 namespace tamro {
-
-namespace {
-unsigned char suppressed = 1; // boxes stay off until a caller turns them on
-int language = 0;
-void *ownerWindow = nullptr;
-} // namespace
 
 const char *resultText(int code)
 {
@@ -43,14 +39,14 @@ const char *resultText(int code)
 
 int reportResult(int code)
 {
-    if (suppressed)
+    if (state().suppressed)
         return code;
     const char *text = resultText(code);
     if (!text)
         return code;
     char caption[64];
     std::snprintf(caption, sizeof caption, "错误代码：%d", code);
-    hostui::showMessage(ownerWindow, text, caption);
+    hostui::showMessage(state().ownerWindow, text, caption);
     return code;
 }
 
@@ -60,19 +56,20 @@ extern "C" {
 
 TAMRO_API int EnableMessageShow(int enable)
 {
-    tamro::suppressed = (enable & 0xFF) == 0 ? 1 : 0;
-    return tamro::suppressed;
+    tamro::State &s = tamro::state();
+    s.suppressed = (enable & 0xFF) == 0 ? 1 : 0;
+    return s.suppressed;
 }
 
 TAMRO_API int SetLocalLanguage(int value)
 {
-    tamro::language = value != 0 ? 1 : 0;
-    return tamro::language;
+    tamro::state().language = value != 0 ? 1 : 0;
+    return tamro::state().language;
 }
 
 TAMRO_API void *SetMainWindow(void *window)
 {
-    tamro::ownerWindow = window;
+    tamro::state().ownerWindow = window;
     return window;
 }
 

@@ -1,6 +1,9 @@
-// Module-level state of the library: the device table, the selection and the kept session.
+// The library's module state, all in one place: the device table, the selected transport and
+// the kept session, the server and its connection, the message settings and the test hooks.
 #pragma once
+#include "net_connection.h"
 #include "transport.h"
+#include "usb_backend.h"
 
 #include <memory>
 #include <string>
@@ -18,13 +21,33 @@ struct DeviceEntry {
 };
 
 struct State {
+    // hidapi and libusb, made on first use; declared first so that they outlive the sessions.
+    std::unique_ptr<HidBackend> hidProduction;
+    std::unique_ptr<BulkBackend> bulkProduction;
+
     DeviceEntry table[kMaxDevices];
     int count = 0;
-    int transport = TransportNone;
-    char selectedPath[kPathSlot] = {};
-    std::unique_ptr<Session> kept; // the session OpenDevice holds
+    std::unique_ptr<Transport> link; // the selected device; null when none is selected
+    std::unique_ptr<Session> kept;   // the session OpenDevice holds
     char serverAddress[kAddressSlot] = {};
     uint16_t serverPort = 0;
+    net::Connection connection; // to the selected server, kept for its scans
+    int receiveLimitMs = net::kDefaultReceiveLimitMs;
+
+    // Message boxes: off until a caller turns them on.
+    unsigned char suppressed = 1;
+    int language = 0;
+    void *ownerWindow = nullptr;
+
+    // Emulated backends put in by tests; null means hidapi and libusb.
+    HidBackend *hidOverride = nullptr;
+    BulkBackend *bulkOverride = nullptr;
+
+    ~State()
+    {
+        kept.reset(); // sessions close before the connection and the backends they use
+        link.reset();
+    }
 };
 
 State &state();

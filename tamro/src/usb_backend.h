@@ -31,7 +31,11 @@ class BulkBackend {
 public:
     virtual ~BulkBackend() = default;
     virtual std::vector<UsbDeviceInfo> enumerate(uint16_t vendorId, uint16_t productId) = 0;
-    virtual void *open(const std::string &path) = 0; // null on failure
+    // Finds the device at `path` on the bus (an enumeration); null when it is not there. The
+    // location stays valid until released, so opening it again needs no enumeration.
+    virtual void *locate(const std::string &path) = 0;
+    virtual void release(void *location) = 0;
+    virtual void *open(void *location) = 0; // null on failure
     // Bytes transferred, or a negative value on failure; a read that times out returns 0.
     virtual int write(void *device, const uint8_t *data, int length, int milliseconds) = 0;
     virtual int read(void *device, uint8_t *data, int length, int milliseconds) = 0;

@@ -1,15 +1,17 @@
 // The interface language: the English catalogue on the window's menus, the start-up choice of
 // file, and the language command that rewrites config.json and restarts.
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "app/sysconfig.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -50,7 +52,7 @@ struct Language : ::testing::Test {
 };
 }
 
-TEST(EnglishCatalogue, MenusAndItemsTranslatedWhereAPairExists)
+TEST(EnglishCatalogue, MenusItemsAndToolboxAreEnglish)
 {
     Q_INIT_RESOURCE(translations);
     QTranslator translator;
@@ -61,15 +63,16 @@ TEST(EnglishCatalogue, MenusAndItemsTranslatedWhereAPairExists)
         QStringList menus;
         for (QAction* a : w.menuBar()->actions())
             menus << a->text();
-        EXPECT_EQ(menus, QStringList({"&Board", "&Mode", "设计(&S)", "&Help"}));
+        EXPECT_EQ(menus, QStringList({"&Board", "&Mode", "De&sign", "&Help"}));
         EXPECT_EQ(w.openAction->text(), "&Open Virtual Panel");
         EXPECT_EQ(w.configureFpgaAction->text(), "Confi&gure FPGA");
         EXPECT_EQ(w.designAction->text(), "Virtual Panel &Design");
         EXPECT_EQ(w.languageAction->text(), "Change &Language to 中文");
         EXPECT_EQ(w.aboutAction->text(), "&About Brixo");
-        // Items without a pair keep their Chinese text.
-        EXPECT_EQ(w.newAction->text(), "新建虚拟面板(&N)");
-        EXPECT_EQ(w.autoRefreshAction->text(), "自动刷新(&A)");
+        EXPECT_EQ(w.newAction->text(), "&New Virtual Panel");
+        EXPECT_EQ(w.autoRefreshAction->text(), "&Auto Refresh");
+        EXPECT_EQ(w.designDock->windowTitle(), "Design Toolbox");
+        EXPECT_EQ(w.countdownLabel->text(), "Auto refresh ends in 10s      ");
     }
     QApplication::removeTranslator(&translator);
 }

@@ -1,7 +1,7 @@
 // The main window as a user first meets it: menus, tool bars, the design toolbox and the two
 // working modes with their dress and wiring.
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 
 #include <QAction>
 #include <QButtonGroup>

@@ -1,12 +1,15 @@
 // ErrorMessage::showResult's texts in both languages, the connect dialog and the about box.
 #include "board_fixture.h"
 
-#include "board/about.h"
-#include "board/dialogconnnect.h"
+#include "app/about.h"
+#include "app/dialogconnnect.h"
+#include "board/error_texts.h"
 #include "board/errormessage.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
+
+#include <string>
 
 static void loadCatalogue() { Q_INIT_RESOURCE(translations); }
 
@@ -51,7 +54,10 @@ void checkShowResult(const Expected& e, const char* title)
 
 TEST(ShowResult, ChineseTexts)
 {
+    // With no reconnect step handed in, a missing adapter is an error box like the others.
+    ErrorMessage::setReconnect(nullptr);
     const Expected cases[] = {
+        {-5, "尚未选择调试适配器！请重新连接。", "错误代码：-5", -5},
         {0, nullptr, "", 0},
         {1, "该实验的仿真功能尚未实现。", "", 0},
         {18, "发生未知错误。", "", 0},
@@ -64,7 +70,7 @@ TEST(ShowResult, ChineseTexts)
         checkShowResult(e, "注意");
 }
 
-TEST(ShowResult, EnglishTextsWithNetworkTextsStayingChinese)
+TEST(ShowResult, EnglishTexts)
 {
     English english;
     const Expected cases[] = {
@@ -74,17 +80,42 @@ TEST(ShowResult, EnglishTextsWithNetworkTextsStayingChinese)
         {-9, "Wait for the debug adapter to return the data timeout.", "Error code: -9", -9},
         {-100, "An unknown error occurred.", "Error code: -100", -100},
         {-1, "No debug adapter was found.", "Error code: -1", -1},
-        {-20, "创建套接字错误。", "Error code: -20", -20},
-        {-21, "服务器的IP地址错误。", "Error code: -21", -21},
-        {-22, "连接服务器出错，无法连接服务器。", "Error code: -22", -22},
-        {-23, "要发送的数据太大，超过了缓冲区大小。", "Error code: -23", -23},
-        {-24, "向服务器发送数据错误。", "Error code: -24", -24},
-        {-25, "等待服务器返回数据超时。", "Error code: -25", -25},
-        {-26, "连接Lantrovex出错。", "Error code: -26", -26},
-        {-27, "远程实验服务没有返回足够的数据。", "Error code: -27", -27},
+        {-20, "Failed to create a socket.", "Error code: -20", -20},
+        {-21, "The server's IP address is wrong.", "Error code: -21", -21},
+        {-22, "Could not connect to the server.", "Error code: -22", -22},
+        {-23, "The data to send is larger than the buffer.", "Error code: -23", -23},
+        {-24, "Failed to send data to the server.", "Error code: -24", -24},
+        {-25, "Timed out waiting for the server to reply.", "Error code: -25", -25},
+        {-26, "Failed to connect to Lantrovex.", "Error code: -26", -26},
+        {-27, "The remote lab service did not return enough data.", "Error code: -27", -27},
     };
     for (const Expected& e : cases)
         checkShowResult(e, "Attention");
+}
+
+// Every code the library can return has the program's own text and an English one. Success
+// shows nothing; the firmware-date refusal and a failed HID report write show the unknown-error
+// text on purpose.
+TEST(ShowResult, EveryLibraryCodeHasItsTexts)
+{
+    English english;
+    struct Code {
+        int value;
+        const char* name;
+    };
+#define BRIXO_CODE(name, value) {value, #name},
+    const Code codes[] = {VESTRIX_RESULT_CODES(BRIXO_CODE)};
+#undef BRIXO_CODE
+    const std::string unknown = board::errorSourceText(-100);
+    for (const Code& c : codes) {
+        if (c.value == VESTRIX_OK || c.value == VESTRIX_FIRMWARE_TOO_OLD ||
+            c.value == VESTRIX_REPORT_WRITE_FAILED)
+            continue;
+        const char* source = board::errorSourceText(c.value);
+        EXPECT_NE(std::string(source), unknown) << c.name;
+        const QString shown = QCoreApplication::translate(board::kErrorContext, source);
+        EXPECT_NE(shown, QString::fromUtf8(source)) << c.name;
+    }
 }
 
 class Dialogs : public BoardLink {};

@@ -2,7 +2,9 @@
 // program's board link. The libraries' boxes are collected; the program's boxes and dialogs
 // are answered through MessageBox.
 #pragma once
-#include "app/messagebox.h"
+#include "app/dialogconnnect.h"
+#include "board/errormessage.h"
+#include "ui/messagebox.h"
 #include "support/emu_adapter.h"
 #include "support/lab_circuit.h"
 
@@ -24,6 +26,7 @@ protected:
     void SetUp() override
     {
         emu::install();
+        ErrorMessage::setReconnect(&DialogConnnect::reconnect);
         hostui::setCollecting(true);
         EnableDLLMessage(0);
         SetDllLanguage(0);
@@ -44,6 +47,7 @@ protected:
         hostui::setCollecting(false);
         emu::uninstall();
         MessageBox::clearShown();
+        ErrorMessage::setReconnect(nullptr);
     }
     void clear()
     {

@@ -17,6 +17,7 @@ TEST(ErrorTexts, LookupAndResult)
         {-5, "尚未选择调试适配器！请重新连接。", true, -5},
         {-27, "远程实验服务没有返回足够的数据。", true, -27},
         {-258, "指定的文件不包含任何内容。", true, -258},
+        {-259, "FPGA配置下载已取消。", true, -259},
         {-2, "发生未知错误。", true, -2},
     };
     for (const Case &c : cases) {

@@ -1,7 +1,7 @@
 // The shipped example panels simulate with no board: opened as from a double-click, with
 // simulation switched on, clicks on the labelled switches and keys give the experiment's outputs.
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "board/virtualcomponentdata.h"
 
 #include <QAction>

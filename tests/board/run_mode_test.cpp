@@ -3,7 +3,7 @@
 #include "board_fixture.h"
 
 #include "app/mainwindow.h"
-#include "board/dialogconnnect.h"
+#include "app/dialogconnnect.h"
 #include "panel/brixobutton.h"
 
 #include <QAction>

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The output holds exactly what the caller's register buffer holds.
     std::vector<uint8_t> out(bits > 0 ? size_t((bits + 7) / 8) : 0);
     const int code = decodeScan(results, capture, bits, out.empty() ? nullptr : out.data());
-    if (code != Ok && code != FpgaLinkFailed && code != ShortRemoteReply)
+    if (code != TAMRO_OK && code != TAMRO_FPGA_LINK_FAILED && code != TAMRO_SHORT_REMOTE_REPLY)
         __builtin_trap();
 
     // The request for the same scan, its input taken from the answer's bytes.

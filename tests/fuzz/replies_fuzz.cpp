@@ -67,9 +67,9 @@ void decodersOnRaw(const uint8_t *data, size_t size)
     for (const auto &s : shapes) {
         const int expected = s.length ? s.length : n;
         const int code = checkReply(data, n, s.kind, expected);
-        if (code > 0 || (code == Ok && n != expected))
+        if (code > 0 || (code == TAMRO_OK && n != expected))
             __builtin_trap();
-        if (code != Ok)
+        if (code != TAMRO_OK)
             continue;
         char volt[7];
         VersionTexts version;
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     replay.size = raw.size();
     char list[TAMRO_LIST_SIZE];
     ScanDevice(list, nullptr, 0);
-    if (SelectDevice(0) == Ok) {
+    if (SelectDevice(0) == TAMRO_OK) {
         std::vector<uint8_t> reg(size_t((bits + 7) / 8), 0x5A);
         switch (op) {
         case 0: ReadRegister(bits & 0xF, bits, reg.empty() ? nullptr : reg.data()); break;

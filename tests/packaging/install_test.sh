@@ -11,6 +11,8 @@ libdir=$(find "$prefix" -name pkgconfig -type d | head -1); libdir=${libdir%/pkg
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 test -x "$prefix/bin/brixo" || fail "program not installed"
+test -x "$prefix/bin/brixo-cli" || fail "brixo-cli not installed"
+test -f "$prefix/share/brixo/examples/adder_a.vectors" || fail "example vector file not installed"
 desktop-file-validate "$prefix/share/applications/brixo.desktop" || fail "desktop file invalid"
 test -f "$prefix/share/mime/application/x-brixo-panel.xml" || fail "MIME type not registered"
 grep -q '<glob pattern="\*.jvp"/>' "$prefix/share/mime/packages/brixo-panel.xml" || fail "no .jvp glob"
@@ -37,4 +39,6 @@ done
 # The installed program must find its libraries inside the prefix (no build-tree paths).
 if ldd "$prefix/bin/brixo" | grep -q "not found"; then fail "installed brixo misses a library"; fi
 if ldd "$prefix/bin/brixo" | grep -q "$build_dir"; then fail "installed brixo uses the build tree"; fi
+if ldd "$prefix/bin/brixo-cli" | grep -q "not found\|$build_dir"; then fail "installed brixo-cli misses its libraries"; fi
+"$prefix/bin/brixo-cli" --help | grep -q "test VECTORS" || fail "installed brixo-cli --help"
 echo "install test passed"

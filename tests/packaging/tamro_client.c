@@ -3,6 +3,10 @@
 #include <string.h>
 #include <tamro.h>
 
+/* The header keeps to its prefix: a program may use these names for its own things. */
+typedef double ResultCode;
+enum ProgramNames { Ok, NoAdapter, NoDeviceSelected, NotSupported, FileOpenFailed, FirmwareTooOld };
+
 int main(void)
 {
     char list[TAMRO_LIST_SIZE]; /* ten names and the count after them */
@@ -13,7 +17,11 @@ int main(void)
         return 1;
     }
     /* No adapter is attached on a build machine: the scan must answer with a code, not crash. */
-    ResultCode r = ScanDevice(list, NULL, 0);
+    TamroResult r = ScanDevice(list, NULL, 0);
+    if (r != TAMRO_OK && r != TAMRO_NO_ADAPTER) {
+        fprintf(stderr, "ScanDevice gave %d\n", (int)r);
+        return 1;
+    }
     printf("tamro %d.%d.%d ScanDevice=%d\n", TAMRO_VERSION_MAJOR, TAMRO_VERSION_MINOR,
            TAMRO_VERSION_PATCH, (int)r);
     return 0;

@@ -3,6 +3,10 @@
 #include <string.h>
 #include <vestrix.h>
 
+/* The header keeps to its prefix: a program may use these names for its own things. */
+typedef double ResultCode;
+enum ProgramNames { Ok, NoAdapter, NoDeviceSelected, NotSupported, FileOpenFailed, FirmwareTooOld };
+
 int main(void)
 {
     char list[VESTRIX_LIST_SIZE];
@@ -24,8 +28,12 @@ int main(void)
         return 1;
     }
     /* No adapter on a build machine: codes come back, nothing crashes. */
-    const ResultCode scanned = ScanTAMRO(list, NULL, 0);
-    const ResultCode connected = ConnectDevice(0);
+    const VestrixResult scanned = ScanTAMRO(list, NULL, 0);
+    const VestrixResult connected = ConnectDevice(0);
+    if (scanned != VESTRIX_OK && scanned != VESTRIX_NO_ADAPTER) {
+        fprintf(stderr, "ScanTAMRO gave %d\n", (int)scanned);
+        return 1;
+    }
     printf("vestrix %d.%d.%d \"%s\" ScanTAMRO=%d ConnectDevice=%d ver_FPGA=%d\n",
            VESTRIX_VERSION_MAJOR, VESTRIX_VERSION_MINOR, VESTRIX_VERSION_PATCH, notice,
            (int)scanned, (int)connected, (int)ver_FPGA);

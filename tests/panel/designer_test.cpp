@@ -1,7 +1,7 @@
 // The design toolbox driven like a user does: lists, buttons, edits and sliders of the dock.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 #include "panel/pannelsetting.h"

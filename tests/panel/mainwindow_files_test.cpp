@@ -1,8 +1,8 @@
 // Panel files through the main window: open each format, save, Save as, round trips and
 // failed writes, on a real window on the offscreen platform.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixobutton.h"
 #include "panel/brixolineedit.h"
 

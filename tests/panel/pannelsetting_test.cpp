@@ -1,4 +1,4 @@
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixolineedit.h"
 #include "panel/pannelsetting.h"
 

@@ -1,8 +1,8 @@
 // Nothing the user made is lost silently: unreadable files leave the open panel alone, and
 // designer changes are asked about before anything discards them.
-#include "app/filedialog.h"
+#include "ui/filedialog.h"
 #include "app/mainwindow.h"
-#include "app/messagebox.h"
+#include "ui/messagebox.h"
 #include "panel/brixolineedit.h"
 
 #include <QAction>

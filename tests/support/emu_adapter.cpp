@@ -28,8 +28,11 @@ Adapter *find(Adapter::Kind kind, const std::string &path)
     return nullptr;
 }
 
+Counters counted;
+
 std::vector<tamro::UsbDeviceInfo> listed(Adapter::Kind kind, uint16_t vid, uint16_t pid)
 {
+    ++counted.enumerations;
     std::vector<tamro::UsbDeviceInfo> out;
     for (Adapter *a : attached)
         if (a->kind() == kind && a->vendorId == vid && a->productId == pid)
@@ -50,6 +53,7 @@ public:
     }
     void reportLengths(void *d, const std::string &, int &output, int &input) override
     {
+        ++counted.descriptorReads;
         auto *a = static_cast<Adapter *>(d);
         output = a->descriptorExposed ? a->outputReportLength : 65;
         input = a->descriptorExposed ? a->inputReportLength : 65;
@@ -71,10 +75,18 @@ public:
     {
         return listed(Adapter::Kind::Bulk, vid, pid);
     }
-    void *open(const std::string &path) override
+    // Finding the device on the bus is an enumeration, as with libusb.
+    void *locate(const std::string &path) override
     {
-        Adapter *a = find(Adapter::Kind::Bulk, path);
-        return a && a->open() ? a : nullptr;
+        ++counted.enumerations;
+        return find(Adapter::Kind::Bulk, path);
+    }
+    void release(void *) override {}
+    void *open(void *location) override
+    {
+        auto *a = static_cast<Adapter *>(location);
+        const bool present = std::find(attached.begin(), attached.end(), a) != attached.end();
+        return present && a->open() ? a : nullptr;
     }
     int write(void *d, const uint8_t *data, int length, int) override
     {
@@ -112,6 +124,8 @@ Bytes normal(std::initializer_list<uint8_t> body)
 }
 
 } // namespace
+
+Counters &counters() { return counted; }
 
 void install()
 {
@@ -465,6 +479,19 @@ void Adapter::reply(int command, Bytes frame)
         case Fault::Raw: frame = f.bytes; break;
         case Fault::RawReports: raw = f.reports; rawReports = true; break;
         case Fault::Delay: due = nowMs() + f.value; break;
+        case Fault::Trickle:
+            if (kind_ == Kind::Hid) {
+                const size_t step = size_t(std::max(1, f.perReport));
+                for (size_t at = 0, k = 1; at < frame.size(); at += step, ++k) {
+                    const size_t n = std::min(step, frame.size() - at);
+                    Bytes r(size_t(std::max(2, inputReportLength) - 1), 0);
+                    r[0] = uint8_t(n);
+                    std::memcpy(&r[1], &frame[at], n);
+                    outgoing_.push_back({nowMs() + (long long)k * f.value, r});
+                }
+                return;
+            }
+            break;
         }
         break;
     }

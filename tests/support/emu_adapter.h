@@ -31,13 +31,15 @@ struct Fault {
         Status,      // status byte of the reply becomes `value`
         Raw,         // send exactly `bytes` as the reply frame
         RawReports,  // HID only: deliver exactly `reports` as input reports (as hidapi returns them)
-        Delay        // deliver the reply after `value` ms (a late reply stays queued)
+        Delay,       // deliver the reply after `value` ms (a late reply stays queued)
+        Trickle      // HID only: `perReport` frame bytes per report, one report every `value` ms
     };
     Fault(Type t = NoReply, int v = 0) : type(t), value(v) {}
     Type type;
     int value;
     Bytes bytes;
     std::vector<Bytes> reports;
+    int perReport = 1;
 };
 
 class Adapter {
@@ -133,6 +135,14 @@ private:
 // libusb). Adapters are listed in the order attached. uninstall() restores the real backends
 // and detaches everything; adapters are owned by the caller and must outlive their attachment.
 void install();
+
+// What the host side did through the emulated backends: bus enumerations (a listing, or finding
+// a device's bus location again) and report-descriptor reads. Tests reset it with `= {}`.
+struct Counters {
+    int enumerations = 0;
+    int descriptorReads = 0;
+};
+Counters &counters();
 void uninstall();
 void attach(Adapter *adapter);
 void detach(Adapter *adapter);

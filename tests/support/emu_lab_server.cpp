@@ -2,6 +2,7 @@
 // read as the request lays it out: "<NN>\n", text, "</NN>\n" inside soap:Body.
 #include "support/emu_lab_server.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +77,13 @@ LabServer::~LabServer()
     ::close(listener_);
 }
 
+void LabServer::dropConnections()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (int client : clientSockets_)
+        ::shutdown(client, SHUT_RDWR);
+}
+
 std::vector<LabServer::Request> LabServer::requests()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -86,11 +94,19 @@ void LabServer::run()
 {
     while (waitReadable(listener_, stop_)) {
         const int client = ::accept(listener_, nullptr, nullptr);
-        if (client >= 0) // each connection its own thread: the module connection stays open
+        if (client >= 0) { // each connection its own thread: the module connection stays open
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                clientSockets_.push_back(client);
+            }
             clients_.emplace_back([this, client] {
                 serve(client);
+                std::lock_guard<std::mutex> lock(mutex_);
+                clientSockets_.erase(std::remove(clientSockets_.begin(), clientSockets_.end(), client),
+                                     clientSockets_.end());
                 ::close(client);
             });
+        }
     }
     for (std::thread &t : clients_)
         t.join();

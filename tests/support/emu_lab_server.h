@@ -22,6 +22,8 @@ public:
 
     void setMisbehaviour(Misbehaviour m) { misbehaviour_ = m; }
     void setProbeAnswer(bool need) { probeNeed_ = need; } // NoneReturn when false
+    // Ends every open client connection, as a restart of the server would; new ones are served.
+    void dropConnections();
 
     struct Request {
         std::string raw;                                  // head and body as received
@@ -43,6 +45,7 @@ private:
     std::mutex mutex_;
     std::vector<Request> requests_;
     std::vector<std::thread> clients_;
+    std::vector<int> clientSockets_;
     std::thread thread_;
 };
 

@@ -5,17 +5,11 @@
 
 namespace emu {
 
+using lab::shiftOut;
+
 LabCircuit::LabCircuit()
     : info_(32, 0), mainChain_(MainChainBits, false), controlChain_(ControlChainBitsOld, false)
 {
-}
-
-void LabCircuit::setBit(uint8_t *bytes, int n, bool v)
-{
-    if (v)
-        bytes[n / 8] |= uint8_t(1u << (n % 8));
-    else
-        bytes[n / 8] &= uint8_t(~(1u << (n % 8)));
 }
 
 void LabCircuit::setChipVersion(uint32_t version)
@@ -26,9 +20,8 @@ void LabCircuit::setChipVersion(uint32_t version)
 
 void LabCircuit::setChipText(const char *text, uint8_t byte31)
 {
-    std::memset(&info_[20], 0, 11);
-    std::memcpy(&info_[20], text, std::min<size_t>(std::strlen(text), 11));
-    info_[31] = byte31;
+    const lab::Bytes block = lab::chipInfoBlock(chipVersion(), text, byte31);
+    std::copy(block.begin() + lab::kChipTextOffset, block.end(), info_.begin() + lab::kChipTextOffset);
 }
 
 uint32_t LabCircuit::chipVersion() const
@@ -48,14 +41,7 @@ void LabCircuit::setRunStatus(uint8_t status, int reads)
     statusReads_ = reads;
 }
 
-uint64_t LabCircuit::inputValue(Selector selector) const
-{
-    uint64_t v = 0;
-    const Bytes &d = inputs_[selector].data;
-    for (size_t i = 0; i < d.size() && i < 8; ++i)
-        v |= uint64_t(d[i]) << (8 * i);
-    return v;
-}
+uint64_t LabCircuit::inputValue(Selector selector) const { return inputs_[selector].value(); }
 
 int LabCircuit::scanCount(uint8_t instruction) const
 {
@@ -75,24 +61,16 @@ void LabCircuit::clearRecords()
         i = Input();
 }
 
-void LabCircuit::shiftOut(const Bytes &value, int bits, uint8_t *out)
-{
-    if (!out)
-        return;
-    for (int n = 0; n < bits; ++n)
-        setBit(out, n, size_t(n / 8) < value.size() && bit(value.data(), n));
-}
-
 // A shift register: bit 0 leaves first, the input enters at the top.
 void LabCircuit::shiftChain(std::vector<bool> &chain, const uint8_t *in, int bits, uint8_t *out)
 {
     const int length = int(chain.size());
     std::vector<bool> stream(chain);
     for (int n = 0; n < bits; ++n)
-        stream.push_back(in && bit(in, n));
+        stream.push_back(in && lab::bitAt(in, n));
     if (out)
         for (int n = 0; n < bits; ++n)
-            setBit(out, n, stream[size_t(n)]);
+            lab::setBitAt(out, n, stream[size_t(n)]);
     for (int j = 0; j < length; ++j)
         chain[size_t(j)] = stream[size_t(bits + j)];
 }
@@ -132,16 +110,6 @@ void LabCircuit::setMainChain(uint32_t data, uint32_t address, uint8_t s)
     setChainField(mainChain_, 0, 32, data);
     setChainField(mainChain_, 32, 32, address);
     setChainField(mainChain_, 64, 2, s);
-}
-
-void LabCircuit::writeInput(uint8_t selector, const uint8_t *in, int bits, uint8_t *out)
-{
-    Input &slot = inputs_[selector];
-    shiftOut(slot.data, bits, out);
-    slot.data.assign(size_t((bits + 7) / 8), 0);
-    for (int n = 0; n < bits; ++n)
-        setBit(slot.data.data(), n, in && bit(in, n));
-    slot.bits = bits;
 }
 
 void LabCircuit::command(uint8_t value)
@@ -214,9 +182,9 @@ uint8_t LabCircuit::scan(uint8_t instruction, const uint8_t *in, int bits, uint8
     case VirtualMode:
     case RunTarget:
     case Keys:
-    case Switches: writeInput(instruction, in, bits, out); break;
+    case Switches: inputs_[instruction].shift(in, bits, out); break;
     case RunCommand:
-        writeInput(instruction, in, bits, out);
+        inputs_[instruction].shift(in, bits, out);
         command(inputs_[RunCommand].data[0] & 0x0F);
         break;
     case RunStatus: {

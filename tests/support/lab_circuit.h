@@ -14,6 +14,7 @@
 // the control chain's word at its address).
 #pragma once
 #include "support/scan_target.h"
+#include "labd/circuit.h"
 
 #include <cstdint>
 #include <map>
@@ -21,25 +22,9 @@
 
 namespace emu {
 
-class LabCircuit : public ScanTarget {
+class LabCircuit : public lab::Circuit {
 public:
     using Bytes = std::vector<uint8_t>;
-
-    enum Selector : uint8_t {
-        CpuData = 1,
-        VirtualMode = 2,
-        Digits = 3,
-        RunTarget = 4,
-        RunCommand = 5,
-        RunStatus = 6,
-        Keys = 7,
-        Leds = 8,
-        Switches = 9,
-        ResetSignals = 10,
-        MainChain = 11,
-        ControlChain = 12,
-        ChipInfo = 14,
-    };
 
     static constexpr int MainChainBits = 66;
     static constexpr int ControlChainBitsOld = 41;
@@ -78,10 +63,7 @@ public:
     uint8_t runStatus() const { return status_; }
 
     // --- inputs that reached the circuit -----------------------------------------------
-    struct Input {
-        Bytes data; // the bits shifted in, unused high bits 0
-        int bits = -1; // width of the last write; -1: never written
-    };
+    using Input = lab::InputRegister;
     const Input &input(Selector selector) const { return inputs_[selector]; }
     uint64_t inputValue(Selector selector) const; // first 64 bits of input(selector)
     const std::vector<uint8_t> &commands() const { return commands_; } // run commands, in order
@@ -112,11 +94,7 @@ public:
     void setMainChain(uint32_t data, uint32_t address, uint8_t strobes);
 
 private:
-    static bool bit(const uint8_t *bytes, int n) { return (bytes[n / 8] >> (n % 8)) & 1; }
-    static void setBit(uint8_t *bytes, int n, bool v);
-    static void shiftOut(const Bytes &value, int bits, uint8_t *out);
     void shiftChain(std::vector<bool> &chain, const uint8_t *in, int bits, uint8_t *out);
-    void writeInput(uint8_t selector, const uint8_t *in, int bits, uint8_t *out);
     void command(uint8_t value);
     uint8_t readStatus();
     uint32_t chainField(const std::vector<bool> &chain, int from, int count) const;

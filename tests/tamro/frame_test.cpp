@@ -65,30 +65,30 @@ TEST(CheckReply, Table)
 {
     struct Case { Bytes reply; uint8_t kind; int expected; int code; };
     const Case cases[] = {
-        {{}, 1, 7, NoReply},
-        {{0xFF, 0xFE, 0x01, 0x00, 0xAA, 0xFE, 0xFF}, 1, 7, Ok},
-        {{0xFF, 0xFE, 0x02, 0x00, 0xAA, 0xFE, 0xFF}, 1, 7, BadReply},        // wrong kind
-        {{0xFF, 0xFF, 0x01, 0x00, 0xAA, 0xFE, 0xFF}, 1, 7, BadReply},        // start mark
-        {{0xFF, 0xFE, 0x01, 0x00, 0xAA, 0xFF, 0xFE}, 1, 7, BadReply},        // end mark
-        {{0xFF, 0xFE, 0x01, 0x00, 0xAA, 0x00, 0xFE, 0xFF}, 1, 7, BadReply},  // long
-        {{0xFF, 0xFE, 0x01, 0xFE, 0xFF}, 1, 7, BadReply},                    // short
-        {{0xFF, 0xFE, 0x02, 0x01, 0xFE, 0xFF}, 2, 6, Ok},
-        {{0xFF, 0xFE, 0x01, 0x01, 0xFE, 0xFF}, 1, 11, BadReply},  // 6 bytes where 11 were due
-        {{0xFF, 0xFE, 0x00, 0x00, 0xFE, 0xFF}, 1, 11, AdapterBadData},
-        {{0xFF, 0xFE, 0x00, 0x03, 0xFE, 0xFF}, 1, 7, AdapterBadData},
+        {{}, 1, 7, TAMRO_NO_REPLY},
+        {{0xFF, 0xFE, 0x01, 0x00, 0xAA, 0xFE, 0xFF}, 1, 7, TAMRO_OK},
+        {{0xFF, 0xFE, 0x02, 0x00, 0xAA, 0xFE, 0xFF}, 1, 7, TAMRO_BAD_REPLY},        // wrong kind
+        {{0xFF, 0xFF, 0x01, 0x00, 0xAA, 0xFE, 0xFF}, 1, 7, TAMRO_BAD_REPLY},        // start mark
+        {{0xFF, 0xFE, 0x01, 0x00, 0xAA, 0xFF, 0xFE}, 1, 7, TAMRO_BAD_REPLY},        // end mark
+        {{0xFF, 0xFE, 0x01, 0x00, 0xAA, 0x00, 0xFE, 0xFF}, 1, 7, TAMRO_BAD_REPLY},  // long
+        {{0xFF, 0xFE, 0x01, 0xFE, 0xFF}, 1, 7, TAMRO_BAD_REPLY},                    // short
+        {{0xFF, 0xFE, 0x02, 0x01, 0xFE, 0xFF}, 2, 6, TAMRO_OK},
+        {{0xFF, 0xFE, 0x01, 0x01, 0xFE, 0xFF}, 1, 11, TAMRO_BAD_REPLY},  // 6 bytes where 11 were due
+        {{0xFF, 0xFE, 0x00, 0x00, 0xFE, 0xFF}, 1, 11, TAMRO_ADAPTER_BAD_DATA},
+        {{0xFF, 0xFE, 0x00, 0x03, 0xFE, 0xFF}, 1, 7, TAMRO_ADAPTER_BAD_DATA},
         {{0xFF, 0xFE, 0x00, 0x04, 0xFE, 0xFF}, 1, 7, -2},
-        {{0xFF, 0xFE, 0x00, 0x05, 0xFE, 0xFF}, 2, 6, NotSupported},
-        {{0xFF, 0xFE, 0x00, 0x06, 0xFE, 0xFF}, 1, 7, BadReply},
-        {{0xFF, 0xFE, 0x03, 0x05, 0xFE, 0xFF}, 1, 7, BadReply},
-        {{0xFF}, 1, 7, BadReply},
+        {{0xFF, 0xFE, 0x00, 0x05, 0xFE, 0xFF}, 2, 6, TAMRO_NOT_SUPPORTED},
+        {{0xFF, 0xFE, 0x00, 0x06, 0xFE, 0xFF}, 1, 7, TAMRO_BAD_REPLY},
+        {{0xFF, 0xFE, 0x03, 0x05, 0xFE, 0xFF}, 1, 7, TAMRO_BAD_REPLY},
+        {{0xFF}, 1, 7, TAMRO_BAD_REPLY},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.reply));
         EXPECT_EQ(checkReply(c.reply.data(), int(c.reply.size()), c.kind, c.expected), c.code);
     }
-    EXPECT_EQ(openStatus(0xAA), Ok);
-    EXPECT_EQ(openStatus(0xCC), AdapterBadConnectData);
-    EXPECT_EQ(openStatus(0x55), UnknownConnectError);
+    EXPECT_EQ(openStatus(0xAA), TAMRO_OK);
+    EXPECT_EQ(openStatus(0xCC), TAMRO_ADAPTER_BAD_CONNECT_DATA);
+    EXPECT_EQ(openStatus(0x55), TAMRO_UNKNOWN_CONNECT_ERROR);
 }
 
 TEST(Tea, PublishedVectorAndRoundTrip)
@@ -130,14 +130,14 @@ TEST(Decode, Voltage)
     };
     char text[7] = "xxxxxx";
     Bytes r = reply("1.6500");
-    ASSERT_EQ(decodeVoltage(r.data(), int(r.size()), text), Ok);
+    ASSERT_EQ(decodeVoltage(r.data(), int(r.size()), text), TAMRO_OK);
     EXPECT_STREQ(text, "3.3000");
     r = reply("9.9999");
-    ASSERT_EQ(decodeVoltage(r.data(), int(r.size()), text), Ok);
+    ASSERT_EQ(decodeVoltage(r.data(), int(r.size()), text), TAMRO_OK);
     EXPECT_STREQ(text, "19.999");
     std::strcpy(text, "keep");
     r = reply("1.6:00");
-    EXPECT_EQ(decodeVoltage(r.data(), int(r.size()), text), BadReply);
+    EXPECT_EQ(decodeVoltage(r.data(), int(r.size()), text), TAMRO_BAD_REPLY);
     EXPECT_STREQ(text, "keep");
 }
 
@@ -163,7 +163,7 @@ TEST(Decode, VersionDeciphersOnlyAfterTheCutOffDate)
             }
         r[32] = 0xFE, r[33] = 0xFF;
         VersionTexts t;
-        ASSERT_EQ(decodeVersion(r.data(), 34, t), Ok);
+        ASSERT_EQ(decodeVersion(r.data(), 34, t), TAMRO_OK);
         EXPECT_STREQ(t.version, "3.12");
         EXPECT_STREQ(t.buildTime, newer ? "2017-06-01 09:45" : "2017-05-31 09:45");
         EXPECT_STREQ(t.serial, "DEADBEEF");
@@ -190,13 +190,13 @@ TEST(Decode, InfoRecordFieldsAndShortRecords)
     }
     r[78] = 0xFE, r[79] = 0xFF;
     InfoTexts t;
-    ASSERT_EQ(decodeInfo(r.data(), 80, t), Ok);
+    ASSERT_EQ(decodeInfo(r.data(), 80, t), TAMRO_OK);
     EXPECT_STREQ(t.firmware, "02.05 (2021.09.15)");
     EXPECT_EQ(std::string(t.serial, 8), "00C0FFEE");
     EXPECT_STREQ(t.identifier, "333333332222222211111111");
     EXPECT_EQ(std::string(t.pcb, 8), "PCB-V3.1");
     EXPECT_EQ(std::string(t.date, 10), "2021.09.15");
-    EXPECT_EQ(decodeInfo(r.data(), kMinInfoReply - 1, t), BadReply);
+    EXPECT_EQ(decodeInfo(r.data(), kMinInfoReply - 1, t), TAMRO_BAD_REPLY);
 }
 
 TEST(ReportDescriptor, LengthsIncludeTheReportIdByte)

@@ -7,11 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
+#include <pthread.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -55,9 +60,9 @@ protected:
     bool selectServer()
     {
         char list[1284] = {};
-        if (ScanDevice(list, "127.0.0.1", server.port()) != Ok || std::strcmp(list, "Lantrovex") != 0)
+        if (ScanDevice(list, "127.0.0.1", server.port()) != TAMRO_OK || std::strcmp(list, "Lantrovex") != 0)
             return false;
-        return SelectDevice(0) == Ok;
+        return SelectDevice(0) == TAMRO_OK;
     }
     Params last() { return server.requests().back().params; }
 
@@ -70,7 +75,7 @@ protected:
 TEST_F(Remote, ProbeListsTheServerOnlyOnNeedReturn)
 {
     char list[1284] = {};
-    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), Ok);
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), TAMRO_OK);
     EXPECT_STREQ(list, "Lantrovex");
     ASSERT_FALSE(server.requests().empty());
     EXPECT_EQ(last(), (Params{{"0C", "7B3E-C902-4F1A-E86D"}}));
@@ -90,13 +95,13 @@ TEST_F(Remote, ProbeListsTheServerOnlyOnNeedReturn)
 TEST_F(Remote, ScansTravelAsParametersAndReturnTheirBits)
 {
     ASSERT_TRUE(selectServer());
-    EXPECT_EQ(OpenDevice(), Ok);
+    EXPECT_EQ(OpenDevice(), TAMRO_OK);
 
-    ASSERT_EQ(WriteInstruction(5), Ok);
+    ASSERT_EQ(WriteInstruction(5), TAMRO_OK);
     EXPECT_EQ(last(), (Params{{"00", "0"}, {"01", ""}, {"03", ""}, {"06", "0405"}, {"04", ""}, {"07", ""}}));
 
     unsigned char data[2] = {};
-    ASSERT_EQ(ReadRegister(3, 16, data), Ok);
+    ASSERT_EQ(ReadRegister(3, 16, data), TAMRO_OK);
     EXPECT_EQ(last(), (Params{{"00", "1"}, {"01", ""}, {"03", ""}, {"06", "0403"}, {"04", ""}, {"02", ""},
                               {"05", "0101"}, {"06", "0801"}, {"04", ""}, {"07", ""}}));
     EXPECT_EQ(data[0], 0x12);
@@ -105,18 +110,18 @@ TEST_F(Remote, ScansTravelAsParametersAndReturnTheirBits)
     std::vector<unsigned char> wide(256);
     for (size_t i = 0; i < wide.size(); ++i)
         wide[i] = uint8_t(i);
-    ASSERT_EQ(WriteRegister(7, wide.data(), 2048), Ok);
+    ASSERT_EQ(WriteRegister(7, wide.data(), 2048), TAMRO_OK);
     ASSERT_FALSE(target.scans.empty());
     EXPECT_EQ(target.scans.back().bits, 2048);
     EXPECT_EQ(target.scans.back().in, wide);
 
     unsigned char in[1] = {0x5}, out[1] = {};
-    ASSERT_EQ(BSC_Sample_Preload(2, 3, in, out, 1), Ok);
+    ASSERT_EQ(BSC_Sample_Preload(2, 3, in, out, 1), TAMRO_OK);
     EXPECT_EQ(target.scans.back().bits, 3);
     EXPECT_EQ(out[0], 0x12);
 
-    EXPECT_EQ(TAMROfeatureSet(1, 1, 0, 0), NotSupported);
-    EXPECT_EQ(ConfigureFPGAAsk(100), NoDeviceSelected);
+    EXPECT_EQ(TAMROfeatureSet(1, 1, 0, 0), TAMRO_NOT_SUPPORTED);
+    EXPECT_EQ(ConfigureFPGAAsk(100), TAMRO_NO_DEVICE_SELECTED);
 }
 
 TEST_F(Remote, LongDataTextGoesAsElementsOfAHundred)
@@ -127,7 +132,7 @@ TEST_F(Remote, LongDataTextGoesAsElementsOfAHundred)
     std::vector<unsigned char> data(125);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = uint8_t(0xA0 + i);
-    ASSERT_EQ(WriteRegister(9, data.data(), 1000), Ok);
+    ASSERT_EQ(WriteRegister(9, data.data(), 1000), TAMRO_OK);
 
     std::string hex = "7c";
     char b[3];
@@ -152,16 +157,16 @@ TEST_F(Remote, LongDataTextGoesAsElementsOfAHundred)
 TEST_F(Remote, OverlongServerAddressIsRefusedNotTruncated)
 {
     char list[1284] = {};
-    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), Ok);
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), TAMRO_OK);
     const size_t before = server.requests().size();
     // 19 characters fit the address slot; longer ones would have been cut to another host name.
     const struct {
         std::string address;
         int code;
     } cases[] = {
-        {"127.0.0.1.example.xy", BadServerAddress},
-        {std::string(300, 'a'), BadServerAddress},
-        {"localhost.localdomain", BadServerAddress},
+        {"127.0.0.1.example.xy", TAMRO_BAD_SERVER_ADDRESS},
+        {std::string(300, 'a'), TAMRO_BAD_SERVER_ADDRESS},
+        {"localhost.localdomain", TAMRO_BAD_SERVER_ADDRESS},
     };
     for (const auto &c : cases) {
         std::memset(list, 0x55, sizeof list);
@@ -169,14 +174,14 @@ TEST_F(Remote, OverlongServerAddressIsRefusedNotTruncated)
         int32_t count = -1;
         std::memcpy(&count, list + TAMRO_LIST_COUNT_OFFSET, sizeof count);
         EXPECT_EQ(count, 0) << c.address; // nothing listed, and no server entry to select
-        EXPECT_EQ(SelectDevice(0), NoAdapter) << c.address;
+        EXPECT_EQ(SelectDevice(0), TAMRO_NO_ADAPTER) << c.address;
     }
     EXPECT_EQ(server.requests().size(), before); // nothing was sent anywhere
 
     // The stored address stays the last one that fitted, and still works.
-    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), Ok);
-    ASSERT_EQ(SelectDevice(0), Ok);
-    EXPECT_EQ(WriteInstruction(1), Ok);
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", server.port()), TAMRO_OK);
+    ASSERT_EQ(SelectDevice(0), TAMRO_OK);
+    EXPECT_EQ(WriteInstruction(1), TAMRO_OK);
 }
 
 TEST_F(Remote, MisbehavingServerGivesCodes)
@@ -186,12 +191,12 @@ TEST_F(Remote, MisbehavingServerGivesCodes)
         int write, read;
     };
     const std::vector<Case> cases = {
-        {emu::LabServer::BadStatus, FpgaLinkFailed, Ok},
-        {emu::LabServer::WrongByteCount, Ok, ShortRemoteReply},
-        {emu::LabServer::MalformedXml, FpgaLinkFailed, ShortRemoteReply},
+        {emu::LabServer::BadStatus, TAMRO_FPGA_LINK_FAILED, TAMRO_OK},
+        {emu::LabServer::WrongByteCount, TAMRO_OK, TAMRO_SHORT_REMOTE_REPLY},
+        {emu::LabServer::MalformedXml, TAMRO_FPGA_LINK_FAILED, TAMRO_SHORT_REMOTE_REPLY},
         {emu::LabServer::AnswerTooMuch, -1, -1},
         {emu::LabServer::CloseEarly, -1, -1},
-        {emu::LabServer::NeverAnswer, ServerTimeout, ServerTimeout},
+        {emu::LabServer::NeverAnswer, TAMRO_SERVER_TIMEOUT, TAMRO_SERVER_TIMEOUT},
     };
     for (const Case &c : cases) {
         server.setMisbehaviour(emu::LabServer::Normal);
@@ -212,10 +217,10 @@ TEST_F(Remote, MisbehavingServerGivesCodes)
             EXPECT_EQ(boxes[0].caption, "Client Error");
         }
         EXPECT_EQ(r[1], 0xEE) << c.m; // never past the register's bytes
-        if (c.read == -1 || c.read == ServerTimeout) {
+        if (c.read == -1 || c.read == TAMRO_SERVER_TIMEOUT) {
             server.setMisbehaviour(emu::LabServer::Normal);
-            // a broken or out-of-step connection fails at once instead of hanging
-            EXPECT_NE(ReadRegister(1, 8, r), Ok) << c.m;
+            // the broken or out-of-step connection was closed; the next read connects again
+            EXPECT_EQ(ReadRegister(1, 8, r), TAMRO_OK) << c.m;
         }
     }
 }
@@ -224,8 +229,8 @@ TEST_F(Remote, UnreachableServerFailsSelection)
 {
     const int port = server.port();
     char list[1284] = {};
-    ASSERT_EQ(ScanDevice(list, "127.0.0.1", port), Ok);
-    ASSERT_EQ(ScanDevice(list, "no.such.invalid", port), NoAdapter); // fits, does not resolve
+    ASSERT_EQ(ScanDevice(list, "127.0.0.1", port), TAMRO_OK);
+    ASSERT_EQ(ScanDevice(list, "no.such.invalid", port), TAMRO_NO_ADAPTER); // fits, does not resolve
 
     // A server whose connection queue is full drops the connection request, so connecting
     // waits; it used to wait for the system's connect timeout of about two minutes.
@@ -242,13 +247,62 @@ TEST_F(Remote, UnreachableServerFailsSelection)
         queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
         ::connect(queued.back(), reinterpret_cast<sockaddr *>(&at), sizeof at);
     }
-    EXPECT_EQ(ScanDevice(list, "127.0.0.1", ntohs(at.sin_port)), NoAdapter);
+    EXPECT_EQ(ScanDevice(list, "127.0.0.1", ntohs(at.sin_port)), TAMRO_NO_ADAPTER);
     tamro::net::Connection c;
-    EXPECT_EQ(tamro::net::connectTo(c, "127.0.0.1", ntohs(at.sin_port)), ServerConnectFailed);
+    EXPECT_EQ(tamro::net::connectTo(c, "127.0.0.1", ntohs(at.sin_port)), TAMRO_SERVER_CONNECT_FAILED);
     EXPECT_LT(c.socket, 0);
     for (int q : queued)
         ::close(q);
     ::close(listener);
+}
+
+// A signal during the wait for the server's answer does not lift the time limit: the call
+// still ends with the time-out, however often it is interrupted.
+TEST_F(Remote, SignalsDoNotLiftTheAnswerTimeLimit)
+{
+    struct sigaction quiet {}, before {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = 0; // no SA_RESTART: blocking calls return EINTR
+    ASSERT_EQ(sigaction(SIGUSR1, &quiet, &before), 0);
+    ASSERT_TRUE(selectServer());
+    server.setMisbehaviour(emu::LabServer::NeverAnswer);
+    std::atomic<bool> done{false};
+    const pthread_t caller = pthread_self();
+    std::thread signaller([&] {
+        for (int i = 0; i < 100 && !done; ++i) { // at most 5 s
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!done)
+                pthread_kill(caller, SIGUSR1);
+        }
+    });
+    unsigned char r[1];
+    const int code = ReadRegister(1, 8, r);
+    done = true;
+    signaller.join();
+    sigaction(SIGUSR1, &before, nullptr);
+    EXPECT_EQ(code, TAMRO_SERVER_TIMEOUT);
+}
+
+// A lost or broken connection is not the end of the remote link: the next operation connects
+// again to the stored server, also after the server was restarted; only a failed reconnect
+// reports -22.
+TEST_F(Remote, TheNextOperationReconnects)
+{
+    ASSERT_TRUE(selectServer());
+    unsigned char w[1] = {1};
+    ASSERT_EQ(WriteRegister(1, w, 8), TAMRO_OK);
+    server.dropConnections(); // what a restart does to the clients of the old server
+    EXPECT_EQ(WriteRegister(1, w, 8), TAMRO_OK);
+    EXPECT_EQ(WriteInstruction(1), TAMRO_OK);
+
+    {
+        emu::LabServer other(&target);
+        char list[1284] = {};
+        ASSERT_EQ(ScanDevice(list, "127.0.0.1", other.port()), TAMRO_OK);
+        ASSERT_EQ(SelectDevice(0), TAMRO_OK);
+    } // the server is gone for good
+    EXPECT_EQ(WriteInstruction(1), TAMRO_SERVER_CONNECT_FAILED);
 }
 
 int main(int argc, char **argv)

@@ -149,7 +149,7 @@ TEST(NetAnswer, TooManySlotsOverflowAndFail)
     EXPECT_EQ(r.count, 30);
     EXPECT_TRUE(r.overflow);
     uint8_t out[2] = {};
-    EXPECT_EQ(decodeScan(r, false, 0, out), ShortRemoteReply);
+    EXPECT_EQ(decodeScan(r, false, 0, out), TAMRO_SHORT_REMOTE_REPLY);
 }
 
 TEST(NetAnswer, DecodingStatusAndCapturedBytes)
@@ -159,20 +159,20 @@ TEST(NetAnswer, DecodingStatusAndCapturedBytes)
         r.store(TagNeedReturn, t);
         return r;
     };
-    EXPECT_EQ(decodeScan(results("01"), false, 4, nullptr), Ok);
-    EXPECT_EQ(decodeScan(results("0d"), false, 4, nullptr), Ok);
-    EXPECT_EQ(decodeScan(results("02"), false, 4, nullptr), FpgaLinkFailed);
-    EXPECT_EQ(decodeScan(results("0z"), false, 4, nullptr), FpgaLinkFailed);
-    EXPECT_EQ(decodeScan(ResultList(), false, 4, nullptr), FpgaLinkFailed);
+    EXPECT_EQ(decodeScan(results("01"), false, 4, nullptr), TAMRO_OK);
+    EXPECT_EQ(decodeScan(results("0d"), false, 4, nullptr), TAMRO_OK);
+    EXPECT_EQ(decodeScan(results("02"), false, 4, nullptr), TAMRO_FPGA_LINK_FAILED);
+    EXPECT_EQ(decodeScan(results("0z"), false, 4, nullptr), TAMRO_FPGA_LINK_FAILED);
+    EXPECT_EQ(decodeScan(ResultList(), false, 4, nullptr), TAMRO_FPGA_LINK_FAILED);
 
     uint8_t out[3] = {0xEE, 0xEE, 0xEE};
-    EXPECT_EQ(decodeScan(results("0012ab"), true, 16, out), Ok);
+    EXPECT_EQ(decodeScan(results("0012ab"), true, 16, out), TAMRO_OK);
     EXPECT_EQ(out[0], 0x12);
     EXPECT_EQ(out[1], 0xAB);
     EXPECT_EQ(out[2], 0xEE); // nothing past the register's bytes
-    EXPECT_EQ(decodeScan(results("0012ab00"), true, 16, out), ShortRemoteReply);
-    EXPECT_EQ(decodeScan(results("0012"), true, 16, out), ShortRemoteReply);
-    EXPECT_EQ(decodeScan(results("0107"), true, 3, out), Ok);
+    EXPECT_EQ(decodeScan(results("0012ab00"), true, 16, out), TAMRO_SHORT_REMOTE_REPLY);
+    EXPECT_EQ(decodeScan(results("0012"), true, 16, out), TAMRO_SHORT_REMOTE_REPLY);
+    EXPECT_EQ(decodeScan(results("0107"), true, 3, out), TAMRO_OK);
     EXPECT_EQ(out[0], 0x07);
 }
 

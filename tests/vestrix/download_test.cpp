@@ -2,7 +2,9 @@
 // on a real (offscreen) window.
 #include "lab_fixture.h"
 
+#include <QEvent>
 #include <QProgressBar>
+#include <QTest>
 #include <QWidget>
 
 #include <cstdio>
@@ -70,7 +72,7 @@ TEST_F(Download, PiecesAndBarFollowTheFileSize)
         SCOPED_TRACE(c.size);
         TempFile file(c.size);
         clear();
-        ASSERT_EQ(ConfigureFPGA(file.path.c_str()), Ok);
+        ASSERT_EQ(ConfigureFPGA(file.path.c_str()), VESTRIX_OK);
         EXPECT_EQ(size_t(adapter.fpgaAnnounced), c.size);
         EXPECT_EQ(adapter.fpgaPieceSizes, c.pieces);
         EXPECT_EQ(adapter.fpgaData, file.content);
@@ -98,7 +100,7 @@ TEST_F(Download, WithoutAParentWindowThereIsNoBar)
 {
     SetParentWnd(nullptr);
     TempFile file(1234);
-    ASSERT_EQ(ConfigureFPGA(file.path.c_str()), Ok);
+    ASSERT_EQ(ConfigureFPGA(file.path.c_str()), VESTRIX_OK);
     EXPECT_EQ(adapter.fpgaData, file.content);
     EXPECT_TRUE(hostui::takeProgressEvents().empty());
 }
@@ -113,10 +115,10 @@ TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     struct Case { std::string path; int code; const char *text; };
     const Case cases[] = {
-        {"/tmp/vestrix-no-such-file.rbf", FileOpenFailed, "无法打开指定的文件！"},
-        {dir, FileOpenFailed, "无法打开指定的文件！"},
-        {fifo, FileOpenFailed, "无法打开指定的文件！"},
-        {empty.path, FileEmpty, "指定的文件不包含任何内容！"},
+        {"/tmp/vestrix-no-such-file.rbf", VESTRIX_FILE_OPEN_FAILED, "无法打开指定的文件！"},
+        {dir, VESTRIX_FILE_OPEN_FAILED, "无法打开指定的文件！"},
+        {fifo, VESTRIX_FILE_OPEN_FAILED, "无法打开指定的文件！"},
+        {empty.path, VESTRIX_FILE_EMPTY, "指定的文件不包含任何内容！"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
@@ -137,7 +139,7 @@ TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
             EXPECT_EQ(boxes[0].owner, reinterpret_cast<void *>(window.winId()));
         }
     }
-    EXPECT_EQ(ConfigureFPGA(nullptr), FileOpenFailed);
+    EXPECT_EQ(ConfigureFPGA(nullptr), VESTRIX_FILE_OPEN_FAILED);
     unlink(fifo.c_str());
     rmdir(dir);
 }
@@ -148,11 +150,11 @@ TEST_F(Download, FailuresAtEachStep)
     TempFile file(10000);
     struct Case { const char *name; int sizeStatus, failPiece, doneStatus; int code; int pieces; bool done; };
     const Case cases[] = {
-        {"size announcement", 1, -1, 0, NotSupported, 0, false},
-        {"first piece", 0, 0, 0, FpgaDataFailed, 1, false},
-        {"eighth piece", 0, 7, 0, FpgaDataFailed, 8, false},
-        {"last piece", 0, 19, 0, FpgaDataFailed, 20, false},
-        {"end step", 0, -1, 1, FpgaConfigFailed, 20, true},
+        {"size announcement", 1, -1, 0, VESTRIX_NOT_SUPPORTED, 0, false},
+        {"first piece", 0, 0, 0, VESTRIX_FPGA_DATA_FAILED, 1, false},
+        {"eighth piece", 0, 7, 0, VESTRIX_FPGA_DATA_FAILED, 8, false},
+        {"last piece", 0, 19, 0, VESTRIX_FPGA_DATA_FAILED, 20, false},
+        {"end step", 0, -1, 1, VESTRIX_FPGA_CONFIG_FAILED, 20, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,7 +186,7 @@ TEST_F(Download, AFileThatShrinksPartWayIsNotFinished)
         if (piece == 3)
             truncate(file.path.c_str(), 50000);
     };
-    EXPECT_EQ(ConfigureFPGA(file.path.c_str()), FileOpenFailed);
+    EXPECT_EQ(ConfigureFPGA(file.path.c_str()), VESTRIX_FILE_OPEN_FAILED);
     adapter.onFpgaPiece = nullptr;
     EXPECT_EQ(adapter.fpgaAnnounced, 100000);
     // What was read before the cut went out in whole pieces; no short piece, no end step.
@@ -200,20 +202,45 @@ TEST_F(Download, AFileThatShrinksPartWayIsNotFinished)
 
 TEST_F(Download, SingleStepsPassStraightThrough)
 {
-    EXPECT_EQ(ConfigureFPGABytes(74565), Ok);
+    EXPECT_EQ(ConfigureFPGABytes(74565), VESTRIX_OK);
     EXPECT_EQ(adapter.fpgaAnnounced, 74565);
     const unsigned char data[3] = {1, 2, 3};
-    EXPECT_EQ(ConfigureFPGAContent(data, 3), Ok);
+    EXPECT_EQ(ConfigureFPGAContent(data, 3), VESTRIX_OK);
     EXPECT_EQ(adapter.fpgaData, (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(ConfigureFPGAOk(), Ok);
+    EXPECT_EQ(ConfigureFPGAOk(), VESTRIX_OK);
     EXPECT_TRUE(adapter.fpgaDone);
-    EXPECT_EQ(EnterUpgradeFirmware(), Ok);
+    EXPECT_EQ(EnterUpgradeFirmware(), VESTRIX_OK);
     EXPECT_TRUE(adapter.upgradeRequested);
 
     adapter.fpgaSizeStatus = adapter.fpgaDataStatus = adapter.fpgaDoneStatus = adapter.upgradeStatus = 1;
-    EXPECT_EQ(ConfigureFPGABytes(1), NotSupported);
-    EXPECT_EQ(ConfigureFPGAContent(data, 3), FpgaDataFailed);
-    EXPECT_EQ(ConfigureFPGAOk(), FpgaConfigFailed);
-    EXPECT_EQ(EnterUpgradeFirmware(), NotSupported);
+    EXPECT_EQ(ConfigureFPGABytes(1), VESTRIX_NOT_SUPPORTED);
+    EXPECT_EQ(ConfigureFPGAContent(data, 3), VESTRIX_FPGA_DATA_FAILED);
+    EXPECT_EQ(ConfigureFPGAOk(), VESTRIX_FPGA_CONFIG_FAILED);
+    EXPECT_EQ(EnterUpgradeFirmware(), VESTRIX_NOT_SUPPORTED);
     EXPECT_TRUE(hostui::takeProgressEvents().empty());
+}
+
+// The bar is repainted only when what it shows changes, not once per piece: a 368,000-byte
+// download is 737 pieces on a bar of 663 steps across a 640-pixel window.
+TEST_F(Download, TheBarRepaintsOnlyWhenItsPictureChanges)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    adapter.onFpgaPiece = [&](int piece) {
+        if (piece == 0)
+            if (auto *bar = window.findChild<QProgressBar *>())
+                bar->installEventFilter(&counter);
+    };
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)); // an unexposed window paints nothing
+    TempFile file(368000);
+    ASSERT_EQ(ConfigureFPGA(file.path.c_str()), VESTRIX_OK);
+    adapter.onFpgaPiece = nullptr;
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_LT(counter.paints, 663); // fewer than the bar's steps, let alone its 737 pieces
 }

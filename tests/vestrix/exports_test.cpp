@@ -21,7 +21,7 @@ const std::set<std::string> kExports = {
     "RunInstructionStep", "RunWithBreakpoint", "RunContinuous", "IsStopOnBK", "StopRunWithBK",
     "ReadCM", "WriteCM", "ReadMM", "WriteMM", "ResetCMScanChain", "ResetMMScanChain",
     "ResolveScanChian", "ConfigureFPGA", "ConfigureFPGABytes", "ConfigureFPGAContent",
-    "ConfigureFPGAOk", "EnterUpgradeFirmware", "ShowTamroInfo", "ShowChipInfo", "ShowTamroVolt",
+    "ConfigureFPGAOk", "EnterUpgradeFirmware", "SetConfigureProgress", "ShowTamroInfo", "ShowChipInfo", "ShowTamroVolt",
     "SetTAMROSpeed", "SetTAMROPower", "GetCopyRightText", "ver_FPGA"};
 
 std::set<std::string> definedDynamicSymbols(const std::string &library)

@@ -37,7 +37,7 @@ TEST_F(Lab, AdapterWindowInBothLanguages)
         SetDllLanguage(c.language);
         adapter.info.supported = c.record;
         for (int form : {0, 1}) {
-            ASSERT_EQ(ShowTamroInfo(nullptr, nullptr, form), Ok);
+            ASSERT_EQ(ShowTamroInfo(nullptr, nullptr, form), VESTRIX_OK);
             const auto boxes = hostui::takeCollected();
             ASSERT_EQ(boxes.size(), 1u); // shown although library messages are off
             EXPECT_EQ(boxes[0].caption, c.caption);
@@ -64,7 +64,7 @@ TEST_F(Lab, SilentAdapterInfoFillsOnlyItsBuffers)
         char date[40], pcb[24];
         std::memset(date, 0xEE, sizeof date);
         std::memset(pcb, 0xEE, sizeof pcb);
-        ASSERT_EQ(ShowTamroInfo(date, pcb, 0), Ok);
+        ASSERT_EQ(ShowTamroInfo(date, pcb, 0), VESTRIX_OK);
         EXPECT_EQ(std::string(date), c.wantDate);
         EXPECT_EQ(std::string(pcb), c.wantPcb);
         for (size_t i = VESTRIX_TAMRO_DATE_SIZE; i < sizeof date; ++i)
@@ -72,7 +72,7 @@ TEST_F(Lab, SilentAdapterInfoFillsOnlyItsBuffers)
         for (size_t i = VESTRIX_TAMRO_PCB_SIZE; i < sizeof pcb; ++i)
             EXPECT_EQ(uint8_t(pcb[i]), 0xEE) << i;
         // The PCB buffer is optional.
-        ASSERT_EQ(ShowTamroInfo(date, nullptr, 1), Ok);
+        ASSERT_EQ(ShowTamroInfo(date, nullptr, 1), VESTRIX_OK);
         EXPECT_TRUE(hostui::takeCollected().empty());
     }
 }
@@ -80,11 +80,11 @@ TEST_F(Lab, SilentAdapterInfoFillsOnlyItsBuffers)
 TEST_F(Lab, AdapterInfoFailuresShowNothing)
 {
     adapter.queueFault(emu::Fault(emu::Fault::NoReply), 0x17);
-    EXPECT_EQ(ShowTamroInfo(nullptr, nullptr, 1), NoReply); // not the old-adapter path
+    EXPECT_EQ(ShowTamroInfo(nullptr, nullptr, 1), VESTRIX_NO_REPLY); // not the old-adapter path
     adapter.info.supported = false;
     adapter.queueFault(emu::Fault(emu::Fault::NoReply), 0x0F);
     char date[32] = "untouched";
-    EXPECT_EQ(ShowTamroInfo(date, nullptr, 0), NoReply);
+    EXPECT_EQ(ShowTamroInfo(date, nullptr, 0), VESTRIX_NO_REPLY);
     EXPECT_STREQ(date, "untouched");
     EXPECT_TRUE(hostui::takeCollected().empty());
 }
@@ -104,7 +104,7 @@ TEST_F(Lab, ChipWindowByVersionAndLanguage)
         circuit.setChipVersion(c.version);
         SetDllLanguage(c.language);
         clear();
-        ASSERT_EQ(ShowChipInfo(nullptr, nullptr), Ok);
+        ASSERT_EQ(ShowChipInfo(nullptr, nullptr), VESTRIX_OK);
         EXPECT_EQ(uint32_t(ver_FPGA), c.version);
         const Shown box = onlyBox();
         EXPECT_EQ(box.caption, c.caption);
@@ -123,18 +123,18 @@ TEST_F(Lab, SilentChipInfoFillsTheTextAndKind)
     char text[16];
     std::memset(text, 0xEE, sizeof text);
     unsigned char kind = 0;
-    ASSERT_EQ(ShowChipInfo(text, &kind), Ok);
+    ASSERT_EQ(ShowChipInfo(text, &kind), VESTRIX_OK);
     EXPECT_STREQ(text, "ABCDEFGHIJ"); // ten characters and the terminator
     for (size_t i = VESTRIX_CHIP_TEXT_SIZE; i < sizeof text; ++i)
         EXPECT_EQ(uint8_t(text[i]), 0xEE);
     EXPECT_EQ(kind, 0x5A);
     EXPECT_TRUE(hostui::takeCollected().empty());
-    ASSERT_EQ(ShowChipInfo(text, nullptr), Ok); // the kind is optional
+    ASSERT_EQ(ShowChipInfo(text, nullptr), VESTRIX_OK); // the kind is optional
 
     // An old on-chip debugger cannot serve this caller: empty text, kind 0, and a box saying so.
     circuit.setChipVersion(0x20180101);
     SetDllLanguage(1);
-    ASSERT_EQ(ShowChipInfo(text, &kind), Ok);
+    ASSERT_EQ(ShowChipInfo(text, &kind), VESTRIX_OK);
     EXPECT_EQ(text[0], 0);
     EXPECT_EQ(kind, 0);
     const Shown box = onlyBox();
@@ -146,14 +146,14 @@ TEST_F(Lab, ChipInfoFailureKeepsTheVersion)
 {
     ver_FPGA = 0x20220919;
     circuit.linkStatus = 0x02;
-    EXPECT_EQ(ShowChipInfo(nullptr, nullptr), FpgaLinkFailed);
+    EXPECT_EQ(ShowChipInfo(nullptr, nullptr), VESTRIX_FPGA_LINK_FAILED);
     EXPECT_EQ(ver_FPGA, 0x20220919);
     // The second read failing leaves the version stored by the first.
     circuit.linkStatus = 0x01;
     circuit.setChipVersion(0x20240202);
     clear();
     circuit.failScan = 1;
-    EXPECT_EQ(ShowChipInfo(nullptr, nullptr), FpgaLinkFailed);
+    EXPECT_EQ(ShowChipInfo(nullptr, nullptr), VESTRIX_FPGA_LINK_FAILED);
     EXPECT_EQ(ver_FPGA, 0x20240202);
     EXPECT_TRUE(hostui::takeCollected().empty());
 }
@@ -161,28 +161,28 @@ TEST_F(Lab, ChipInfoFailureKeepsTheVersion)
 TEST_F(Lab, VoltageWindowStaysChinese)
 {
     char voltage[7] = {};
-    ASSERT_EQ(GetIOVoltage(voltage), Ok);
+    ASSERT_EQ(GetIOVoltage(voltage), VESTRIX_OK);
     ASSERT_NE(voltage[0], 0);
     for (int language : {0, 1}) {
         SetDllLanguage(language);
-        ASSERT_EQ(ShowTamroVolt(), Ok);
+        ASSERT_EQ(ShowTamroVolt(), VESTRIX_OK);
         const Shown box = onlyBox();
         EXPECT_EQ(box.caption, "调试适配器电压");
         EXPECT_EQ(box.text, "电压值：" + std::string(voltage, strnlen(voltage, 7)) + "V");
     }
     adapter.queueFault(emu::Fault(emu::Fault::NoReply), 0x0E);
-    EXPECT_EQ(ShowTamroVolt(), NoReply);
+    EXPECT_EQ(ShowTamroVolt(), VESTRIX_NO_REPLY);
     EXPECT_TRUE(hostui::takeCollected().empty());
 }
 
 TEST_F(Lab, SpeedAndPowerSetOneFeatureEach)
 {
-    ASSERT_EQ(SetTAMROSpeed(3), Ok);
+    ASSERT_EQ(SetTAMROSpeed(3), VESTRIX_OK);
     EXPECT_EQ(adapter.lastSpeed, 3);
     EXPECT_EQ(adapter.lastPower, -1);
-    ASSERT_EQ(SetTAMROPower(1), Ok);
+    ASSERT_EQ(SetTAMROPower(1), VESTRIX_OK);
     EXPECT_EQ(adapter.lastPower, 1);
     EXPECT_EQ(adapter.lastSpeed, 3);
     SelectDevice(-1);
-    EXPECT_EQ(SetTAMROSpeed(1), NoDeviceSelected);
+    EXPECT_EQ(SetTAMROSpeed(1), VESTRIX_NO_DEVICE_SELECTED);
 }

@@ -25,8 +25,8 @@ protected:
         SelectDevice(-1);
         ver_FPGA = 0;
         emu::attach(&adapter);
-        ASSERT_EQ(ScanTAMRO(list, nullptr, 0), Ok);
-        ASSERT_EQ(ConnectDevice(0), Ok);
+        ASSERT_EQ(ScanTAMRO(list, nullptr, 0), VESTRIX_OK);
+        ASSERT_EQ(ConnectDevice(0), VESTRIX_OK);
         clear();
     }
     void TearDown() override

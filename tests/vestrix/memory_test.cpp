@@ -24,7 +24,7 @@ std::vector<int> widths(const emu::LabCircuit &c, uint8_t selector)
 TEST_F(Lab, ControlChainLengthFollowsTheChipVersion)
 {
     const uint32_t word = 0xA5C3E1F0;
-    ASSERT_EQ(WriteCM(0x1FF, 1, &word), Ok);
+    ASSERT_EQ(WriteCM(0x1FF, 1, &word), VESTRIX_OK);
     const auto &first = circuit.scans()[1];
     EXPECT_EQ(first.instruction, Sel::ControlChain);
     EXPECT_EQ(first.bits, 41);
@@ -40,11 +40,11 @@ TEST_F(Lab, ControlChainLengthFollowsTheChipVersion)
         circuit.setChipVersion(version);
         char text[VESTRIX_CHIP_TEXT_SIZE];
         unsigned char kind;
-        ASSERT_EQ(ShowChipInfo(text, &kind), Ok);
+        ASSERT_EQ(ShowChipInfo(text, &kind), VESTRIX_OK);
         EXPECT_EQ(uint32_t(ver_FPGA), version);
         const int bits = version >= 0x20220919u ? 48 : 41;
         clear();
-        ASSERT_EQ(ResetCMScanChain(), Ok);
+        ASSERT_EQ(ResetCMScanChain(), VESTRIX_OK);
         EXPECT_EQ(widths(circuit, Sel::ControlChain), (std::vector<int>{bits, bits}));
     }
 }
@@ -58,7 +58,7 @@ TEST_F(Lab, ControlMemoryRoundTripsAtBothChainLengths)
         circuit.setControlChain(0x13572468, 0x0AB);
         const uint32_t words[5] = {0x00000001, 0xDEADBEEF, 0x80000000, 0x7FFFFFFF, 0x0F0F0F0F};
         const int base = version ? 0x3FE : 0x1FB; // only the wide chain reaches past 0x1FF
-        ASSERT_EQ(WriteCM(base, 5, words), Ok);
+        ASSERT_EQ(WriteCM(base, 5, words), VESTRIX_OK);
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(circuit.controlMemory[uint32_t(base + i)], words[i]) << i;
 
@@ -67,7 +67,7 @@ TEST_F(Lab, ControlMemoryRoundTripsAtBothChainLengths)
         uint32_t back[6];
         std::memset(back, 0xEE, sizeof back);
         clear();
-        ASSERT_EQ(ReadCM(base, 5, back), Ok);
+        ASSERT_EQ(ReadCM(base, 5, back), VESTRIX_OK);
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(back[i], words[i]) << i;
         EXPECT_EQ(back[5], 0xEEEEEEEEu);
@@ -86,7 +86,7 @@ TEST_F(Lab, MainMemoryRoundTripsWithAStep)
         SCOPED_TRACE(step);
         clear();
         const int32_t words[4] = {0x01020304, -1, 0, int32_t(0x80000001)};
-        ASSERT_EQ(WriteMM(0x1000, 4, words, step), Ok);
+        ASSERT_EQ(WriteMM(0x1000, 4, words, step), VESTRIX_OK);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(int32_t(circuit.mainMemory[uint32_t(0x1000 + i * step)]), words[i]);
         // strobe on, then off, for each word; nothing else was stored
@@ -95,7 +95,7 @@ TEST_F(Lab, MainMemoryRoundTripsWithAStep)
 
         int32_t back[4] = {};
         clear();
-        ASSERT_EQ(ReadMM(0x1000, 4, back, step), Ok);
+        ASSERT_EQ(ReadMM(0x1000, 4, back, step), VESTRIX_OK);
         EXPECT_EQ(std::vector<int32_t>(back, back + 4), std::vector<int32_t>(words, words + 4));
         EXPECT_EQ(circuit.scanCount(Sel::MainChain), 5);
         for (uint8_t s : circuit.strobes)
@@ -110,7 +110,7 @@ TEST_F(Lab, PipelinedReadsKeepEachWordWithItsAddress)
         circuit.mainMemory[a] = 0xC0DE0000 | a;
     circuit.setMainChain(0x55555555, 0x777, 0);
     int32_t back[8];
-    ASSERT_EQ(ReadMM(5, 8, back, 3), Ok);
+    ASSERT_EQ(ReadMM(5, 8, back, 3), VESTRIX_OK);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(uint32_t(back[i]), 0xC0DE0000u | uint32_t(5 + 3 * i)) << i;
     // The chain is left with what it held before, its data word refreshed by the last capture.
@@ -121,7 +121,7 @@ TEST_F(Lab, OneWordReadMakesExactlyTwoMainChainScans)
 {
     circuit.mainMemory[42] = 0x2A2A2A2A;
     int32_t word = 0;
-    ASSERT_EQ(ReadMM(42, 1, &word, 1), Ok);
+    ASSERT_EQ(ReadMM(42, 1, &word, 1), VESTRIX_OK);
     EXPECT_EQ(word, 0x2A2A2A2A);
     EXPECT_EQ(circuit.scanCount(Sel::MainChain), 2);
     const auto &request = circuit.scans()[1];
@@ -134,8 +134,8 @@ TEST_F(Lab, ReadsOfNothingSendNothingAndLeaveTheBuffer)
     uint8_t buffer[8];
     std::memset(buffer, 0xEE, sizeof buffer);
     for (int count : {0, -1, -1000}) {
-        EXPECT_EQ(ReadCM(0, count, buffer), Ok);
-        EXPECT_EQ(ReadMM(0, count, reinterpret_cast<int32_t *>(buffer), 1), Ok);
+        EXPECT_EQ(ReadCM(0, count, buffer), VESTRIX_OK);
+        EXPECT_EQ(ReadMM(0, count, reinterpret_cast<int32_t *>(buffer), 1), VESTRIX_OK);
     }
     EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 8), std::vector<uint8_t>(8, 0xEE));
     EXPECT_TRUE(adapter.frames.empty());
@@ -147,8 +147,8 @@ TEST_F(Lab, ParkingKeepsTheChainsContent)
     circuit.setMainChain(0x12345678, 0x9ABC, 1);
     circuit.setControlChain(0xFEDCBA98, 0x155);
     clear();
-    ASSERT_EQ(ResetMMScanChain(), Ok);
-    ASSERT_EQ(ResetCMScanChain(), Ok);
+    ASSERT_EQ(ResetMMScanChain(), VESTRIX_OK);
+    ASSERT_EQ(ResetCMScanChain(), VESTRIX_OK);
     EXPECT_EQ(circuit.mainChainData(), 0x12345678u);
     EXPECT_EQ(circuit.mainChainAddress(), 0x9ABCu);
     EXPECT_EQ(circuit.mainChainStrobes(), 0); // parked without its strobe
@@ -181,7 +181,7 @@ TEST_F(Lab, MemoryOperationsStopAtTheFirstFailure)
             clear();
             std::memset(back, 0xEE, sizeof back);
             circuit.failScan = int(k);
-            EXPECT_EQ(c.call(), FpgaLinkFailed);
+            EXPECT_EQ(c.call(), VESTRIX_FPGA_LINK_FAILED);
             EXPECT_EQ(circuit.scans().size(), k + 1);
             EXPECT_TRUE(balanced());
             circuit.failScan = -1;
@@ -193,7 +193,7 @@ TEST_F(Lab, MemoryOperationsStopAtTheFirstFailure)
     clear();
     std::memset(back, 0xEE, sizeof back);
     circuit.failScan = 3; // status, request 0x10, request 0x11 (word 0), request 0x12 fails
-    EXPECT_EQ(ReadCM(0x10, 3, back), FpgaLinkFailed);
+    EXPECT_EQ(ReadCM(0x10, 3, back), VESTRIX_FPGA_LINK_FAILED);
     EXPECT_EQ(back[0], 0x1234u);
     EXPECT_EQ(back[1], 0xEEEEEEEEu);
     EXPECT_EQ(back[2], 0xEEEEEEEEu);
@@ -205,7 +205,7 @@ TEST_F(Lab, AnOpenThatFailsIsClosedAndReturned)
     for (auto park : {ResetCMScanChain, ResetMMScanChain}) {
         clear();
         adapter.queueFault(emu::Fault(emu::Fault::Status, 0xCC), 0x10); // the open handshake
-        EXPECT_EQ(park(), AdapterBadConnectData);
+        EXPECT_EQ(park(), VESTRIX_ADAPTER_BAD_CONNECT_DATA);
         EXPECT_TRUE(circuit.scans().empty());
         EXPECT_EQ(adapter.opens, 1);
         EXPECT_TRUE(balanced());

@@ -1,6 +1,7 @@
 // Connection, the lab registers and run control through vestrix and tamro down to the
 // emulated adapter and lab circuit.
 #include "lab_fixture.h"
+#include "support/emu_lab_server.h"
 
 #include <cstring>
 #include <functional>
@@ -20,15 +21,15 @@ TEST_F(Lab, FirmwareDateDecidesTheConnection)
 {
     struct Case { const char *date; bool supported; uint8_t bcd[4]; int code; };
     const Case cases[] = {
-        {"2015.12.09", true, {}, FirmwareTooOld},
-        {"2015-12-10", true, {}, Ok},
-        {"2016.01.01", true, {}, Ok},
-        {"2015.11.30", true, {}, FirmwareTooOld},
-        {"2014.12.31", true, {}, FirmwareTooOld},
-        {"2015.13.01", true, {}, Ok}, // a month past 12 counts as later, as the check reads it
+        {"2015.12.09", true, {}, VESTRIX_FIRMWARE_TOO_OLD},
+        {"2015-12-10", true, {}, VESTRIX_OK},
+        {"2016.01.01", true, {}, VESTRIX_OK},
+        {"2015.11.30", true, {}, VESTRIX_FIRMWARE_TOO_OLD},
+        {"2014.12.31", true, {}, VESTRIX_FIRMWARE_TOO_OLD},
+        {"2015.13.01", true, {}, VESTRIX_OK}, // a month past 12 counts as later, as the check reads it
         // An adapter without the information record: the version reply's build time counts.
-        {nullptr, false, {0x20, 0x15, 0x12, 0x09}, FirmwareTooOld},
-        {nullptr, false, {0x20, 0x15, 0x12, 0x10}, Ok},
+        {nullptr, false, {0x20, 0x15, 0x12, 0x09}, VESTRIX_FIRMWARE_TOO_OLD},
+        {nullptr, false, {0x20, 0x15, 0x12, 0x10}, VESTRIX_OK},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.date ? c.date : "version reply");
@@ -40,16 +41,36 @@ TEST_F(Lab, FirmwareDateDecidesTheConnection)
         EXPECT_EQ(ConnectDevice(0), c.code);
         // A refused adapter is left unselected: the next register call has no device.
         const unsigned char one = 1;
-        EXPECT_EQ(SetSwitchStatus(&one, 1), c.code == Ok ? Ok : NoDeviceSelected);
+        EXPECT_EQ(SetSwitchStatus(&one, 1), c.code == VESTRIX_OK ? VESTRIX_OK : VESTRIX_NO_DEVICE_SELECTED);
         EXPECT_TRUE(hostui::takeCollected().empty()); // ConnectDevice never shows a box
         EXPECT_TRUE(balanced());
     }
 }
 
+// A remote-lab server answers scans only: it is connected without the adapter's version and
+// firmware check, which an adapter beside it still gets.
+TEST_F(Lab, RemoteEntryConnectsWithoutTheAdapterCheck)
+{
+    emu::LabServer server{&circuit};
+    adapter.info.date = "2015.12.09"; // the USB adapter stays refused
+    ASSERT_EQ(ScanTAMRO(list, "127.0.0.1", server.port()), VESTRIX_OK);
+    ASSERT_STREQ(list, "Lantrovex");
+    clear();
+    ASSERT_EQ(ConnectDevice(0), VESTRIX_OK);
+    EXPECT_EQ(TamroSelectedTransport(), TAMRO_TRANSPORT_NETWORK);
+    EXPECT_TRUE(adapter.frames.empty());
+    const unsigned char one = 1;
+    EXPECT_EQ(SetSwitchStatus(&one, 1), VESTRIX_OK);
+    EXPECT_EQ(circuit.inputValue(Sel::Switches), 1u);
+
+    EXPECT_EQ(ConnectDevice(1), VESTRIX_FIRMWARE_TOO_OLD);
+    EXPECT_EQ(TamroSelectedTransport(), TAMRO_TRANSPORT_NONE);
+}
+
 TEST_F(Lab, ConnectOutsideTheListTouchesNoAdapter)
 {
-    EXPECT_EQ(ConnectDevice(1), NoAdapter);
-    EXPECT_EQ(ConnectDevice(-3), NoAdapter);
+    EXPECT_EQ(ConnectDevice(1), VESTRIX_NO_ADAPTER);
+    EXPECT_EQ(ConnectDevice(-3), VESTRIX_NO_ADAPTER);
     EXPECT_TRUE(adapter.frames.empty());
     EXPECT_EQ(adapter.opens, 0);
 }
@@ -57,7 +78,7 @@ TEST_F(Lab, ConnectOutsideTheListTouchesNoAdapter)
 TEST_F(Lab, ConnectReturnsTheVersionQueryFailure)
 {
     adapter.queueFault(emu::Fault(emu::Fault::NoReply), 0x0F);
-    EXPECT_EQ(ConnectDevice(0), NoReply);
+    EXPECT_EQ(ConnectDevice(0), VESTRIX_NO_REPLY);
     // Only the information query would have followed; it did not.
     for (const auto &f : adapter.frames)
         EXPECT_NE(f[2], 0x17);
@@ -67,13 +88,13 @@ TEST_F(Lab, MessageSwitchUsesTheLowByteAndReachesTamro)
 {
     circuit.setRunStatus(3);
     EXPECT_EQ(EnableDLLMessage(0x100), 1);
-    EXPECT_EQ(RunContinuous(1), PreviousStepRunning);
+    EXPECT_EQ(RunContinuous(1), VESTRIX_PREVIOUS_STEP_RUNNING);
     EXPECT_TRUE(hostui::takeCollected().empty());
 
     int window = 0;
     SetParentWnd(&window);
     EXPECT_EQ(EnableDLLMessage(1), 0);
-    EXPECT_EQ(RunContinuous(1), PreviousStepRunning);
+    EXPECT_EQ(RunContinuous(1), VESTRIX_PREVIOUS_STEP_RUNNING);
     auto boxes = hostui::takeCollected();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "上一步运行尚未结束。");
@@ -82,12 +103,12 @@ TEST_F(Lab, MessageSwitchUsesTheLowByteAndReachesTamro)
 
     // The language changes nothing about that box; tamro's own boxes now show as well.
     SetDllLanguage(1);
-    EXPECT_EQ(RunInstructionStep(0), PreviousStepRunning);
+    EXPECT_EQ(RunInstructionStep(0), VESTRIX_PREVIOUS_STEP_RUNNING);
     boxes = hostui::takeCollected();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "上一步运行尚未结束。");
     circuit.linkStatus = 0x03;
-    EXPECT_EQ(ResetLab(), FpgaLinkFailed);
+    EXPECT_EQ(ResetLab(), VESTRIX_FPGA_LINK_FAILED);
     boxes = hostui::takeCollected();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "连接FPGA失败！");
@@ -108,7 +129,7 @@ TEST_F(Lab, PanelRegistersReachTheCircuit)
     };
     for (const Case &c : cases) {
         clear();
-        ASSERT_EQ(c.call(), Ok);
+        ASSERT_EQ(c.call(), VESTRIX_OK);
         ASSERT_EQ(circuit.scans().size(), 1u);
         EXPECT_EQ(circuit.scans()[0].instruction, c.selector);
         EXPECT_EQ(circuit.input(c.selector).bits, c.bits);
@@ -134,7 +155,7 @@ TEST_F(Lab, PanelOutputsComeBackFromTheirRegisters)
     for (const Case &c : cases) {
         uint8_t buffer[16];
         std::memset(buffer, 0xEE, sizeof buffer);
-        ASSERT_EQ(c.read(c.bits, buffer), Ok);
+        ASSERT_EQ(c.read(c.bits, buffer), VESTRIX_OK);
         EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + c.expected.size()), c.expected);
         EXPECT_EQ(buffer[c.expected.size()], 0xEE);
     }
@@ -146,11 +167,11 @@ TEST_F(Lab, WithoutAnAdapterEveryRegisterCallSaysSo)
 {
     SelectDevice(-1);
     uint8_t buffer[8] = {};
-    EXPECT_EQ(GetLedStatus(36, buffer), NoDeviceSelected);
-    EXPECT_EQ(SetVirtualMode(1), NoDeviceSelected);
-    EXPECT_EQ(RunMicroInstructionStep(), NoDeviceSelected);
-    EXPECT_EQ(ReadMM(0, 1, reinterpret_cast<int32_t *>(buffer), 1), NoDeviceSelected);
-    EXPECT_EQ(ResetCMScanChain(), NoDeviceSelected);
+    EXPECT_EQ(GetLedStatus(36, buffer), VESTRIX_NO_DEVICE_SELECTED);
+    EXPECT_EQ(SetVirtualMode(1), VESTRIX_NO_DEVICE_SELECTED);
+    EXPECT_EQ(RunMicroInstructionStep(), VESTRIX_NO_DEVICE_SELECTED);
+    EXPECT_EQ(ReadMM(0, 1, reinterpret_cast<int32_t *>(buffer), 1), VESTRIX_NO_DEVICE_SELECTED);
+    EXPECT_EQ(ResetCMScanChain(), VESTRIX_NO_DEVICE_SELECTED);
     EXPECT_TRUE(circuit.scans().empty());
 }
 
@@ -176,21 +197,21 @@ TEST_F(Lab, RunIdleGuardTable)
         SCOPED_TRACE(c.name);
         circuit.setRunStatus(0);
         clear();
-        EXPECT_EQ(c.call(), Ok);
+        EXPECT_EQ(c.call(), VESTRIX_OK);
         EXPECT_EQ(selectors(), c.idle);
         EXPECT_TRUE(balanced());
         for (uint8_t busy : {2, 3, 4, 5, 8}) {
             SCOPED_TRACE(int(busy));
             circuit.setRunStatus(busy);
             clear();
-            EXPECT_EQ(c.call(), PreviousStepRunning);
+            EXPECT_EQ(c.call(), VESTRIX_PREVIOUS_STEP_RUNNING);
             EXPECT_EQ(selectors(), std::vector<int>{6});
             EXPECT_TRUE(balanced());
         }
         circuit.setRunStatus(0);
         clear();
         circuit.failScan = 0;
-        EXPECT_EQ(c.call(), FpgaLinkFailed);
+        EXPECT_EQ(c.call(), VESTRIX_FPGA_LINK_FAILED);
         EXPECT_EQ(selectors(), std::vector<int>{6});
         circuit.failScan = -1;
     }
@@ -208,7 +229,7 @@ TEST_F(Lab, RunTargetCarriesTheWordAndTwoModeBits)
     };
     for (const Case &c : cases) {
         clear();
-        ASSERT_EQ(c.call(), Ok);
+        ASSERT_EQ(c.call(), VESTRIX_OK);
         EXPECT_EQ(circuit.input(Sel::RunTarget).bits, 34);
         EXPECT_EQ(circuit.inputValue(Sel::RunTarget), c.target);
         EXPECT_EQ(circuit.commands(), std::vector<uint8_t>{c.command});
@@ -231,18 +252,18 @@ TEST_F(Lab, StoppingLooksForItsOwnKindOfRun)
         SCOPED_TRACE(c.name);
         circuit.setRunStatus(c.status);
         clear();
-        EXPECT_EQ(c.call(), Ok);
+        EXPECT_EQ(c.call(), VESTRIX_OK);
         EXPECT_EQ(circuit.commands(), c.commands);
     }
     // Nothing past the status read when there is nothing to stop.
     circuit.setRunStatus(0);
     clear();
-    ASSERT_EQ(RunContinuous(0), Ok);
+    ASSERT_EQ(RunContinuous(0), VESTRIX_OK);
     EXPECT_EQ(selectors(), std::vector<int>{6});
     // The reset is not guarded and parks both chains.
     circuit.setRunStatus(2);
     clear();
-    ASSERT_EQ(ResetCpu(), Ok);
+    ASSERT_EQ(ResetCpu(), VESTRIX_OK);
     EXPECT_EQ(selectors(), (std::vector<int>{5, 12, 12, 11, 11}));
     EXPECT_EQ(circuit.runStatus(), 0);
 }
@@ -252,26 +273,26 @@ TEST_F(Lab, StatusQueryReportsARunWithoutABox)
     EnableDLLMessage(1);
     for (uint8_t status : {0, 1, 2, 5, 15}) {
         circuit.setRunStatus(status);
-        EXPECT_EQ(IsStopOnBK(), status ? PreviousStepRunning : Ok);
+        EXPECT_EQ(IsStopOnBK(), status ? VESTRIX_PREVIOUS_STEP_RUNNING : VESTRIX_OK);
     }
     EXPECT_TRUE(hostui::takeCollected().empty());
     // A failed status read is returned by all three status users.
     circuit.linkStatus = 0x00;
     EnableDLLMessage(0);
-    EXPECT_EQ(IsStopOnBK(), FpgaLinkFailed);
-    EXPECT_EQ(StopRunWithBK(), FpgaLinkFailed);
-    EXPECT_EQ(RunContinuous(0), FpgaLinkFailed);
+    EXPECT_EQ(IsStopOnBK(), VESTRIX_FPGA_LINK_FAILED);
+    EXPECT_EQ(StopRunWithBK(), VESTRIX_FPGA_LINK_FAILED);
+    EXPECT_EQ(RunContinuous(0), VESTRIX_FPGA_LINK_FAILED);
     EXPECT_TRUE(circuit.commands().empty());
 }
 
 TEST_F(Lab, ARunStaysBusyUntilTheCircuitFinishes)
 {
     circuit.busyReads = 2;
-    ASSERT_EQ(RunInstructionStep(5), Ok);
-    EXPECT_EQ(IsStopOnBK(), PreviousStepRunning);
-    EXPECT_EQ(RunMicroInstructionStep(), PreviousStepRunning); // second busy read
-    EXPECT_EQ(IsStopOnBK(), Ok);
-    EXPECT_EQ(RunMicroInstructionStep(), Ok);
+    ASSERT_EQ(RunInstructionStep(5), VESTRIX_OK);
+    EXPECT_EQ(IsStopOnBK(), VESTRIX_PREVIOUS_STEP_RUNNING);
+    EXPECT_EQ(RunMicroInstructionStep(), VESTRIX_PREVIOUS_STEP_RUNNING); // second busy read
+    EXPECT_EQ(IsStopOnBK(), VESTRIX_OK);
+    EXPECT_EQ(RunMicroInstructionStep(), VESTRIX_OK);
 }
 
 // A step that fails ends the sequence there: its code comes back, nothing after it is sent,
@@ -291,7 +312,7 @@ TEST_F(Lab, CompoundOperationsStopAtTheFirstFailure)
             SCOPED_TRACE(std::string(c.name) + " fails at scan " + std::to_string(k));
             clear();
             circuit.failScan = int(k);
-            EXPECT_EQ(c.call(), FpgaLinkFailed);
+            EXPECT_EQ(c.call(), VESTRIX_FPGA_LINK_FAILED);
             EXPECT_EQ(circuit.scans().size(), k + 1);
             EXPECT_TRUE(balanced());
             circuit.failScan = -1;

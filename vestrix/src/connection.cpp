@@ -4,6 +4,31 @@
 #include <tamro.h>
 #include <vestrix.h>
 
+// vestrix passes tamro's codes on unchanged; its names for them must keep tamro's values.
+#define VESTRIX_SAME_CODE(name) static_assert(int(VESTRIX_##name) == int(TAMRO_##name), #name)
+VESTRIX_SAME_CODE(OK);
+VESTRIX_SAME_CODE(NO_ADAPTER);
+VESTRIX_SAME_CODE(UNKNOWN_CONNECT_ERROR);
+VESTRIX_SAME_CODE(FPGA_LINK_FAILED);
+VESTRIX_SAME_CODE(NO_DEVICE_SELECTED);
+VESTRIX_SAME_CODE(ADAPTER_BAD_DATA);
+VESTRIX_SAME_CODE(BAD_REPLY);
+VESTRIX_SAME_CODE(ADAPTER_BAD_CONNECT_DATA);
+VESTRIX_SAME_CODE(NO_REPLY);
+VESTRIX_SAME_CODE(NOT_SUPPORTED);
+VESTRIX_SAME_CODE(FPGA_DATA_FAILED);
+VESTRIX_SAME_CODE(FPGA_CONFIG_FAILED);
+VESTRIX_SAME_CODE(REPORT_WRITE_FAILED);
+VESTRIX_SAME_CODE(SOCKET_CREATE_FAILED);
+VESTRIX_SAME_CODE(BAD_SERVER_ADDRESS);
+VESTRIX_SAME_CODE(SERVER_CONNECT_FAILED);
+VESTRIX_SAME_CODE(REQUEST_TOO_LARGE);
+VESTRIX_SAME_CODE(SEND_FAILED);
+VESTRIX_SAME_CODE(SERVER_TIMEOUT);
+VESTRIX_SAME_CODE(REMOTE_CONNECT_FAILED);
+VESTRIX_SAME_CODE(SHORT_REMOTE_REPLY);
+#undef VESTRIX_SAME_CODE
+
 namespace vestrix {
 
 State &state()
@@ -67,16 +92,20 @@ VESTRIX_API void *SetParentWnd(void *window)
     return SetMainWindow(window);
 }
 
-VESTRIX_API ResultCode ScanTAMRO(char *names, const char *serverAddress, int port)
+VESTRIX_API VestrixResult ScanTAMRO(char *names, const char *serverAddress, int port)
 {
     return ScanDevice(names, serverAddress, port);
 }
 
-VESTRIX_API ResultCode ConnectDevice(int index)
+VESTRIX_API VestrixResult ConnectDevice(int index)
 {
     int rc = SelectDevice(index);
     if (rc != Ok)
         return rc;
+    // A remote-lab server has no adapter of ours behind it: it answers scans only, so there is
+    // no version record or firmware date to check.
+    if (TamroSelectedTransport() == TAMRO_TRANSPORT_NETWORK)
+        return Ok;
     // The version reply itself is not needed; an adapter that cannot give it is unusable.
     char version[7], buildTime[30], serial[9], identifier[25];
     rc = GetTamroVersion(version, buildTime, serial, nullptr, identifier);

@@ -84,7 +84,7 @@ using namespace vestrix;
 
 extern "C" {
 
-VESTRIX_API ResultCode ConfigureFPGA(const char *path)
+VESTRIX_API VestrixResult ConfigureFPGA(const char *path)
 {
     File file(path);
     struct stat info {};
@@ -101,8 +101,14 @@ VESTRIX_API ResultCode ConfigureFPGA(const char *path)
         return rc;
 
     const int pieces = pieceCount(size);
+    // A caller's callback takes the bar's place and may stop the download between pieces.
+    const VestrixProgressCallback progress = state().progress;
+    void *const user = state().progressUser;
     std::unique_ptr<hostui::ProgressBar> bar;
-    if (state().parentWindow) {
+    if (progress) {
+        if (progress(0, pieces, user) != 0)
+            return DownloadCancelled;
+    } else if (state().parentWindow) {
         bar = std::make_unique<hostui::ProgressBar>(state().parentWindow, kProgressTitle);
         bar->setRange(0, progressMaximum(pieces));
     }
@@ -126,19 +132,28 @@ VESTRIX_API ResultCode ConfigureFPGA(const char *path)
         at += n;
         if (bar)
             bar->step();
+        if (progress && progress(i + 1, pieces, user) != 0)
+            return DownloadCancelled; // between pieces, and without the end step
     }
     return ConfigureFPGADone();
 }
 
-VESTRIX_API ResultCode ConfigureFPGABytes(int totalSize) { return ConfigureFPGAAsk(totalSize); }
+VESTRIX_API VestrixResult SetConfigureProgress(VestrixProgressCallback callback, void *user)
+{
+    state().progress = callback;
+    state().progressUser = callback ? user : nullptr;
+    return Ok;
+}
 
-VESTRIX_API ResultCode ConfigureFPGAContent(const unsigned char *data, int size)
+VESTRIX_API VestrixResult ConfigureFPGABytes(int totalSize) { return ConfigureFPGAAsk(totalSize); }
+
+VESTRIX_API VestrixResult ConfigureFPGAContent(const unsigned char *data, int size)
 {
     return ConfigureFPGAData(data, size);
 }
 
-VESTRIX_API ResultCode ConfigureFPGAOk(void) { return ConfigureFPGADone(); }
+VESTRIX_API VestrixResult ConfigureFPGAOk(void) { return ConfigureFPGADone(); }
 
-VESTRIX_API ResultCode EnterUpgradeFirmware(void) { return UpgradeFirmwareAsk(); }
+VESTRIX_API VestrixResult EnterUpgradeFirmware(void) { return UpgradeFirmwareAsk(); }
 
 } // extern "C"

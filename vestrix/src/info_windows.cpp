@@ -73,7 +73,7 @@ using namespace vestrix;
 
 extern "C" {
 
-VESTRIX_API ResultCode ShowTamroInfo(char *dateText, char *pcbVersion, int /*form*/)
+VESTRIX_API VestrixResult ShowTamroInfo(char *dateText, char *pcbVersion, int /*form*/)
 {
     // Sized for what tamro writes on either path, one spare byte keeping each terminated.
     char pcb[17] = {}, date[31] = {}, serial[10] = {}, reserved4[8] = {}, identifier[26] = {},
@@ -101,7 +101,7 @@ VESTRIX_API ResultCode ShowTamroInfo(char *dateText, char *pcbVersion, int /*for
     return Ok;
 }
 
-VESTRIX_API ResultCode ShowChipInfo(char *text, unsigned char *kind)
+VESTRIX_API VestrixResult ShowChipInfo(char *text, unsigned char *kind)
 {
     unsigned char word[4] = {};
     int rc = ReadRegister(RegChipInfo, 32, word);
@@ -138,7 +138,7 @@ VESTRIX_API ResultCode ShowChipInfo(char *text, unsigned char *kind)
     return Ok;
 }
 
-VESTRIX_API ResultCode ShowTamroVolt(void)
+VESTRIX_API VestrixResult ShowTamroVolt(void)
 {
     char voltage[8] = {};
     const int rc = GetIOVoltage(voltage);
@@ -148,8 +148,8 @@ VESTRIX_API ResultCode ShowTamroVolt(void)
     return rc;
 }
 
-VESTRIX_API ResultCode SetTAMROSpeed(int speed) { return TAMROfeatureSet(speed, 1, 0, 0); }
+VESTRIX_API VestrixResult SetTAMROSpeed(int speed) { return TAMROfeatureSet(speed, 1, 0, 0); }
 
-VESTRIX_API ResultCode SetTAMROPower(int power) { return TAMROfeatureSet(0, 0, power, 1); }
+VESTRIX_API VestrixResult SetTAMROPower(int power) { return TAMROfeatureSet(0, 0, power, 1); }
 
 } // extern "C"

@@ -5,13 +5,32 @@
 #include <cstdint>
 #include <string>
 
+#include <vestrix.h>
+
 namespace vestrix {
+
+// The library's own short names for the codes; clients see only the VESTRIX_ names.
+using ResultCode = VestrixResult;
+enum Code : int {
+    Ok = VESTRIX_OK,
+    NoAdapter = VESTRIX_NO_ADAPTER,
+    NoDeviceSelected = VESTRIX_NO_DEVICE_SELECTED,
+    BadReply = VESTRIX_BAD_REPLY,
+    NotSupported = VESTRIX_NOT_SUPPORTED,
+    PreviousStepRunning = VESTRIX_PREVIOUS_STEP_RUNNING,
+    FileOpenFailed = VESTRIX_FILE_OPEN_FAILED,
+    FileEmpty = VESTRIX_FILE_EMPTY,
+    FirmwareTooOld = VESTRIX_FIRMWARE_TOO_OLD,
+    DownloadCancelled = VESTRIX_DOWNLOAD_CANCELLED,
+};
 
 // Module state, zero at load (the library has no initialisation call).
 struct State {
     uint8_t messagesEnabled = 0; // library boxes: only the run-idle guard and the download
     void *parentWindow = nullptr;
     int32_t language = 0; // 0 Chinese, anything else English where there is a text
+    VestrixProgressCallback progress = nullptr; // replaces the bar while set
+    void *progressUser = nullptr;
 };
 State &state();
 

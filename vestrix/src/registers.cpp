@@ -65,44 +65,44 @@ using namespace vestrix;
 
 extern "C" {
 
-VESTRIX_API ResultCode SetSwitchStatus(const void *data, int bits)
+VESTRIX_API VestrixResult SetSwitchStatus(const void *data, int bits)
 {
     return WriteRegister(RegSwitches, static_cast<const unsigned char *>(data), bits);
 }
 
-VESTRIX_API ResultCode SetButtonStatus(const void *data, int bits)
+VESTRIX_API VestrixResult SetButtonStatus(const void *data, int bits)
 {
     return WriteRegister(RegKeys, static_cast<const unsigned char *>(data), bits);
 }
 
-VESTRIX_API ResultCode GetLedStatus(int bits, void *buffer)
+VESTRIX_API VestrixResult GetLedStatus(int bits, void *buffer)
 {
     return ReadRegister(RegLeds, bits, static_cast<unsigned char *>(buffer));
 }
 
-VESTRIX_API ResultCode GetHexStatus(int bits, void *buffer)
+VESTRIX_API VestrixResult GetHexStatus(int bits, void *buffer)
 {
     return ReadRegister(RegDigits, bits, static_cast<unsigned char *>(buffer));
 }
 
-VESTRIX_API ResultCode ReadCpuData(int bits, void *buffer)
+VESTRIX_API VestrixResult ReadCpuData(int bits, void *buffer)
 {
     return ReadRegister(RegCpuData, bits, static_cast<unsigned char *>(buffer));
 }
 
-VESTRIX_API ResultCode ReadSignalData(int bits, void *buffer)
+VESTRIX_API VestrixResult ReadSignalData(int bits, void *buffer)
 {
     return ReadRegister(RegResetSignals, bits, static_cast<unsigned char *>(buffer));
 }
 
-VESTRIX_API ResultCode SetVirtualMode(int on)
+VESTRIX_API VestrixResult SetVirtualMode(int on)
 {
     return writeNibble(RegVirtualMode, (on & 0xFF) ? 0x0F : 0x00);
 }
 
-VESTRIX_API ResultCode ResetLab(void) { return writeNibble(RegResetSignals, 1); }
+VESTRIX_API VestrixResult ResetLab(void) { return writeNibble(RegResetSignals, 1); }
 
-VESTRIX_API ResultCode ResetCpu(void)
+VESTRIX_API VestrixResult ResetCpu(void)
 {
     int rc = runCommand(CmdResetCpu);
     if (rc == Ok)
@@ -112,7 +112,7 @@ VESTRIX_API ResultCode ResetCpu(void)
     return rc;
 }
 
-VESTRIX_API ResultCode RunMicroInstructionStep(void)
+VESTRIX_API VestrixResult RunMicroInstructionStep(void)
 {
     int rc = requireRunIdle();
     if (rc == Ok)
@@ -124,7 +124,7 @@ VESTRIX_API ResultCode RunMicroInstructionStep(void)
     return rc;
 }
 
-VESTRIX_API ResultCode RunInstructionStep(int word)
+VESTRIX_API VestrixResult RunInstructionStep(int word)
 {
     int rc = requireRunIdle();
     if (rc == Ok)
@@ -136,7 +136,7 @@ VESTRIX_API ResultCode RunInstructionStep(int word)
     return rc;
 }
 
-VESTRIX_API ResultCode RunWithBreakpoint(int mode, int word)
+VESTRIX_API VestrixResult RunWithBreakpoint(int mode, int word)
 {
     int rc = requireRunIdle();
     if (rc == Ok)
@@ -148,7 +148,7 @@ VESTRIX_API ResultCode RunWithBreakpoint(int mode, int word)
     return rc;
 }
 
-VESTRIX_API ResultCode RunContinuous(int run)
+VESTRIX_API VestrixResult RunContinuous(int run)
 {
     if (run & 0xFF) {
         const int rc = requireRunIdle();
@@ -161,7 +161,7 @@ VESTRIX_API ResultCode RunContinuous(int run)
     return status == CmdRunContinuous ? runCommand(CmdStop) : Ok;
 }
 
-VESTRIX_API ResultCode IsStopOnBK(void)
+VESTRIX_API VestrixResult IsStopOnBK(void)
 {
     uint8_t status = 0;
     const int rc = readRunStatus(status);
@@ -170,7 +170,7 @@ VESTRIX_API ResultCode IsStopOnBK(void)
     return status != 0 ? PreviousStepRunning : Ok;
 }
 
-VESTRIX_API ResultCode StopRunWithBK(void)
+VESTRIX_API VestrixResult StopRunWithBK(void)
 {
     uint8_t status = 0;
     const int rc = readRunStatus(status);

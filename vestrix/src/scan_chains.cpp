@@ -63,7 +63,7 @@ using namespace vestrix;
 
 extern "C" {
 
-VESTRIX_API ResultCode WriteCM(int address, int count, const void *words)
+VESTRIX_API VestrixResult WriteCM(int address, int count, const void *words)
 {
     int rc = requireRunIdle();
     if (rc != Ok)
@@ -89,7 +89,7 @@ VESTRIX_API ResultCode WriteCM(int address, int count, const void *words)
     return rc;
 }
 
-VESTRIX_API ResultCode ReadCM(int address, int count, void *words)
+VESTRIX_API VestrixResult ReadCM(int address, int count, void *words)
 {
     if (count < 1)
         return Ok; // nothing asked for: nothing sent, the buffer untouched
@@ -120,7 +120,7 @@ VESTRIX_API ResultCode ReadCM(int address, int count, void *words)
     return rc;
 }
 
-VESTRIX_API ResultCode WriteMM(int address, int count, const int32_t *words, int step)
+VESTRIX_API VestrixResult WriteMM(int address, int count, const int32_t *words, int step)
 {
     int rc = requireRunIdle();
     if (rc != Ok)
@@ -144,7 +144,7 @@ VESTRIX_API ResultCode WriteMM(int address, int count, const int32_t *words, int
     return rc;
 }
 
-VESTRIX_API ResultCode ReadMM(int address, int count, int32_t *words, int step)
+VESTRIX_API VestrixResult ReadMM(int address, int count, int32_t *words, int step)
 {
     if (count < 1)
         return Ok; // nothing asked for: nothing sent, the buffer untouched
@@ -175,7 +175,7 @@ VESTRIX_API ResultCode ReadMM(int address, int count, int32_t *words, int step)
     return rc;
 }
 
-VESTRIX_API ResultCode ResetCMScanChain(void)
+VESTRIX_API VestrixResult ResetCMScanChain(void)
 {
     const int bits = controlChainBits(ver_FPGA);
     HeldDevice device;
@@ -189,7 +189,7 @@ VESTRIX_API ResultCode ResetCMScanChain(void)
     return rc;
 }
 
-VESTRIX_API ResultCode ResetMMScanChain(void)
+VESTRIX_API VestrixResult ResetMMScanChain(void)
 {
     HeldDevice device;
     if (device.code != Ok)

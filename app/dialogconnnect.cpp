@@ -1,6 +1,7 @@
-#include "dialogconnnect.h"
+#include "app/dialogconnnect.h"
 
-#include "tamroadpter.h"
+#include "board/tamroadpter.h"
+#include "ui/messagebox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -76,4 +77,11 @@ void DialogConnnect::Connecting()
 {
     if (adapter->connect(deviceList->currentRow()) == 0)
         accept();
+}
+
+bool DialogConnnect::reconnect(const QString& why)
+{
+    DialogConnnect dialog;
+    dialog.showWarning(why);
+    return MessageBox::execDialog(dialog) == QDialog::Accepted;
 }

@@ -18,6 +18,9 @@ public:
 
     // A red line above the list, e.g. why the dialog opened by itself.
     void showWarning(const QString& text);
+    // The reconnect step the program hands to ErrorMessage: the dialog with `why` above the
+    // list; true when the user connected an adapter.
+    static bool reconnect(const QString& why);
 
 private slots:
     void Refresh(bool silence = true);

@@ -1,0 +1,48 @@
+// brixo-labd as a real process for the tests: started with --stdin-lifetime (so it cannot outlive
+// the test), ready once its two ready lines arrived, its standard error kept in a file; and the
+// test's side of the link through libtamro's network transport.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace labtest {
+
+// Writes `text` to a new file in a fresh directory of the test's own; returns its path.
+std::string writeDesign(const std::string &name, const std::string &text);
+
+class Labd {
+public:
+    ~Labd();
+    // Starts the server; false when it did not print its ready lines within `limitMs`.
+    bool start(const std::vector<std::string> &args, int limitMs = 20000);
+    int port = 0;
+    std::string listening; // the first line
+    std::string design;    // the JSON of the second line
+    std::string errors() const; // what it wrote on standard error so far
+    // Sends `signal` (0: closes its standard input) and returns its exit status (-1: killed).
+    int stop(int signal);
+
+private:
+    int pid_ = -1, stdin_ = -1, stdout_ = -1;
+    std::string errFile_;
+};
+
+// Runs brixo-labd to its end: exit status, standard output and standard error.
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+Run runLabd(const std::vector<std::string> &args, int limitMs = 20000);
+
+// Sends `request` on a new connection and returns what comes back until the server closes it
+// or a second passes without more.
+std::string exchange(int port, const std::string &request);
+
+// Lists the server with ScanTAMRO and connects its "Lantrovex" entry; the result code.
+int selectServer(int port);
+// Register access through tamro; a read's value holds the first 64 bits.
+int writeBits(int selector, uint64_t value, int bits);
+int readBits(int selector, int bits, uint64_t &value);
+
+} // namespace labtest
