@@ -319,6 +319,7 @@ public slots:
     void changeItemColor1();
     void changeItemColor2();
     int autoRefreshBoard();
+    void stopAutoRefresh();
     void turnAutoRefreshBoard(bool isAotuRefresh);
     void showAdapterInfo();
     void showFPGAInfo();

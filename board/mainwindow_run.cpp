@@ -147,8 +147,14 @@ void MainWindow::onSwitchToggle(int index, bool state)
 void MainWindow::onKeyDown(int index)
 {
     KeyPressPending = componentData->KeyPressed(index);
-    if (index >= 0 && index < keyButtons.size() && keyButtons[index])
-        keyButtons[index]->setIcon(QIcon(QStringLiteral(":/images/KEY0")));
+    if (index < 0 || index >= keyButtons.size() || !keyButtons[index])
+        return;
+    // A press that ended in an error box or the connect dialog never reaches the board, and
+    // the box took the mouse's release: the key is drawn up again at once.
+    const bool down = KeyPressPending == 0;
+    if (!down)
+        keyButtons[index]->setDown(false);
+    keyButtons[index]->setIcon(QIcon(down ? QStringLiteral(":/images/KEY0") : QStringLiteral(":/images/KEY1")));
 }
 
 void MainWindow::onKeyUp(int index)
@@ -192,12 +198,8 @@ int MainWindow::autoRefreshBoard()
     const int q = RefreshCountdown / 10;
     if (RefreshCountdown % 10 == 0)
         countdownLabel->setText(tr("自动刷新剩余时间：%1s      ").arg(q));
-    if (q == 0) {
-        autoRefreshAction->setChecked(false);
-        autoRefreshTimer->stop();
-        countdownLabel->hide();
-        countdownLabel->setText(tr("自动刷新剩余时间：%1s      ").arg(10));
-    }
+    if (q == 0)
+        stopAutoRefresh();
     // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
     // ticks count down but must not stack a box per tick on top of it.
     if (refreshReading)
@@ -205,7 +207,18 @@ int MainWindow::autoRefreshBoard()
     refreshReading = true;
     const int r = componentData->readOutputs();
     refreshReading = false;
+    // One box per broken link: the refresh ends with the first failed read.
+    if (r != 0)
+        stopAutoRefresh();
     return r;
+}
+
+void MainWindow::stopAutoRefresh()
+{
+    autoRefreshAction->setChecked(false);
+    autoRefreshTimer->stop();
+    countdownLabel->hide();
+    countdownLabel->setText(tr("自动刷新剩余时间：%1s      ").arg(10));
 }
 
 void MainWindow::fpgaProgram()
