@@ -13,7 +13,7 @@ static void loadCatalogue() { Q_INIT_RESOURCE(translations); }
 
 namespace cli {
 
-QString tr(const char *source) { return QCoreApplication::translate("BrixoCli", source); }
+QString tr(const char *source) { return QCoreApplication::translate("cli", source); }
 
 bool installLanguage(QTranslator &translator)
 {

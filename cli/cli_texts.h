@@ -1,5 +1,6 @@
-// brixo-cli's words: its own texts in the translation context "BrixoCli", the program's texts
-// for library result codes, and the language chosen by the locale environment.
+// brixo-cli's words: its own texts in the translation context "cli" (its namespace, where lupdate
+// files them), the program's texts for library result codes, and the language chosen by the
+// locale environment.
 #pragma once
 #include <QString>
 

@@ -490,66 +490,7 @@
     </message>
 </context>
 <context>
-    <name>pannelSetting</name>
-    <message>
-        <source>面板属性设置</source>
-        <translation>Panel Properties</translation>
-    </message>
-    <message>
-        <source>请输入实验板名称</source>
-        <translation>Enter the board&apos;s name</translation>
-    </message>
-    <message>
-        <source>仿真标识，普通用户请勿修改</source>
-        <translation>Simulation identifier; please leave it unchanged</translation>
-    </message>
-    <message>
-        <source>名称：</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>标识：</source>
-        <translation>Identifier:</translation>
-    </message>
-    <message>
-        <source>控件信息设置</source>
-        <translation>Components</translation>
-    </message>
-    <message>
-        <source>开关数量：</source>
-        <translation>Switches:</translation>
-    </message>
-    <message>
-        <source>按键数量：</source>
-        <translation>Keys:</translation>
-    </message>
-    <message>
-        <source>红灯数量：</source>
-        <translation>Red LEDs:</translation>
-    </message>
-    <message>
-        <source>绿灯数量：</source>
-        <translation>Green LEDs:</translation>
-    </message>
-    <message>
-        <source>数码管数量：</source>
-        <translation>Digits:</translation>
-    </message>
-    <message>
-        <source>虚拟面板设置</source>
-        <translation>Virtual Panel</translation>
-    </message>
-    <message>
-        <source>确定</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-</context>
-<context>
-    <name>BrixoCli</name>
+    <name>cli</name>
     <message>
         <source>找不到 brixo-labd</source>
         <translation>brixo-labd not found</translation>
@@ -672,7 +613,7 @@
                           digits（8 个段码字节及显示的十六进制字符，? 为非数字，- 为不亮）、
                           cpu=BITS（CPU 数据的低 BITS 位，十六进制）
   test VECTORS            运行测试向量文件：每个失败行打印一行，最后一行为
-                          "N passed, M failed"；全部通过时退出码为 0
+                          &quot;N passed, M failed&quot;；全部通过时退出码为 0
 
 选择实验板（只能选一个）：
   --adapter N             第 N 个调试适配器（默认 0）
@@ -706,7 +647,7 @@ Drives a lab board through its debug adapter from the command line.
 
 Commands:
   list                    list the attached debug adapters, one a line: index name
-  info                    show the debug adapter's and the on-chip debugger's information
+  info                    show the debug adapter&apos;s and the on-chip debugger&apos;s information
   configure FILE.rbf      download an FPGA configuration; a progress bar on a terminal,
                           Ctrl+C cancels
   set ASSIGNMENT...       write the switch and key registers (panel input is switched on
@@ -721,7 +662,7 @@ Commands:
                           shows, ? for no digit, - for none lit),
                           cpu=BITS (the low BITS bits of the CPU data, hexadecimal)
   test VECTORS            run a test-vector file: one line per failing row, then
-                          "N passed, M failed" as the last line; exit status 0 only when
+                          &quot;N passed, M failed&quot; as the last line; exit status 0 only when
                           every row passes
 
 Choosing the board (one of):
@@ -730,13 +671,13 @@ Choosing the board (one of):
   --sim FILE.v ...        simulate these Verilog files with brixo-labd and connect to it
     --top NAME            the top module
     --simulator NAME      iverilog (default) or verilator
-    --keys-active-low     the design's keys read 0 when pressed
+    --keys-active-low     the design&apos;s keys read 0 when pressed
 
 Other options:
   --json                  JSON output for list, info and read
   --quiet, -q             no progress bar and no success message
   --junit FILE            test: write a JUnit XML report (one test case per row)
-  --panel FILE.jvp        test: use the panel's numbering (green LEDs 18..35) and refuse
+  --panel FILE.jvp        test: use the panel&apos;s numbering (green LEDs 18..35) and refuse
                           columns the panel does not have
   --help, -h              show this help
   --version               show the version
@@ -747,8 +688,8 @@ comment; cells are separated by blanks or commas.
            A key value 1 holds the key, 0 releases it, P presses and releases it before
            the outputs are read (a clock pulse).
   Outputs: R&lt;n&gt;, G&lt;n&gt; (green LEDs counted from 0), ranges such as R3..R0; D&lt;n&gt; (the
-           hexadecimal character digit n shows, - for blank); CPU&lt;bits&gt; (the CPU data's
-           low bits, hexadecimal). x means "don't care".
+           hexadecimal character digit n shows, - for blank); CPU&lt;bits&gt; (the CPU data&apos;s
+           low bits, hexadecimal). x means &quot;don&apos;t care&quot;.
   Each row: the switches and the held keys are written once each, then the pulses, then
   the outputs are read once and compared. A failing row names its line number, the
   column, the expected and the read value.
@@ -800,6 +741,65 @@ text in the language of LANG).
     <message>
         <source>无法写入 %1</source>
         <translation>cannot write %1</translation>
+    </message>
+</context>
+<context>
+    <name>pannelSetting</name>
+    <message>
+        <source>面板属性设置</source>
+        <translation>Panel Properties</translation>
+    </message>
+    <message>
+        <source>请输入实验板名称</source>
+        <translation>Enter the board&apos;s name</translation>
+    </message>
+    <message>
+        <source>仿真标识，普通用户请勿修改</source>
+        <translation>Simulation identifier; please leave it unchanged</translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>标识：</source>
+        <translation>Identifier:</translation>
+    </message>
+    <message>
+        <source>控件信息设置</source>
+        <translation>Components</translation>
+    </message>
+    <message>
+        <source>开关数量：</source>
+        <translation>Switches:</translation>
+    </message>
+    <message>
+        <source>按键数量：</source>
+        <translation>Keys:</translation>
+    </message>
+    <message>
+        <source>红灯数量：</source>
+        <translation>Red LEDs:</translation>
+    </message>
+    <message>
+        <source>绿灯数量：</source>
+        <translation>Green LEDs:</translation>
+    </message>
+    <message>
+        <source>数码管数量：</source>
+        <translation>Digits:</translation>
+    </message>
+    <message>
+        <source>虚拟面板设置</source>
+        <translation>Virtual Panel</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

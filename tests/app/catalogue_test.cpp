@@ -14,7 +14,8 @@ namespace {
 
 const QString kSources = QStringLiteral(BRIXO_SOURCE_DIR);
 const QString kCatalogue = kSources + QStringLiteral("/resources/translations/english.ts");
-const QStringList kProgramDirs{QStringLiteral("app"), QStringLiteral("panel"), QStringLiteral("board")};
+const QStringList kProgramDirs{QStringLiteral("app"), QStringLiteral("panel"), QStringLiteral("board"),
+                                QStringLiteral("ui"), QStringLiteral("cli")};
 
 struct Message {
     QString context, source, translation;
