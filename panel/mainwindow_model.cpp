@@ -291,6 +291,12 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
     case QEvent::Leave:
         w->setStyleSheet(deselectedSheet);
         break;
+    case QEvent::ContextMenu:
+        // The right-click that just removed a component must not open the widget's own menu:
+        // a text label's edit menu would take the keyboard from the window's shortcuts.
+        if (w->isHidden())
+            return true;
+        break;
     default:
         break;
     }

@@ -18,7 +18,9 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QContextMenuEvent>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -329,11 +331,31 @@ TEST_F(Designer, RemovingTakesComponentsOffThePanel)
 TEST_F(Designer, RightClickOnASelectedComponentRemovesIt)
 {
     w->addoneRedLed(2);
-    QPushButton* led = w->redLedButtons[1];
-    QTest::mouseDClick(led, Qt::LeftButton);
-    QTest::mouseClick(led, Qt::RightButton);
-    EXPECT_FALSE(led->isVisibleTo(w->panelView));
+    w->addText();
+    w->addLineEdit();
+    const QList<QWidget*> targets = {w->redLedButtons[1], w->textLabels.last(), w->dataSlots.last()};
+    for (QWidget* target : targets) {
+        SCOPED_TRACE(target->metaObject()->className());
+        // A menu opened by the removing click would run modally; note it and close it.
+        bool menuOpened = false;
+        QTimer::singleShot(100, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                menuOpened = true;
+                popup->close();
+            }
+        });
+        QTest::mouseDClick(target, Qt::LeftButton);
+        QTest::mouseClick(target, Qt::RightButton);
+        // The window system follows a right press with a context-menu request.
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(3, 3), target->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(target, &request);
+        QTest::qWait(150);
+        EXPECT_FALSE(target->isVisibleTo(w->panelView));
+        EXPECT_FALSE(menuOpened);
+    }
     EXPECT_EQ(itemColor(w->redLedCombo, 2), QColor(QStringLiteral("white")));
+    EXPECT_TRUE(w->textLabels.isEmpty());
+    EXPECT_TRUE(w->dataSlots.isEmpty());
 }
 
 TEST(DesignerSettings, SpacedNameIsSimplifiedAndTitled)
