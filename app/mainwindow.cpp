@@ -59,6 +59,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     backgroundView = new QGraphicsView(panelView);
     backgroundView->setObjectName(QStringLiteral("backgroundView"));
     backgroundView->setScene(&backgroundScene);
+    // The picture's pixel (x, y) lies under panel position (x, y): the view is larger than its
+    // scene and would otherwise centre it.
+    backgroundView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    backgroundView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    backgroundView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     panelView->setStyleSheet(QStringLiteral("border:0px"));
     backgroundView->setStyleSheet(QStringLiteral("border:0px"));
     setCentralWidget(panelView);

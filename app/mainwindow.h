@@ -2,6 +2,7 @@
 // The single top-level window. Its slots are implemented by concern in app/, panel/ and board/.
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMap>
 #include <QPixmap>
@@ -140,6 +141,8 @@ public:
     void setPanelName(const QString& name);
     // A switch is upright when its width equals switchSize's width; lying swaps width and height.
     bool isSwitchUpright(const QWidget* sw) const;
+    // The picture of a switch in each position and state.
+    static const QIcon& switchIcon(bool upright, bool on);
     void setSwitchUpright(QPushButton* sw, bool upright);
 
     QVector<QPushButton*> switchButtons, keyButtons, redLedButtons, greenLedButtons, digitButtons;

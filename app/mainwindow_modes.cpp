@@ -52,7 +52,7 @@ void MainWindow::designUIChange()
         sw->installEventFilter(this);
         sw->setCheckable(false);
         sw->setFlat(false);
-        sw->setIcon(QIcon(isSwitchUpright(sw) ? switchOnImage : switchOnLayImage));
+        sw->setIcon(switchIcon(isSwitchUpright(sw), true));
     }
     for (int i = 0; i < redLedButtons.size(); ++i) {
         redLedButtons[i]->setToolTip(tr("指示灯") + QString::number(i) + hint);
@@ -93,10 +93,7 @@ void MainWindow::designUIrecovery()
         // The button's checked state follows the board value, so the next click toggles it.
         const bool on = componentData->switchValue(i) != 0;
         sw->setChecked(on);
-        if (isSwitchUpright(sw))
-            sw->setIcon(QIcon(on ? switchOnImage : switchOffImage));
-        else
-            sw->setIcon(QIcon(on ? switchOnLayImage : switchOffLayImage));
+        sw->setIcon(switchIcon(isSwitchUpright(sw), on));
     }
     for (int i = 0; i < redLedButtons.size(); ++i) {
         redLedButtons[i]->setToolTip(tr("指示灯") + QString::number(i));

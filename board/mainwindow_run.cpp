@@ -138,10 +138,7 @@ void MainWindow::onSwitchToggle(int index, bool state)
     if (index < 0 || index >= switchButtons.size() || !switchButtons[index])
         return;
     QPushButton* sw = switchButtons[index];
-    if (isSwitchUpright(sw))
-        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1") : QStringLiteral(":/images/switch_0")));
-    else
-        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1_lay") : QStringLiteral(":/images/switch_0_lay")));
+    sw->setIcon(switchIcon(isSwitchUpright(sw), state));
 }
 
 void MainWindow::onKeyDown(int index)

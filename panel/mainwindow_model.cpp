@@ -81,6 +81,15 @@ void MainWindow::setPanelName(const QString& name)
     setWindowTitle(panelTitle(name));
 }
 
+const QIcon& MainWindow::switchIcon(bool upright, bool on)
+{
+    // Drawn from the scalable pictures, so all four fill the switch's button at any switch
+    // size: a click changes the lever, never the size.
+    static const QIcon icons[4] = {QIcon(QStringLiteral(":/images/switch_0_lay")), QIcon(QStringLiteral(":/images/switch_1_lay")),
+                                   QIcon(QStringLiteral(":/images/switch_0")), QIcon(QStringLiteral(":/images/switch_1"))};
+    return icons[(upright ? 2 : 0) + (on ? 1 : 0)];
+}
+
 bool MainWindow::isSwitchUpright(const QWidget* sw) const
 {
     return sw->width() == switchSize.width();
@@ -242,7 +251,7 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* evt)
         if (currentIndex >= 0 && currentIndex < switchButtons.size() && switchButtons[currentIndex] == button) {
             const bool upright = isSwitchUpright(button);
             setSwitchUpright(button, !upright);
-            button->setIcon(QIcon(upright ? switchOnLayImage : switchOnImage));
+            button->setIcon(switchIcon(!upright, true));
             setPanelModified(true);
         }
         if (auto* slot = qobject_cast<BrixoButton*>(w)) {

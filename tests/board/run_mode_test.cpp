@@ -430,6 +430,22 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
 
 namespace {
 
+TEST_F(RunMode, EverySwitchPictureFillsItsButton)
+{
+    MainWindow w;
+    w.switchSize = QSize(24, 42);  // larger than the pictures' own size
+    buildPanel(w, 2, 0, 0, 0, 0);
+    w.setSwitchUpright(w.switchButtons[1], false);
+    w.designUIrecovery();
+    for (QPushButton* sw : {w.switchButtons[0], w.switchButtons[1]}) {
+        for (int clicks = 0; clicks < 3; ++clicks) {
+            SCOPED_TRACE(sw->objectName().toStdString() + " click " + std::to_string(clicks));
+            EXPECT_EQ(sw->icon().actualSize(sw->iconSize()), sw->iconSize());
+            click(sw);
+        }
+    }
+}
+
 TEST_F(RunMode, ABrokenLinkEndsAutoRefreshWithOneBox)
 {
     // The link goes down, then the adapter goes away; the real timer ticks meanwhile.

@@ -801,3 +801,31 @@ TEST_F(Files, MissingVplIsReportedAndExperimentFollowsTheDescription)
     open(w, path("first.vpl"));
     EXPECT_EQ(w.componentData->simulationStep(), nullptr);
 }
+
+TEST_F(Files, BackgroundPixelLiesUnderTheSamePanelPosition)
+{
+    // Every pixel its own colour, so a shift of the picture shows at any probe.
+    QImage bg(60, 40, QImage::Format_RGB32);
+    for (int y = 0; y < bg.height(); ++y)
+        for (int x = 0; x < bg.width(); ++x)
+            bg.setPixelColor(x, y, QColor(x * 4, y * 6, 128));
+    bg.save(path("bg.png"));
+    w.settingCtlNumber(1, 0, 0, 0, 0);
+    w.createCtl();
+    w.backgroundImage = QPixmap::fromImage(bg);
+    w.backgroundFileName = QStringLiteral("bg.png");
+    w.imageFormat = QStringLiteral("png");
+    w.saveByjson(path("bg.jvp"));
+    w.savePanelInfo(path("bg.vp2"));
+    for (const char* name : {"bg.jvp", "bg.vp2"}) {
+        for (const bool design : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (design ? " design" : " run"));
+            MainWindow win;
+            win.turnDesign(design);
+            open(win, path(QString::fromLatin1(name)));
+            const QImage shown = win.panelView->grab().toImage();
+            for (const QPoint p : {QPoint(0, 0), QPoint(7, 3), QPoint(59, 39)})
+                EXPECT_EQ(shown.pixelColor(p), bg.pixelColor(p)) << p.x() << "," << p.y();
+        }
+    }
+}
