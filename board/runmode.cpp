@@ -85,10 +85,7 @@ void RunMode::designUIrecovery()
                 // The button's checked state follows the board value, so the next click toggles it.
                 const bool on = componentData_->switchValue(i) != 0;
                 b->setChecked(on);
-                if (panel_->isSwitchUpright(b))
-                    b->setIcon(QIcon(on ? p.switchOnImage : p.switchOffImage));
-                else
-                    b->setIcon(QIcon(on ? p.switchOnLayImage : p.switchOffLayImage));
+                b->setIcon(PanelModel::switchIcon(panel_->isSwitchUpright(b), on));
                 break;
             }
             case ComponentKind::RedLed:
@@ -218,17 +215,21 @@ void RunMode::onSwitchToggle(int index, bool state)
     if (index < 0 || index >= panel_->switchButtons().size() || !panel_->switchButtons()[index])
         return;
     QPushButton* sw = panel_->switchButtons()[index];
-    if (panel_->isSwitchUpright(sw))
-        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1") : QStringLiteral(":/images/switch_0")));
-    else
-        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1_lay") : QStringLiteral(":/images/switch_0_lay")));
+    sw->setIcon(PanelModel::switchIcon(panel_->isSwitchUpright(sw), state));
 }
 
 void RunMode::onKeyDown(int index)
 {
     keyPressPending_ = componentData_->KeyPressed(index);
-    if (index >= 0 && index < panel_->keyButtons().size() && panel_->keyButtons()[index])
-        panel_->keyButtons()[index]->setIcon(QIcon(QStringLiteral(":/images/KEY0")));
+    if (index < 0 || index >= panel_->keyButtons().size() || !panel_->keyButtons()[index])
+        return;
+    QPushButton* key = panel_->keyButtons()[index];
+    // A press that ended in an error box or the connect dialog never reaches the board, and
+    // the box took the mouse's release: the key is drawn up again at once.
+    const bool down = keyPressPending_ == 0;
+    if (!down)
+        key->setDown(false);
+    key->setIcon(QIcon(down ? QStringLiteral(":/images/KEY0") : QStringLiteral(":/images/KEY1")));
 }
 
 void RunMode::onKeyUp(int index)
@@ -272,12 +273,8 @@ int RunMode::autoRefreshBoard()
     const int q = refreshCountdown_ / 10;
     if (refreshCountdown_ % 10 == 0)
         countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(q));
-    if (q == 0) {
-        emit autoRefreshStopped();
-        autoRefreshTimer_->stop();
-        countdownLabel_->hide();
-        countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10));
-    }
+    if (q == 0)
+        stopAutoRefresh();
     // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
     // ticks count down but must not stack a box per tick on top of it.
     if (refreshReading_)
@@ -285,7 +282,18 @@ int RunMode::autoRefreshBoard()
     refreshReading_ = true;
     const int r = componentData_->readOutputs();
     refreshReading_ = false;
+    // One box per broken link: the refresh ends with the first failed read.
+    if (r != 0)
+        stopAutoRefresh();
     return r;
+}
+
+void RunMode::stopAutoRefresh()
+{
+    emit autoRefreshStopped();
+    autoRefreshTimer_->stop();
+    countdownLabel_->hide();
+    countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10));
 }
 
 void RunMode::fpgaProgram()

@@ -17,6 +17,7 @@
 class BrixoButton;
 class BrixoLineedit;
 class QButtonGroup;
+class QIcon;
 class QPushButton;
 class QWidget;
 
@@ -85,6 +86,8 @@ public:
     // A switch is upright when its width equals switchSize's width; lying swaps width and height.
     bool isSwitchUpright(const QWidget* sw) const;
     void setSwitchUpright(QPushButton* sw, bool upright);
+    // The picture of a switch in each position and state.
+    static const QIcon& switchIcon(bool upright, bool on);
 
     // --- digits ---
     void showSSTube(int index, char seg);
@@ -117,6 +120,10 @@ public:
     // Sets the name and shows it in the title.
     void setPanelName(const QString& name);
     void setTitle(const QString& title);
+
+    // Whether the panel was changed in the designer since it was opened or saved.
+    bool isModified() const { return modified_; }
+    void setModified(bool changed) { modified_ = changed; }
 
     // Tell the board data what it reads now.
     void announceDataSlots() { emit dataSlotsChanged(); }
@@ -154,4 +161,5 @@ private:
     int nextDataSlotKey_ = 0, nextTextLabelKey_ = 0;
     QPointer<QObject> selectionFilter_;
     QString name_, experiment_;
+    bool modified_ = false;
 };
