@@ -16,6 +16,7 @@
 #include "ui/messagebox.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGraphicsView>
@@ -43,7 +44,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     initResources();
     setObjectName(QStringLiteral("MainWindow"));
     configDirectory = QCoreApplication::applicationDirPath();
-    startDetached = [](const QString& program) { return QProcess::startDetached(program, QStringList()); };
+    startDetached = [](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
     setWindowTitle(QStringLiteral("Brixo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon")));
 
@@ -87,6 +90,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 MainWindow::~MainWindow()
 {
     deleteAllFace();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!closeAsked_ && !files_->maySaveChanges()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 static QAction* makeAction(QObject* owner, const char* name, const QString& text, const QString& icon = QString())
@@ -217,6 +229,7 @@ void MainWindow::wireControllers()
                                  return board::dataSlotsFit(entries);
                              },
                              board::kMaxCpuDataBytes * 8});
+    designer_->setSaveQuestion([this] { return files_->maySaveChanges(); });
     files_->setResultReporter([](int code) { ErrorMessage::showResult(code); });
     // A board command that finds no adapter offers the connect dialog, then tries once more.
     ErrorMessage::setReconnect(&DialogConnnect::reconnect);
@@ -266,8 +279,8 @@ void MainWindow::dressOpenedPanel()
 
 void MainWindow::judgeModel()
 {
-    // Cancelled: the panel stays exactly as it was; re-dressing it would blank the LEDs and
-    // digits that show the board in run mode.
+    // Cancelled or refused: the panel stays exactly as it was; re-dressing it would blank the
+    // LEDs and digits that show the board in run mode.
     if (files_->onOpenPanel())
         dressOpenedPanel();
 }
@@ -275,8 +288,8 @@ void MainWindow::judgeModel()
 void MainWindow::openPanelAtStart(const QString& fileName)
 {
     // What a file manager's double-click asks for: the same as choosing the file in Open.
-    files_->loadPanelFile(QFileInfo(fileName).absoluteFilePath());
-    dressOpenedPanel();
+    if (files_->loadPanelFile(QFileInfo(fileName).absoluteFilePath()))
+        dressOpenedPanel();
 }
 
 void MainWindow::showlinkDlg()

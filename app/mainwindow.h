@@ -4,6 +4,7 @@
 // Its slots forward to the controller that owns the concern.
 #include <QMainWindow>
 #include <QMultiMap>
+#include <QStringList>
 #include <QTextStream>
 
 class ComponentTables;
@@ -11,6 +12,7 @@ class Designer;
 class PanelFiles;
 class PanelModel;
 class QAction;
+class QCloseEvent;
 class QGraphicsView;
 class QMenu;
 class QPushButton;
@@ -28,7 +30,7 @@ public:
     // Where config.json lives; the executable's directory unless a test points elsewhere.
     QString configDirectory;
     // Starts the restarted program; replaced by tests so nothing is spawned.
-    bool (*startDetached)(const QString& program) = nullptr;
+    bool (*startDetached)(const QString& program, const QStringList& arguments) = nullptr;
 
     PanelModel* panel() const { return panel_; }
     PanelFiles* files() const { return files_; }
@@ -41,6 +43,10 @@ public:
 
     // Opens a panel named on the command line, as if it had been chosen in the Open dialog.
     void openPanelAtStart(const QString& fileName);
+
+protected:
+    // Exit, Ctrl+Q and the close button all ask about unsaved changes here.
+    void closeEvent(QCloseEvent* event) override;
 
 public slots:
     // --- start-up and language (app/mainwindow_language.cpp) ---
@@ -139,6 +145,7 @@ private:
     bool isEnglish_ = false;
     QString language_;
     bool lastSaveFailed_ = false;
+    bool closeAsked_ = false;  // the save question was already answered for this close
 
     // Commands the modes enable and check; every action is created in createMenuAndBar.
     QAction* saveAction_ = nullptr;

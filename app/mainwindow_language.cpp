@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui/messagebox.h"
 #include "app/sysconfig.h"
+#include "panel/panelfiles.h"
+#include "panel/panelmodel.h"
 
 #include <QCoreApplication>
 
@@ -26,14 +28,21 @@ void MainWindow::changeLanguage()
                              QStringLiteral("That will close the program and reopen it. Are you sure you want to continue?"))
         == QMessageBox::No)
         return;
+    if (!files_->maySaveChanges())
+        return;
     language_ = isEnglish_ ? QStringLiteral("chinese") : QStringLiteral("english");
     saveSysConfig();
     // A restart would come back in the old language; stay and keep the user's work.
     if (lastSaveFailed_)
         return;
+    // The new process reopens the panel's file, as saved (a never saved panel has none).
+    QStringList arguments;
+    if (panel_->hasPanel() && !files_->isNewPanel() && !files_->filePath().isEmpty())
+        arguments << files_->filePath();
+    closeAsked_ = true;
     close();
     const QString program = QCoreApplication::applicationFilePath();
     if (startDetached)
-        startDetached(program);
+        startDetached(program, arguments);
     QCoreApplication::quit();
 }

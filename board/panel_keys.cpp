@@ -154,6 +154,7 @@ bool PanelKeys::bind(Kind kind, int index, int key)
     if (!changed.bind(kind, index, key))
         return false;
     panel_->setKeyBindings(changed);
+    panel_->setModified(true);  // the bindings are saved with the panel
     return true;
 }
 

@@ -87,10 +87,7 @@ void RunMode::designUIrecovery()
                 // The button's checked state follows the board value, so the next click toggles it.
                 const bool on = componentData_->switchValue(i) != 0;
                 b->setChecked(on);
-                if (panel_->isSwitchUpright(b))
-                    b->setIcon(QIcon(on ? p.switchOnImage : p.switchOffImage));
-                else
-                    b->setIcon(QIcon(on ? p.switchOnLayImage : p.switchOffLayImage));
+                b->setIcon(PanelModel::switchIcon(panel_->isSwitchUpright(b), on));
                 break;
             }
             case ComponentKind::RedLed:
@@ -228,10 +225,7 @@ void RunMode::onSwitchToggle(int index, bool state)
     if (index < 0 || index >= panel_->switchButtons().size() || !panel_->switchButtons()[index])
         return;
     QPushButton* sw = panel_->switchButtons()[index];
-    if (panel_->isSwitchUpright(sw))
-        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1") : QStringLiteral(":/images/switch_0")));
-    else
-        sw->setIcon(QIcon(state ? QStringLiteral(":/images/switch_1_lay") : QStringLiteral(":/images/switch_0_lay")));
+    sw->setIcon(PanelModel::switchIcon(panel_->isSwitchUpright(sw), state));
 }
 
 // The mouse is one of the reasons a key is down (keyboard and latch are the others): the board
@@ -240,6 +234,10 @@ void RunMode::onSwitchToggle(int index, bool state)
 void RunMode::onKeyDown(int index)
 {
     keyPressPending_ = keys_->hold(index, board::KeyHolds::Mouse);
+    // A press that ended in an error box or the connect dialog never reached the board, and the
+    // box took the mouse's release: the button must not stay pushed in.
+    if (keyPressPending_ != 0 && index >= 0 && index < panel_->keyButtons().size() && panel_->keyButtons()[index])
+        panel_->keyButtons()[index]->setDown(false);
 }
 
 void RunMode::onKeyUp(int index)
@@ -279,12 +277,8 @@ int RunMode::autoRefreshBoard()
     const int q = refreshCountdown_ / 10;
     if (refreshCountdown_ % 10 == 0)
         countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(q));
-    if (q == 0) {
-        emit autoRefreshStopped();
-        autoRefreshTimer_->stop();
-        countdownLabel_->hide();
-        countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10));
-    }
+    if (q == 0)
+        stopAutoRefresh();
     // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
     // ticks count down but must not stack a box per tick on top of it.
     if (refreshReading_)
@@ -292,7 +286,18 @@ int RunMode::autoRefreshBoard()
     refreshReading_ = true;
     const int r = componentData_->readOutputs();
     refreshReading_ = false;
+    // One box per broken link: the refresh ends with the first failed read.
+    if (r != 0)
+        stopAutoRefresh();
     return r;
+}
+
+void RunMode::stopAutoRefresh()
+{
+    emit autoRefreshStopped();
+    autoRefreshTimer_->stop();
+    countdownLabel_->hide();
+    countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10));
 }
 
 void RunMode::fpgaProgram()

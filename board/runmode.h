@@ -52,6 +52,8 @@ public slots:
     void fpgaProgram();
     void turnSimulation(bool checked);
     int autoRefreshBoard();
+    // Ends automatic refresh: the timer stops and the countdown goes.
+    void stopAutoRefresh();
     void turnAutoRefreshBoard(bool isAotuRefresh);
     void showAdapterInfo();
     void showFPGAInfo();

@@ -225,8 +225,14 @@ void SimulatedBoard::newPanelFromDesign()
 {
     if (!hasDesign_)
         return;
-    if (w_->panel()->hasPanel() && MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes)
+    // Unsaved changes get the save question, which also covers clearing the panel.
+    if (w_->panel()->isModified()) {
+        if (!w_->files()->maySaveChanges())
+            return;
+    } else if (w_->panel()->hasPanel()
+               && MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes) {
         return;
+    }
     buildPanel();
 }
 
@@ -269,6 +275,7 @@ void SimulatedBoard::buildPanel()
     bg.fileName.clear();
     bg.path.clear();
     w_->files()->beginNewPanel();
+    panel->setModified(false);
     panel->announceExperiment();
     if (connected_ && !designer->isDesigning())
         w_->runMode()->boardData()->writeInputs();

@@ -64,11 +64,9 @@ QPoint componentPos(Kind k, int i)
     }
 }
 
-// The panel shows its picture centred in a view 10 pixels larger than the picture, so picture
-// pixel (x, y) lies under panel position (x + 5, y + 5): the silkscreen is drawn that much up and
-// left of the components' places.
-constexpr int kViewMargin = 5;
-QPoint silkPos(Kind k, int i) { return componentPos(k, i) - QPoint(kViewMargin, kViewMargin); }
+// Picture pixel (x, y) lies under panel position (x, y): the silkscreen is drawn at the
+// components' own places.
+QPoint silkPos(Kind k, int i) { return componentPos(k, i); }
 
 QSize componentSize(Kind k)
 {

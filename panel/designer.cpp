@@ -57,6 +57,7 @@ void Designer::placeFromList(int kind, int item)
         buttons[i]->show();
         buttons[i]->move(brixo::placedPosition(i));
         tables_->updateToTable();
+        panel_->setModified(true);
     }
     designConnect();
 }
@@ -80,6 +81,7 @@ void Designer::addLineEdit()
     slot->setDataText(QStringLiteral("00000000"), false);
     panel_->addDataSlot(slot);
     panel_->announceDataSlots();
+    panel_->setModified(true);
 }
 
 void Designer::addText()
@@ -94,6 +96,7 @@ void Designer::addText()
     label->move(brixo::newSlotPosition(key));
     label->setPlaceholderText(QCoreApplication::translate("MainWindow", "添加一段注释"));
     panel_->addTextLabel(label);
+    panel_->setModified(true);
 }
 
 void Designer::modifyBrixoLabel()
@@ -139,6 +142,8 @@ void Designer::modifyBrixoLabel()
         MessageBox::exec(box);
         return;
     }
+    if (slot->index != *index || slot->bitWidth != *width)
+        panel_->setModified(true);
     slot->index = *index;
     slot->bitWidth = *width;
     // Run mode reads the slots by the board data's list; without this the new width shows only after reopening.
@@ -147,7 +152,10 @@ void Designer::modifyBrixoLabel()
 
 void Designer::removingCtl(QWidget* useLessCtl)
 {
+    if (!useLessCtl)
+        return;
     panel_->removeComponent(useLessCtl);
+    panel_->setModified(true);
 }
 
 void Designer::returnKey(int index)
@@ -157,8 +165,11 @@ void Designer::returnKey(int index)
 
 void Designer::changeCTLSize(int index)
 {
+    const QSize before = panel_->sstubeSize();
     panel_->setSstubeSize(brixo::digitSizeForSlider(index));
     const QSize size = panel_->sstubeSize();
+    if (panel_->hasPanel() && size != before)
+        panel_->setModified(true);
     const QVector<QPushButton*>& digits = panel_->digitButtons();
     for (int i = 0; i < digits.size(); ++i) {
         if (i < panel_->digitScenes().size())
@@ -211,11 +222,18 @@ void Designer::addBackground()
     view->setSceneRect(0, 0, bg.image.width(), bg.image.height());
     view->resize(bg.image.width() + 10, bg.image.height() + 10);
     view->show();
+    panel_->setModified(true);
 }
 
 void Designer::createNewPanel()
 {
-    if (designing_) {
+    // Unsaved changes get the save question, which also covers clearing the panel.
+    if (panel_->isModified()) {
+        if (maySaveChanges_ && !maySaveChanges_())
+            return;
+        if (!designing_)
+            emit designModeWanted();
+    } else if (designing_) {
         if (MessageBox::question(QCoreApplication::translate("MainWindow", "新建后会清除当前界面，继续吗？"))
             != QMessageBox::Yes)
             return;
@@ -231,6 +249,7 @@ void Designer::createNewPanel()
     bg.image = QPixmap();
     bg.fileName.clear();  // a .vp2 saved from the new panel names no old picture
     bg.path.clear();
+    panel_->setModified(false);
     emit newPanelBuilt();
 }
 
@@ -269,8 +288,12 @@ void Designer::showPanelInfo()
                       panel_->count(ComponentKind::Digit)},
                      panel_->name(), panel_->experiment());
     if (MessageBox::execDialog(dialog) == QDialog::Accepted) {
-        panel_->setName(brixo::storedPanelText(dialog.panelName));
-        panel_->setExperiment(brixo::storedPanelText(dialog.experimentName));
+        const QString name = brixo::storedPanelText(dialog.panelName);
+        const QString description = brixo::storedPanelText(dialog.experimentName);
+        if (name != panel_->name() || description != panel_->experiment())
+            panel_->setModified(true);
+        panel_->setName(name);
+        panel_->setExperiment(description);
         panel_->setTitle(brixo::panelWindowTitle(dialog.panelName));
     } else {
         // Cancel keeps the name, so the title keeps showing it rather than an abandoned edit.

@@ -28,6 +28,9 @@ public:
         int maxBits = 0;
     };
     void setSlotLimit(SlotLimit limit) { slotLimit_ = std::move(limit); }
+    // Asks to save unsaved changes before New clears the panel; false when the user cancelled
+    // or the save failed. Handed in by the window, which owns the files.
+    void setSaveQuestion(std::function<bool()> ask) { maySaveChanges_ = std::move(ask); }
 
     void createDock();
     DesignToolbox* toolbox() const { return toolbox_; }
@@ -92,6 +95,7 @@ private:
     ComponentTables* tables_;
     QMainWindow* window_;
     SlotLimit slotLimit_;
+    std::function<bool()> maySaveChanges_;
     DesignToolbox* toolbox_ = nullptr;
     bool designing_ = false;
     QString highlightColor_ = QStringLiteral("gray"), plainColor_ = QStringLiteral("white");
@@ -100,6 +104,7 @@ private:
     QPointer<QWidget> currentWidget_;
     bool dragging_ = false;
     QPoint dragOrigin_;
+    QPoint dragStart_;  // where the dragged widget was, to tell a move from a click
 
     // Each connect slot first drops its own earlier connections, so entering a mode twice never
     // delivers a signal twice.

@@ -53,7 +53,7 @@ void Designer::designUIChange()
             case ComponentKind::Switch:
                 b->setCheckable(false);
                 b->setFlat(false);
-                b->setIcon(QIcon(panel_->isSwitchUpright(b) ? p.switchOnImage : p.switchOnLayImage));
+                b->setIcon(PanelModel::switchIcon(panel_->isSwitchUpright(b), true));
                 break;
             case ComponentKind::RedLed:
             case ComponentKind::GreenLed:
@@ -185,10 +185,13 @@ bool Designer::eventFilter(QObject* obj, QEvent* evt)
         if (currentIndex_ >= 0 && currentIndex_ < switches.size() && switches[currentIndex_] == button) {
             const bool upright = panel_->isSwitchUpright(button);
             panel_->setSwitchUpright(button, !upright);
-            button->setIcon(QIcon(upright ? panel_->pictures().switchOnLayImage : panel_->pictures().switchOnImage));
+            button->setIcon(PanelModel::switchIcon(!upright, true));
+            panel_->setModified(true);
         }
-        if (auto* slot = qobject_cast<BrixoButton*>(w))
+        if (auto* slot = qobject_cast<BrixoButton*>(w)) {
             slot->setDataText(slot->text(), true);
+            panel_->setModified(true);
+        }
         break;
     }
     case QEvent::MouseButtonDblClick:
@@ -205,6 +208,7 @@ bool Designer::eventFilter(QObject* obj, QEvent* evt)
             if (w->rect().contains(me->pos()) && me->button() == Qt::LeftButton) {
                 dragging_ = true;
                 dragOrigin_ = me->pos();
+                dragStart_ = w->pos();
             }
         } else if ((me->buttons() & Qt::RightButton) && isSelected(w)) {
             removingCtl(w);
@@ -220,10 +224,18 @@ bool Designer::eventFilter(QObject* obj, QEvent* evt)
         if (dragging_) {
             dragging_ = false;
             tables_->updateToTable();  // the component tables show where it was dropped
+            if (w->pos() != dragStart_)
+                panel_->setModified(true);
         }
         break;
     case QEvent::Leave:
         w->setStyleSheet(deselectedSheet);
+        break;
+    case QEvent::ContextMenu:
+        // The right-click that just removed a component must not open the widget's own menu:
+        // a text label's edit menu would take the keyboard from the window's shortcuts.
+        if (w->isHidden())
+            return true;
         break;
     default:
         break;

@@ -242,14 +242,25 @@ QByteArray writeJvp(Document &doc)
     return out;
 }
 
-bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
+bool readJvp(const QByteArray &bytes, Document &result, Geometry *geometry, ReadProblem *problem)
 {
+    const auto fail = [problem](ReadProblem why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    if (problem)
+        *problem = ReadProblem::None;
     QJsonParseError err{};
     QJsonDocument jd = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError) {
         qDebug() << "json error!";
-        return false;
+        return fail(ReadProblem::NotJson);
     }
+    if (!jd.isObject())
+        return fail(ReadProblem::NotObject);
+    // Filled apart and handed over only once the whole file has been read.
+    Document doc = result;
     QJsonObject top = jd.object();
     doc.name = toStr(top.value(QStringLiteral("name")));
     doc.description = toStr(top.value(QStringLiteral("description")));
@@ -322,6 +333,9 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
             picture = decodeBase64Lenient(rest);
         }
         doc.background = loadPicture(picture);
+        // Only the prefix means no picture; anything behind it must be one.
+        if (doc.background.isNull() && !picture.isEmpty())
+            return fail(ReadProblem::BadPicture);
     }
 
     doc.entries.clear();
@@ -377,6 +391,7 @@ bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry)
     }
     if (geometry)
         *geometry = g;
+    result = std::move(doc);
     return true;
 }
 

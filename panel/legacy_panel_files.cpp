@@ -162,6 +162,7 @@ void PanelFiles::readVP2(QString fileName, QString filePath)
 
 void PanelFiles::savePanelInfo(QString fiName)
 {
+    lastWriteOk_ = false;
     if (!panel_->hasPanel())
         return;
     QMultiMap<QPushButton*, QString> mapI;
@@ -198,7 +199,7 @@ void PanelFiles::savePanelInfo(QString fiName)
             for (QPushButton* button : panel_->buttons(k.kind))
                 saveing(out, button, mapI);
     }
-    writePanelFile(fiName, bytes);
+    lastWriteOk_ = writePanelFile(fiName, bytes);
 }
 
 void PanelFiles::saveing(QTextStream& out, QPushButton* btn, QMultiMap<QPushButton*, QString>& mapI)

@@ -41,25 +41,19 @@ void PanelFiles::setResultReporter(std::function<void(int code)> report)
 void PanelFiles::readVPjson(QString fileName)
 {
     panel_->resetCountsToMaxima();
-    // One build with the file's sizes: a first build at the old sizes would only be thrown away.
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "could't open projects json";
-        panel_->createCtl();
-        return;
-    }
-    QByteArray bytes = file.readAll();
-    file.close();
-
     panelfile::Document doc = documentWithSizesOf(*panel_);
     panelfile::Geometry g;
-    const bool parsed = panelfile::readJvp(bytes, doc, &g);
-    bytes = QByteArray();  // the file's text is not needed once parsed
-    if (!parsed) {
+    if (!readJvpFile(fileName, doc, g, nullptr)) {
         panel_->createCtl();
         return;
     }
+    applyJvp(doc, g);
+}
 
+void PanelFiles::applyJvp(panelfile::Document& doc, const panelfile::Geometry& g)
+{
+    // One build with the file's sizes: a first build at the old sizes would only be thrown away.
+    panel_->resetCountsToMaxima();
     panel_->setPanelName(doc.name);
     panel_->setExperiment(doc.description);
     panel_->setSwitchSize(boundedSize(doc.switchSize));
@@ -124,6 +118,7 @@ void PanelFiles::readVPjson(QString fileName)
 
 void PanelFiles::saveByjson(QString fiName)
 {
+    lastWriteOk_ = false;
     if (!panel_->hasPanel() && panel_->dataSlots().isEmpty() && panel_->textLabels().isEmpty())
         return;
     tables_->updateToTable();
@@ -179,7 +174,7 @@ void PanelFiles::saveByjson(QString fiName)
     doc.keyBindings = panel_->keyBindings();
     const QByteArray bytes = panelfile::writeJvp(doc);
     panel_->background().format = doc.imageFormat;  // "bmp" pictures are kept as "jpg" from now on
-    writePanelFile(fiName, bytes);
+    lastWriteOk_ = writePanelFile(fiName, bytes);
 }
 
 bool PanelFiles::writePanelFile(const QString& fiName, const QByteArray& bytes)
@@ -220,78 +215,50 @@ bool PanelFiles::warnNothingToSave()
 
 void PanelFiles::saveorSaveAs()
 {
+    lastWriteOk_ = false;
     if (warnNothingToSave())
         return;
     if (!isNewPanel_ && fileKind_ == QLatin1String("jvp")) {
         saveByjson(filePath_);
+        if (lastWriteOk_)
+            panel_->setModified(false);
         return;
     }
     const QString answer = FileDialog::getSaveFileName(window_, QCoreApplication::translate("MainWindow", "保存虚拟面板文件"), defaultSaveName(),
                                                        QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp)"));
     saveByjson(answer);
+    adoptSavedFile(answer, QStringLiteral("jvp"));
 }
 
 void PanelFiles::saveAs()
 {
+    lastWriteOk_ = false;
     if (warnNothingToSave())
         return;
     const QString answer = FileDialog::getSaveFileName(window_, QCoreApplication::translate("MainWindow", "保存虚拟面板文件"), defaultSaveName(),
                                                        QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vp2)"));
-    if (QFileInfo(answer).suffix() == QLatin1String("jvp"))
+    if (QFileInfo(answer).suffix() == QLatin1String("jvp")) {
         saveByjson(answer);
-    else
+        adoptSavedFile(answer, QStringLiteral("jvp"));
+    } else {
         savePanelInfo(answer);
-}
-
-// ---------------------------------------------------------------------------------------
-// Open
-
-bool PanelFiles::onOpenPanel()
-{
-    openedFileName_ = FileDialog::getOpenFileName(window_, QCoreApplication::translate("MainWindow", "打开虚拟面板文件"), lastDirectory_,
-                                                 QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
-    if (openedFileName_.isEmpty())
-        return false;
-    loadPanelFile(openedFileName_);
-    return true;
-}
-
-void PanelFiles::loadPanelFile(const QString& fileName)
-{
-    openedFileName_ = fileName;
-    if (panel_->hasPanel() || !panel_->dataSlots().isEmpty() || !panel_->textLabels().isEmpty())
-        panel_->deleteAllFace();
-
-    filePath_ = openedFileName_;
-    const QFileInfo info(filePath_);
-    lastDirectory_ = info.absolutePath();
-    const QString baseName = info.baseName();
-    savePath_ = filePath_;
-    const QString suffix = info.suffix();
-    panel_->background().image = QPixmap();
-    // The picture file named by the last legacy panel is not this panel's; the legacy readers
-    // name their own.
-    panel_->background().fileName.clear();
-    panel_->background().path.clear();
-
-    if (suffix == QLatin1String("vp2")) {
-        readVP2(filePath_, info.absolutePath());
-        fileKind_ = QStringLiteral("vp2");
-    } else if (suffix == QLatin1String("vpl")) {
-        panel_->setName(QString());
-        panel_->setExperiment(QString());
-        readVPL(filePath_, info.absolutePath(), baseName);
-        fileKind_ = QStringLiteral("vpl");
-    } else if (suffix == QLatin1String("jvp")) {
-        readVPjson(filePath_);
-        fileKind_ = QStringLiteral("jvp");
+        adoptSavedFile(answer, QStringLiteral("vp2"));
     }
-    tables_->updateToTable();
-    // Run mode reads the data slots the board data lists: those of this panel, not the last one's.
-    panel_->announceDataSlots();
-    // The description names the boardless experiment this panel simulates.
-    panel_->announceExperiment();
+}
+
+void PanelFiles::adoptSavedFile(const QString& fiName, const QString& kind)
+{
+    if (!lastWriteOk_)
+        return;
+    // The written file is the panel's file from now on: Save writes it in place.
+    filePath_ = fiName;
+    savePath_ = fiName;
+    fileKind_ = kind;
     isNewPanel_ = false;
+    lastDirectory_ = QFileInfo(fiName).absolutePath();
+    // The text format has no data slots or labels: a panel that has some is still unsaved.
+    if (kind == QLatin1String("jvp") || (panel_->dataSlots().isEmpty() && panel_->textLabels().isEmpty()))
+        panel_->setModified(false);
 }
 
 void PanelFiles::beginNewPanel()

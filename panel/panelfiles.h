@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include "panel_document.h"
+
 class ComponentTables;
 class PanelModel;
 class QPushButton;
@@ -25,10 +27,12 @@ public:
     // when a .vpl file cannot be read.
     void setResultReporter(std::function<void(int code)> report);
 
-    // Asks for a panel file and reads it; false when the dialog was cancelled.
+    // Asks to save unsaved changes, then for a panel file, and reads it; false when the
+    // question or the dialog was cancelled or the file was refused.
     bool onOpenPanel();
-    // Reads a chosen file into the panel (the steps after Open's dialog).
-    void loadPanelFile(const QString& fileName);
+    // Reads a chosen file into the panel (the steps after Open's dialog); a file that cannot be
+    // read is reported and leaves the panel as it was (false).
+    bool loadPanelFile(const QString& fileName);
     void readVPjson(QString fileName);
     void readVPL(QString fileName, QString filePath, QString baseName);
     void readVP2(QString fileName, QString filePath);
@@ -51,6 +55,11 @@ public:
     QString lastDirectory() const { return lastDirectory_; }
     QString openedFileName() const { return openedFileName_; }
     bool isNewPanel() const { return isNewPanel_; }
+    // Whether the last save command wrote its file.
+    bool lastWriteOk() const { return lastWriteOk_; }
+    // Before the panel is discarded: asks to save unsaved changes. False when the user
+    // cancelled, or chose Save and the panel was not written.
+    bool maySaveChanges();
     // The record of the last .vpl file read.
     const VirtualPanelData* panelData() const { return panelData_; }
     // Where the panel came from, as Open leaves it: the file's kind ("jvp", "vpl" or "vp2"),
@@ -63,6 +72,11 @@ private:
     QString defaultSaveName();
     bool warnNothingToSave();
     void warnMissingBackground(const QString& pictureName, const QString& directory);
+    // After a successful save the written file is the panel's file.
+    void adoptSavedFile(const QString& fiName, const QString& kind);
+    bool readJvpFile(const QString& fileName, panelfile::Document& doc, panelfile::Geometry& g, QString* problem);
+    void applyJvp(panelfile::Document& doc, const panelfile::Geometry& g);
+    bool refuseUnreadable(const QString& fileName, const QString& problem);
 
     PanelModel* panel_;
     ComponentTables* tables_;
@@ -71,4 +85,5 @@ private:
     QString filePath_, fileKind_, savePath_ = QStringLiteral("D:/"), lastDirectory_ = QStringLiteral("../");
     QString openedFileName_;  // the last file chosen in the open dialog
     bool isNewPanel_ = false;
+    bool lastWriteOk_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
+#include <QIcon>
 #include <QPushButton>
 
 #include <algorithm>
@@ -52,6 +53,11 @@ PanelModel::PanelModel(QGraphicsView* panelView, QWidget* window, QObject* paren
     backgroundView_ = new QGraphicsView(panelView_);
     backgroundView_->setObjectName(QStringLiteral("backgroundView"));
     backgroundView_->setScene(&backgroundScene_);
+    // The picture's pixel (x, y) lies under panel position (x, y): the view is larger than its
+    // scene and would otherwise centre it.
+    backgroundView_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    backgroundView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    backgroundView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     backgroundView_->setStyleSheet(QStringLiteral("border:0px"));
     backgroundView_->installEventFilter(this);
     loadPictures();
@@ -124,6 +130,15 @@ void PanelModel::setTitle(const QString& title)
 {
     if (window_)
         window_->setWindowTitle(title);
+}
+
+const QIcon& PanelModel::switchIcon(bool upright, bool on)
+{
+    // Drawn from the scalable pictures, so all four fill the switch's button at any switch
+    // size: a click changes the lever, never the size.
+    static const QIcon icons[4] = {QIcon(QStringLiteral(":/images/switch_0_lay")), QIcon(QStringLiteral(":/images/switch_1_lay")),
+                                   QIcon(QStringLiteral(":/images/switch_0")), QIcon(QStringLiteral(":/images/switch_1"))};
+    return icons[(upright ? 2 : 0) + (on ? 1 : 0)];
 }
 
 bool PanelModel::isSwitchUpright(const QWidget* sw) const
@@ -257,6 +272,8 @@ void PanelModel::addTextLabel(BrixoLineedit* label)
 {
     if (selectionFilter_)
         label->installEventFilter(selectionFilter_);
+    // Typing into a label changes what Save writes.
+    connect(label, &QLineEdit::textEdited, this, [this] { modified_ = true; });
     textLabels_.append(label);
 }
 

@@ -18,6 +18,7 @@
 class BrixoButton;
 class BrixoLineedit;
 class QButtonGroup;
+class QIcon;
 class QPushButton;
 class QWidget;
 
@@ -90,6 +91,8 @@ public:
     // A switch is upright when its width equals switchSize's width; lying swaps width and height.
     bool isSwitchUpright(const QWidget* sw) const;
     void setSwitchUpright(QPushButton* sw, bool upright);
+    // The picture of a switch in each position and state.
+    static const QIcon& switchIcon(bool upright, bool on);
 
     // --- digits ---
     void showSSTube(int index, char seg);
@@ -136,6 +139,10 @@ public:
         emit keyBindingsChanged();
     }
 
+    // Whether the panel was changed in the designer since it was opened or saved.
+    bool isModified() const { return modified_; }
+    void setModified(bool changed) { modified_ = changed; }
+
     // Tell the board data what it reads now.
     void announceDataSlots() { emit dataSlotsChanged(); }
     void announceExperiment() { emit experimentChosen(experiment_); }
@@ -174,4 +181,5 @@ private:
     int nextDataSlotKey_ = 0, nextTextLabelKey_ = 0;
     QPointer<QObject> selectionFilter_;
     QString name_, experiment_;
+    bool modified_ = false;
 };

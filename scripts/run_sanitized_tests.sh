@@ -10,7 +10,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Test discovery runs the binaries while building, so the suppressions must be known then too.
 export LSAN_OPTIONS="suppressions=$top/tests/sanitizers/lsan.supp:print_suppressions=0"
 CC=clang-14 CXX=clang++-14 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DBRIXO_SANITIZE=ON -DBRIXO_TESTS=ON
+  -DBRIXO_SANITIZE=ON -DBRIXO_TESTS=ON -DBRIXO_WERROR="${BRIXO_WERROR:-OFF}"
 cmake --build "$build" -j2
 cd "$build"
 ctest --output-on-failure -j2

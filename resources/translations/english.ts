@@ -477,6 +477,54 @@
         <source>没有打开虚拟面板</source>
         <translation>No virtual panel is open</translation>
     </message>
+    <message>
+        <source>无法打开虚拟面板文件 %1：%2</source>
+        <translation>Cannot open the virtual panel file %1: %2</translation>
+    </message>
+    <message>
+        <source>当前的虚拟面板保持不变。</source>
+        <translation>The current virtual panel is unchanged.</translation>
+    </message>
+    <message>
+        <source>文件无法打开</source>
+        <translation>the file cannot be opened</translation>
+    </message>
+    <message>
+        <source>不是完整的 JSON 文本，文件可能已损坏或不完整</source>
+        <translation>it is not complete JSON text; the file may be damaged or truncated</translation>
+    </message>
+    <message>
+        <source>内容不是面板数据（顶层不是 JSON 对象）</source>
+        <translation>its content is not panel data (the top level is not a JSON object)</translation>
+    </message>
+    <message>
+        <source>背景图片无法解码</source>
+        <translation>its background picture cannot be decoded</translation>
+    </message>
+    <message>
+        <source>这不是虚拟面板文件（应为 .jvp、.vpl 或 .vp2 文件）</source>
+        <translation>it is not a virtual panel file (.jvp, .vpl or .vp2)</translation>
+    </message>
+    <message>
+        <source>是否保存对 %1 的更改？</source>
+        <translation>Save changes to %1?</translation>
+    </message>
+    <message>
+        <source>未命名面板</source>
+        <translation>Untitled panel</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>不保存</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>about</name>

@@ -23,10 +23,12 @@
 
 namespace {
 QStringList started;
+QList<QStringList> startedWith;
 
-bool recordStart(const QString& program)
+bool recordStart(const QString& program, const QStringList& arguments)
 {
     started << program;
+    startedWith << arguments;
     return true;
 }
 
@@ -45,6 +47,7 @@ struct Language : ::testing::Test {
     void SetUp() override
     {
         started.clear();
+        startedWith.clear();
         MessageBox::clearShown();
         w.configDirectory = dir.path();
         w.startDetached = recordStart;

@@ -170,8 +170,9 @@ TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
     QTest::mousePress(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_NE(w.runMode()->keyPressPending(), 0);
     EXPECT_EQ(MessageBox::shown().size(), 1);
-    // The press did not reach the board: the key is not drawn down either.
+    // The box took the release: the key is drawn up at once, not left pressed.
     EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY1"));
+    EXPECT_FALSE(w.panel()->keyButtons()[4]->isDown());
     circuit.linkStatus = 0x01;
     clear();
     QTest::mouseRelease(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
@@ -434,32 +435,67 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
 
 namespace {
 
-TEST_F(RunMode, TicksDuringAFailedReadsBoxDoNotStackBoxes)
+TEST_F(RunMode, EverySwitchPictureFillsItsButton)
 {
     MainWindow w;
-    buildPanel(w, 1, 1, 1, 1, 1);
-    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
-    disconnect();
-    clear();
-    int dialogs = 0;
-    // While the connect dialog of the first failed tick is open, the timer ticks twice more.
-    MessageBox::setNextDialog([&](QDialog&) {
-        ++dialogs;
-        w.autoRefreshBoard();
-        w.autoRefreshBoard();
-        return int(QDialog::Rejected);
-    });
-    MessageBox::setNextDialog([&](QDialog&) {
-        ++dialogs;
-        return int(QDialog::Rejected);
-    });
-    EXPECT_EQ(w.autoRefreshBoard(), -5);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(w.runMode()->refreshCountdown(), 97);  // the countdown went on
-    // The next tick reads (and fails) again.
-    EXPECT_EQ(w.autoRefreshBoard(), -5);
-    EXPECT_EQ(dialogs, 2);
-    w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->trigger();
+    w.panel()->setSwitchSize(QSize(24, 42));  // larger than the pictures' own size
+    buildPanel(w, 2, 0, 0, 0, 0);
+    w.panel()->setSwitchUpright(w.panel()->switchButtons()[1], false);
+    w.designUIrecovery();
+    for (QPushButton* sw : {w.panel()->switchButtons()[0], w.panel()->switchButtons()[1]}) {
+        for (int clicks = 0; clicks < 3; ++clicks) {
+            SCOPED_TRACE(sw->objectName().toStdString() + " click " + std::to_string(clicks));
+            EXPECT_EQ(sw->icon().actualSize(sw->iconSize()), sw->iconSize());
+            click(sw);
+        }
+    }
+}
+
+TEST_F(RunMode, ABrokenLinkEndsAutoRefreshWithOneBox)
+{
+    // The link goes down, then the adapter goes away; the real timer ticks meanwhile.
+    for (const bool unplugged : {false, true}) {
+        SCOPED_TRACE(unplugged ? "unplugged" : "link down");
+        MainWindow w;
+        buildPanel(w, 1, 1, 1, 1, 1);
+        auto* autoRefresh = w.findChild<QAction*>(QStringLiteral("autoRefreshAction"));
+        autoRefresh->trigger();
+        clear();
+        if (unplugged)
+            disconnect();
+        else
+            circuit.linkStatus = 0x00;
+        int dialogs = 0;
+        bool draining = false;
+        constexpr int spare = 3;
+        for (int i = 0; i < spare; ++i) {
+            // Ticks arriving while the first box is open must not open more.
+            MessageBox::setNextDialog([&](QDialog&) {
+                if (!draining) {
+                    ++dialogs;
+                    QTest::qWait(250);
+                }
+                return int(QDialog::Rejected);
+            });
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        }
+        QTest::qWait(600);
+        const int boxes = MessageBox::shown().size();
+        EXPECT_EQ(dialogs + boxes, 1);
+        EXPECT_FALSE(autoRefresh->isChecked());
+        EXPECT_FALSE(w.runMode()->autoRefreshTimer()->isActive());
+        EXPECT_TRUE(w.runMode()->countdownLabel()->isHidden());
+        draining = true;
+        for (int i = dialogs; i < spare; ++i) {
+            QDialog d;
+            MessageBox::execDialog(d);
+        }
+        for (int i = boxes; i < spare; ++i) {
+            QMessageBox b;
+            MessageBox::exec(b);
+        }
+        circuit.linkStatus = 0x01;
+    }
 }
 
 }  // namespace

@@ -28,7 +28,9 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QContextMenuEvent>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -44,7 +46,10 @@ void newPanel(MainWindow& w, const QString& name = QString(), const QString& id 
         QTest::mouseClick(s.okButton, Qt::LeftButton);
         return s.result();
     });
-    if (w.designer()->isDesigning())
+    // Unsaved changes are asked about instead of the plain question.
+    if (w.panel()->isModified())
+        MessageBox::setNextAnswer(QMessageBox::Discard);
+    else if (w.designer()->isDesigning())
         MessageBox::setNextAnswer(QMessageBox::Yes);
     w.createNewPanel();
 }
@@ -336,11 +341,32 @@ TEST_F(Designing, RemovingTakesComponentsOffThePanel)
 TEST_F(Designing, RightClickOnASelectedComponentRemovesIt)
 {
     w->addoneRedLed(2);
-    QPushButton* led = w->panel()->redLedButtons()[1];
-    QTest::mouseDClick(led, Qt::LeftButton);
-    QTest::mouseClick(led, Qt::RightButton);
-    EXPECT_FALSE(led->isVisibleTo(w->panel()->panelView()));
+    w->addText();
+    w->addLineEdit();
+    const QList<QWidget*> targets = {w->panel()->redLedButtons()[1], w->panel()->textLabels().last(),
+                                     w->panel()->dataSlots().last()};
+    for (QWidget* target : targets) {
+        SCOPED_TRACE(target->metaObject()->className());
+        // A menu opened by the removing click would run modally; note it and close it.
+        bool menuOpened = false;
+        QTimer::singleShot(100, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                menuOpened = true;
+                popup->close();
+            }
+        });
+        QTest::mouseDClick(target, Qt::LeftButton);
+        QTest::mouseClick(target, Qt::RightButton);
+        // The window system follows a right press with a context-menu request.
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(3, 3), target->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(target, &request);
+        QTest::qWait(150);
+        EXPECT_FALSE(target->isVisibleTo(w->panel()->panelView()));
+        EXPECT_FALSE(menuOpened);
+    }
     EXPECT_EQ(itemColor(w->designer()->toolbox()->redLedCombo(), 2), QColor(QStringLiteral("white")));
+    EXPECT_TRUE(w->panel()->textLabels().isEmpty());
+    EXPECT_TRUE(w->panel()->dataSlots().isEmpty());
 }
 
 TEST(DesignerSettings, SpacedNameIsSimplifiedAndTitled)
@@ -361,6 +387,7 @@ TEST(DesignerSettings, NewInDesignModeAsksFirst)
     MainWindow w;
     newPanel(w, QStringLiteral("old"));
     w.addoneSwitch(1);
+    w.panel()->setModified(false);  // saved: only the plain question is left
     QPushButton* oldSwitch = w.panel()->switchButtons()[0];
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::No);
@@ -377,6 +404,7 @@ TEST(DesignerSettings, CancelKeepsThePanelButStillSelectsTheExperiment)
     MainWindow w;
     newPanel(w, QStringLiteral("kept"), QStringLiteral("no-such-experiment"));
     w.addoneSwitch(1);
+    w.panel()->setModified(false);
     w.files()->setOrigin(QStringLiteral("vp2"), w.files()->filePath(), w.files()->savePath(), false);
     w.panel()->background().image = QPixmap(10, 10);
     // An experiment the simulation knows, so its selection can be seen.
