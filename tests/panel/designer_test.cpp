@@ -698,6 +698,9 @@ TEST(DesignerStory, KeyBindingsSetInTheToolboxComeBackWithTheFile)
     EXPECT_EQ(w.panel()->keyBindings().keyOf(Kind::Switch, 2), 0);
     act(w, "designAction");
 
+    // The cleared binding is an unsaved change: Open asks first.
+    EXPECT_TRUE(w.panel()->isModified());
+    MessageBox::setNextAnswer(QMessageBox::Discard);
     FileDialog::setNextAnswer(QStringLiteral(BRIXO_EXAMPLES_DIR "/adder_a.jvp"));
     act(w, "openAction");
     EXPECT_EQ(w.panel()->keyBindings(), panelfile::KeyBindings::defaults());
