@@ -85,36 +85,43 @@ void loadBoardState(MainWindow* w, bool odd)
     w->runMode()->boardData()->readOutputs();
 }
 
+// What a redraw costs without the caching refreshVirtualPanel does: every LED picture and
+// digit layer read and scaled again on each tick.
+void naiveRedraw(MainWindow* w)
+{
+    static const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
+    const QSize led = w->panel()->ledSize(), digit = w->panel()->sstubeSize();
+    const VirtualComponentData* d = w->runMode()->boardData();
+    for (int i = 0; i < 18; ++i) {
+        const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
+        w->panel()->redLedButtons()[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
+        w->panel()->greenLedButtons()[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    }
+    for (int i = 0; i < 8; ++i) {
+        QGraphicsScene* scene = w->panel()->digitScenes()[i];
+        const auto seg = d->digit(i);
+        scene->clear();
+        scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        for (int b = 0; b < 8; ++b)
+            if (seg & (1u << b))
+                scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
+                                     .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    for (BrixoButton* slot : w->panel()->dataSlots())
+        slot->setDataText(d->dataText(slot->index), false);
+}
+
 void BM_RefreshNaive(benchmark::State& state)
 {
     MainWindow* w = window();
     bool odd = false;
-    const QSize led = w->panel()->ledSize(), digit = w->panel()->sstubeSize();
-    const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
     for (auto _ : state) {
         state.PauseTiming();
         odd = !odd;
         loadBoardState(w, odd);
         state.ResumeTiming();
-        const VirtualComponentData* d = w->runMode()->boardData();
-        for (int i = 0; i < 18; ++i) {
-            const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
-            w->panel()->redLedButtons()[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-            const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
-            w->panel()->greenLedButtons()[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-        }
-        for (int i = 0; i < 8; ++i) {
-            QGraphicsScene* scene = w->panel()->digitScenes()[i];
-            const auto seg = d->digit(i);
-            scene->clear();
-            scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-            for (int b = 0; b < 8; ++b)
-                if (seg & (1u << b))
-                    scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
-                                         .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        }
-        for (BrixoButton* slot : w->panel()->dataSlots())
-            slot->setDataText(d->dataText(slot->index), false);
+        naiveRedraw(w);
         QCoreApplication::processEvents();
     }
 }
@@ -139,28 +146,8 @@ void BM_RefreshNaiveUnchanged(benchmark::State& state)
 {
     MainWindow* w = window();
     loadBoardState(w, true);
-    const VirtualComponentData* d = w->runMode()->boardData();
-    const QSize led = w->panel()->ledSize(), digit = w->panel()->sstubeSize();
-    const char* const segments[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
     for (auto _ : state) {
-        for (int i = 0; i < 18; ++i) {
-            const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
-            w->panel()->redLedButtons()[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-            const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
-            w->panel()->greenLedButtons()[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-        }
-        for (int i = 0; i < 8; ++i) {
-            QGraphicsScene* scene = w->panel()->digitScenes()[i];
-            const auto seg = d->digit(i);
-            scene->clear();
-            scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-            for (int b = 0; b < 8; ++b)
-                if (seg & (1u << b))
-                    scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
-                                         .scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        }
-        for (BrixoButton* slot : w->panel()->dataSlots())
-            slot->setDataText(d->dataText(slot->index), false);
+        naiveRedraw(w);
         QCoreApplication::processEvents();
     }
 }

@@ -77,22 +77,16 @@ void ComponentTables::updateToTable()
         return;
     componentInfoModel_->removeRows(0, componentInfoModel_->rowCount());
     infoRowCount_ = 0;
-    for (const brixo::KindInfo& k : brixo::kComponentKinds) {
-        const QVector<QPushButton*>& buttons = panel_->buttons(k.kind);
-        for (int i = 0; i < buttons.size(); ++i) {
-            const QPushButton* b = buttons.at(i);
-            // Only components placed on the panel are listed.
-            if (!b || b->isHidden())
-                continue;
-            const QStringList cells{brixo::componentLabel(k.kind, i), QStringLiteral("1"), QString::number(b->x()),
-                                    QString::number(b->y()), QString::number(i)};
-            QList<QStandardItem*> row;
-            for (const QString& c : cells)
-                row.append(new QStandardItem(c));
-            componentInfoModel_->insertRow(infoRowCount_, row);
-            ++infoRowCount_;
-        }
-    }
+    // Only components placed on the panel are listed.
+    panel_->forEachPlaced([this](const brixo::KindInfo& k, int i, const QPushButton* b) {
+        const QStringList cells{brixo::componentLabel(k.kind, i), QStringLiteral("1"), QString::number(b->x()),
+                                QString::number(b->y()), QString::number(i)};
+        QList<QStandardItem*> row;
+        for (const QString& c : cells)
+            row.append(new QStandardItem(c));
+        componentInfoModel_->insertRow(infoRowCount_, row);
+        ++infoRowCount_;
+    });
 }
 
 void ComponentTables::createContainer(QString name, QMultiMap<QPushButton*, QString>& mapI, QPushButton* buttonI,

@@ -136,20 +136,14 @@ void PanelFiles::saveByjson(QString fiName)
     doc.backgroundOrigin = QPoint(std::max(0, int(-shown.x())), std::max(0, int(-shown.y())));
 
     // The file's component kinds start with the panel's five, in the same order.
-    for (const brixo::KindInfo& k : brixo::kComponentKinds) {
-        const QVector<QPushButton*>& buttons = panel_->buttons(k.kind);
-        for (int i = 0; i < buttons.size(); ++i) {
-            const QPushButton* b = buttons.at(i);
-            if (!b || b->isHidden())
-                continue;
-            panelfile::Entry e;
-            e.kind = static_cast<panelfile::Kind>(k.kind);
-            e.index = i;
-            e.pos = b->pos();
-            e.upright = k.kind != brixo::ComponentKind::Switch || panel_->isSwitchUpright(b);
-            doc.entries.append(e);
-        }
-    }
+    panel_->forEachPlaced([&](const brixo::KindInfo& k, int i, const QPushButton* b) {
+        panelfile::Entry e;
+        e.kind = static_cast<panelfile::Kind>(k.kind);
+        e.index = i;
+        e.pos = b->pos();
+        e.upright = k.kind != brixo::ComponentKind::Switch || panel_->isSwitchUpright(b);
+        doc.entries.append(e);
+    });
     for (const BrixoButton* slot : qAsConst(panel_->dataSlots())) {
         panelfile::Entry e;
         e.kind = panelfile::Kind::DataSlot;

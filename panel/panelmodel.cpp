@@ -141,6 +141,16 @@ const QIcon& PanelModel::switchIcon(bool upright, bool on)
     return icons[(upright ? 2 : 0) + (on ? 1 : 0)];
 }
 
+void PanelModel::forEachPlaced(const std::function<void(const brixo::KindInfo&, int, const QPushButton*)>& f) const
+{
+    for (const brixo::KindInfo& k : brixo::kComponentKinds) {
+        const QVector<QPushButton*>& list = buttons(k.kind);
+        for (int i = 0; i < list.size(); ++i)
+            if (list.at(i) && !list.at(i)->isHidden())
+                f(k, i, list.at(i));
+    }
+}
+
 bool PanelModel::isSwitchUpright(const QWidget* sw) const
 {
     return sw->width() == switchSize_.width();

@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include <array>
+#include <functional>
 
 class BrixoButton;
 class BrixoLineedit;
@@ -76,6 +77,9 @@ public:
     const QVector<QPushButton*>& redLedButtons() const { return buttons(brixo::ComponentKind::RedLed); }
     const QVector<QPushButton*>& greenLedButtons() const { return buttons(brixo::ComponentKind::GreenLed); }
     const QVector<QPushButton*>& digitButtons() const { return buttons(brixo::ComponentKind::Digit); }
+    // Calls f(kind, index, button) for each component placed on the panel (built and shown),
+    // kinds in table order and each kind by index.
+    void forEachPlaced(const std::function<void(const brixo::KindInfo&, int, const QPushButton*)>& f) const;
     const QVector<QGraphicsView*>& digitViews() const { return digitViews_; }
     const QVector<QGraphicsScene*>& digitScenes() const { return digitScenes_; }
 

@@ -7,6 +7,7 @@
 #include "panel/componenttables.h"
 #include "panel/panelfiles.h"
 #include "panel/panelmodel.h"
+#include "tests/support/file_bytes.h"
 #include "panel/virtualpaneldata.h"
 #include "ui/messagebox.h"
 #include "panel/brixobutton.h"
@@ -34,19 +35,6 @@
 #include <limits>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 struct Files : ::testing::Test {
     QTemporaryDir dir;

@@ -8,6 +8,7 @@
 #include "panel/brixolineedit.h"
 #include "panel/panelfiles.h"
 #include "panel/panelmodel.h"
+#include "tests/support/file_bytes.h"
 
 #include <QAction>
 #include <QDialog>
@@ -22,19 +23,6 @@
 #include <functional>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QStringList restartArguments;
 int restarts = 0;

@@ -116,27 +116,28 @@ void LabServer::run()
 void LabServer::serve(int client)
 {
     std::string in;
+    // Appends what the client sent next; false when it closed or the server stops.
+    auto receive = [&] {
+        char buf[512];
+        if (!waitReadable(client, stop_))
+            return false;
+        const ssize_t n = ::recv(client, buf, sizeof buf, 0);
+        if (n <= 0)
+            return false;
+        in.append(buf, size_t(n));
+        return true;
+    };
     for (;;) {
         size_t headEnd;
         while ((headEnd = in.find("\r\n\r\n")) == std::string::npos) {
-            char buf[512];
-            if (!waitReadable(client, stop_))
+            if (!receive())
                 return;
-            const ssize_t n = ::recv(client, buf, sizeof buf, 0);
-            if (n <= 0)
-                return;
-            in.append(buf, size_t(n));
         }
         const size_t cl = in.find("Content-Length: ");
         const size_t bodyLength = cl < headEnd ? std::strtoul(in.c_str() + cl + 16, nullptr, 10) : 0;
         while (in.size() < headEnd + 4 + bodyLength) {
-            char buf[512];
-            if (!waitReadable(client, stop_))
+            if (!receive())
                 return;
-            const ssize_t n = ::recv(client, buf, sizeof buf, 0);
-            if (n <= 0)
-                return;
-            in.append(buf, size_t(n));
         }
         Request r;
         r.raw = in.substr(0, headEnd + 4 + bodyLength);
