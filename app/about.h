@@ -4,8 +4,7 @@
 
 class QLabel;
 
-class about : public QDialog
-{
+class about : public QDialog {
     Q_OBJECT
 public:
     explicit about(QWidget* parent = nullptr);

@@ -67,10 +67,7 @@ DialogConnnect::DialogConnnect(QWidget* parent, const QString& configFile)
     Refresh(true);
 }
 
-DialogConnnect::~DialogConnnect()
-{
-    delete adapter;
-}
+DialogConnnect::~DialogConnnect() { delete adapter; }
 
 void DialogConnnect::showWarning(const QString& text)
 {

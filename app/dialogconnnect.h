@@ -10,8 +10,7 @@ class QPushButton;
 class QVBoxLayout;
 class TamroAdpter;
 
-class DialogConnnect : public QDialog
-{
+class DialogConnnect : public QDialog {
     Q_OBJECT
 public:
     // The remote-lab server field is remembered in configFile (config.json beside the

@@ -87,10 +87,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     startBoardLink();
 }
 
-MainWindow::~MainWindow()
-{
-    deleteAllFace();
-}
+MainWindow::~MainWindow() { deleteAllFace(); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
@@ -220,7 +217,8 @@ void MainWindow::wireControllers()
         turnDesign(true);
     });
     connect(designer_, &Designer::newPanelBuilt, files_, &PanelFiles::beginNewPanel);
-    connect(runMode_, &RunMode::autoRefreshStopped, autoRefreshAction_, [this] { autoRefreshAction_->setChecked(false); });
+    connect(runMode_, &RunMode::autoRefreshStopped, autoRefreshAction_,
+            [this] { autoRefreshAction_->setChecked(false); });
     // The board reads every data slot in one request: the designer refuses widths past it.
     designer_->setSlotLimit({[](const QList<QPair<int, int>>& entriesIn) {
                                  std::vector<board::DataSlot> entries;
@@ -254,7 +252,7 @@ void MainWindow::turnDesign(bool isDesign)
     } else if (panel_->hasPanel()) {
         runMode_->designUIrecovery();
     } else {
-        designer_->disconnectDesign();  // without a panel run mode wires nothing
+        designer_->disconnectDesign(); // without a panel run mode wires nothing
     }
     runMode_->keys()->refreshToolTips();
     saveAction_->setEnabled(true);

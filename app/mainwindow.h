@@ -20,8 +20,7 @@ class QToolBar;
 class RunMode;
 class SimulatedBoard;
 
-class MainWindow : public QMainWindow
-{
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
@@ -145,14 +144,14 @@ private:
     bool isEnglish_ = false;
     QString language_;
     bool lastSaveFailed_ = false;
-    bool closeAsked_ = false;  // the save question was already answered for this close
+    bool closeAsked_ = false; // the save question was already answered for this close
 
     // Commands the modes enable and check; every action is created in createMenuAndBar.
     QAction* saveAction_ = nullptr;
     QAction* saveAsAction_ = nullptr;
     QAction* designAction_ = nullptr;
     QAction* autoRefreshAction_ = nullptr;
-    QList<QAction*> designCommands_;  // the Design menu, enabled in design mode only
+    QList<QAction*> designCommands_; // the Design menu, enabled in design mode only
 
     QGraphicsView* panelView_ = nullptr;
     PanelModel* panel_ = nullptr;
@@ -160,5 +159,5 @@ private:
     PanelFiles* files_ = nullptr;
     Designer* designer_ = nullptr;
     RunMode* runMode_ = nullptr;
-    SimulatedBoard* simulatedBoard_ = nullptr;  // the student's Verilog design as the board
+    SimulatedBoard* simulatedBoard_ = nullptr; // the student's Verilog design as the board
 };

@@ -6,10 +6,7 @@
 
 #include <QCoreApplication>
 
-void MainWindow::setLanguage(bool english)
-{
-    isEnglish_ = english;
-}
+void MainWindow::setLanguage(bool english) { isEnglish_ = english; }
 
 void MainWindow::saveSysConfig()
 {
@@ -24,9 +21,10 @@ void MainWindow::saveSysConfig()
 
 void MainWindow::changeLanguage()
 {
-    if (MessageBox::question(QStringLiteral("这将会关闭程序然后重新打开，现在继续吗？"),
-                             QStringLiteral("That will close the program and reopen it. Are you sure you want to continue?"))
-        == QMessageBox::No)
+    if (MessageBox::question(
+            QStringLiteral("这将会关闭程序然后重新打开，现在继续吗？"),
+            QStringLiteral("That will close the program and reopen it. Are you sure you want to continue?")) ==
+        QMessageBox::No)
         return;
     if (!files_->maySaveChanges())
         return;

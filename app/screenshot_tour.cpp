@@ -53,7 +53,7 @@ void prepare(MainWindow& w, const char* example)
     w.openPanelAtStart(examplesDir + QLatin1Char('/') + QLatin1String(example));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -69,7 +69,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(outDir);
     bool ok = true;
 
-    {   // Run mode in Chinese: the adder simulated with no board, A = 4, B = 2, carry in.
+    { // Run mode in Chinese: the adder simulated with no board, A = 4, B = 2, carry in.
         MainWindow w;
         w.setLanguage(false);
         prepare(w, "adder_a.jvp");
@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
             click(w.panel()->switchButtons()[s]);
         ok &= save(&w, "run_simulation.png");
     }
-    {   // Design mode with the toolbox, and the component table.
+    { // Design mode with the toolbox, and the component table.
         MainWindow w;
         w.setLanguage(false);
         prepare(w, "bus_register_shifter.jvp");
@@ -87,7 +87,7 @@ int main(int argc, char* argv[])
         w.showTable();
         ok &= save(&w, "component_table.png");
     }
-    {   // The panel settings dialog of a new panel and the connect dialog.
+    { // The panel settings dialog of a new panel and the connect dialog.
         pannelSetting settings;
         settings.show();
         ok &= save(&settings, "panel_settings.png");
@@ -95,7 +95,7 @@ int main(int argc, char* argv[])
         connect.show();
         ok &= save(&connect, "connect_dialog.png");
     }
-    {   // The example adder design simulated by brixo-labd: 5 + 3 with carry in.
+    { // The example adder design simulated by brixo-labd: 5 + 3 with carry in.
         MainWindow w;
         w.setLanguage(false);
         w.resize(1280, 800);
@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
         settle();
         FileDialog::setNextAnswers({examplesDir + QStringLiteral("/verilog/adder.v")});
         MessageBox::setNextDialog([](QDialog&) { return int(QMessageBox::Ok); });
-        MessageBox::setNextAnswer(QMessageBox::Yes);  // a panel from the design's ports
+        MessageBox::setNextAnswer(QMessageBox::Yes); // a panel from the design's ports
         w.findChild<QAction*>(QStringLiteral("simulateDesignAction"))->trigger();
         if (QTest::qWaitFor([&w] { return w.simulatedBoard()->isConnected(); }, 30000)) {
             for (int s : {0, 2, 4, 5, 8})
@@ -114,7 +114,7 @@ int main(int argc, char* argv[])
             ok = false;
         }
     }
-    {   // The English interface on the counter experiment.
+    { // The English interface on the counter experiment.
         QTranslator english;
         if (english.load(QStringLiteral(":/trans/english")))
             app.installTranslator(&english);
@@ -126,7 +126,7 @@ int main(int argc, char* argv[])
             click(w.panel()->switchButtons()[s]);
         click(w.panel()->keyButtons()[1]);
         ok &= save(&w, "english_counter.png");
-        {   // Latched and keyboard keys: K0 latched by a right-click, K1 held on the keyboard's
+        { // Latched and keyboard keys: K0 latched by a right-click, K1 held on the keyboard's
             // 1, so the register loads W = 5.
             MainWindow k;
             k.setLanguage(true);

@@ -9,10 +9,7 @@
 
 namespace sysconfig {
 
-QString joinPath(const QString& dir, const QString& name)
-{
-    return QDir(dir).filePath(name);
-}
+QString joinPath(const QString& dir, const QString& name) { return QDir(dir).filePath(name); }
 
 QString languageFile(const QString& appDir, const QString& userDir)
 {
@@ -70,12 +67,10 @@ bool writeLanguage(const QString& file, const QString& value)
 
 QString userLanguageFile()
 {
-    return joinPath(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), QStringLiteral("Language.json"));
+    return joinPath(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                    QStringLiteral("Language.json"));
 }
 
-QString defaultConfigFile()
-{
-    return joinPath(QCoreApplication::applicationDirPath(), QStringLiteral("config.json"));
-}
+QString defaultConfigFile() { return joinPath(QCoreApplication::applicationDirPath(), QStringLiteral("config.json")); }
 
 }

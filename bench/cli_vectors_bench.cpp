@@ -53,8 +53,8 @@ void report(benchmark::State &state, Setup &s, int failures)
     state.counters["reports_out_per_row"] = double(s.adapter.reports.size()) / iterations / kRows;
     state.counters["reports_in_per_row"] = double(s.adapter.inputReports) / iterations / kRows;
     state.counters["minimum_per_row"] = 2.0 * kOperationsPerRow;
-    state.counters["us_per_row"] = benchmark::Counter(double(kRows), benchmark::Counter::kIsIterationInvariantRate |
-                                                                         benchmark::Counter::kInvert);
+    state.counters["us_per_row"] =
+        benchmark::Counter(double(kRows), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     if (failures)
         state.SkipWithError("board call failed");
 }

@@ -40,10 +40,12 @@ void BM_RefreshTickRescaleEachDraw(benchmark::State& state)
             QGraphicsScene* scene = w->panel()->digitScenes()[i];
             const auto seg = static_cast<unsigned char>(pattern++);
             scene->clear();
-            scene->addPixmap(w->panel()->pictures().digitBackgroundImage.scaled(w->panel()->sstubeSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            scene->addPixmap(w->panel()->pictures().digitBackgroundImage.scaled(
+                w->panel()->sstubeSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
             for (int b = 0; b < 8; ++b)
                 if (seg & (1u << b))
-                    scene->addPixmap(w->panel()->pictures().segmentImages[b].scaled(w->panel()->sstubeSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                    scene->addPixmap(w->panel()->pictures().segmentImages[b].scaled(
+                        w->panel()->sstubeSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }
         QCoreApplication::processEvents();
     }

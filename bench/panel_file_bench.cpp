@@ -33,7 +33,8 @@ Document panel()
     d.imageFormat = QStringLiteral("jpg");
     for (int i = 0; i < 150; ++i) {
         Entry e;
-        const Kind kinds[] = {Kind::Switch, Kind::Key, Kind::RedLed, Kind::GreenLed, Kind::Digit, Kind::DataSlot, Kind::TextLabel};
+        const Kind kinds[] = {Kind::Switch, Kind::Key,      Kind::RedLed,   Kind::GreenLed,
+                              Kind::Digit,  Kind::DataSlot, Kind::TextLabel};
         e.kind = kinds[i % 7];
         e.index = (i / 7) % std::max(1, kindCount(e.kind) ? kindCount(e.kind) : 100);
         e.pos = QPoint((i * 37) % 1900, (i * 53) % 1060);
@@ -84,7 +85,7 @@ void BM_DecodePicture(benchmark::State &s)
     }
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_SavePanel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodePicture)->Unit(benchmark::kMillisecond);

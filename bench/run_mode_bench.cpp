@@ -44,12 +44,13 @@ MainWindow* window()
         emu::install();
         hostui::setCollecting(true);
         emu::attach(&adapter());
-        auto* m = new MainWindow;  // connects adapter 0 on its own
+        auto* m = new MainWindow; // connects adapter 0 on its own
         m->settingCtlNumber(36, 20, 18, 18, 8);
         m->createCtl();
         // Laid out as on a real board: one row per kind, nothing overlapping.
         int row = 0;
-        for (auto* list : {&m->panel()->switchButtons(), &m->panel()->keyButtons(), &m->panel()->redLedButtons(), &m->panel()->greenLedButtons(), &m->panel()->digitButtons()}) {
+        for (auto* list : {&m->panel()->switchButtons(), &m->panel()->keyButtons(), &m->panel()->redLedButtons(),
+                           &m->panel()->greenLedButtons(), &m->panel()->digitButtons()}) {
             int x = 0;
             for (QPushButton* b : *list) {
                 b->move(x, 10 + row * 60);
@@ -62,7 +63,7 @@ MainWindow* window()
         for (int i = 0; i < 16; ++i) {
             auto* slot = new BrixoButton(m->panel()->panelView());
             slot->index = slot->key = i;
-            slot->bitWidth = 8 + (i % 4) * 8;  // 8 to 32 bits: 320 bits in all
+            slot->bitWidth = 8 + (i % 4) * 8; // 8 to 32 bits: 320 bits in all
             slot->move(10 + (i % 8) * 110, 10 + (row + i / 8) * 60);
             slot->show();
             m->panel()->addDataSlot(slot);
@@ -94,15 +95,19 @@ void naiveRedraw(MainWindow* w)
     const VirtualComponentData* d = w->runMode()->boardData();
     for (int i = 0; i < 18; ++i) {
         const QString red = d->redLed(i) ? QStringLiteral(":/images/led_red") : QStringLiteral(":/images/led_off");
-        w->panel()->redLedButtons()[i]->setIcon(QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-        const QString green = d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
-        w->panel()->greenLedButtons()[i]->setIcon(QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        w->panel()->redLedButtons()[i]->setIcon(
+            QIcon(QPixmap(red).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        const QString green =
+            d->greenLed(i) ? QStringLiteral(":/images/led_green") : QStringLiteral(":/images/led_off");
+        w->panel()->greenLedButtons()[i]->setIcon(
+            QIcon(QPixmap(green).scaled(led, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     }
     for (int i = 0; i < 8; ++i) {
         QGraphicsScene* scene = w->panel()->digitScenes()[i];
         const auto seg = d->digit(i);
         scene->clear();
-        scene->addPixmap(QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        scene->addPixmap(
+            QPixmap(QStringLiteral(":/images/BG")).scaled(digit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         for (int b = 0; b < 8; ++b)
             if (seg & (1u << b))
                 scene->addPixmap(QPixmap(QStringLiteral(":/images/") + QLatin1String(segments[b]))
@@ -210,7 +215,7 @@ void BM_RefreshCallOnly(benchmark::State& state)
     }
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_RefreshNaive)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RefreshVirtualPanel)->Unit(benchmark::kMicrosecond);

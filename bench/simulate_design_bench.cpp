@@ -33,9 +33,12 @@ void simulate(benchmark::State& state, const char* simulator)
         clock.start();
         w.findChild<QAction*>(QStringLiteral("simulateDesignAction"))->trigger();
         // Answering: connected, the panel built and digit 0 showing the design's 0.
-        if (!QTest::qWaitFor([&w] { return w.simulatedBoard()->isConnected() && w.panel()->hasPanel()
-                                           && w.runMode()->boardData()->digit(0) != 0; },
-                             120000)) {
+        if (!QTest::qWaitFor(
+                [&w] {
+                    return w.simulatedBoard()->isConnected() && w.panel()->hasPanel() &&
+                           w.runMode()->boardData()->digit(0) != 0;
+                },
+                120000)) {
             state.SkipWithError("the design did not answer");
             break;
         }
@@ -59,7 +62,7 @@ void BM_BaselineOpenAdderPanel(benchmark::State& state)
     }
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_BaselineOpenAdderPanel)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SimulateAdderIcarus)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);

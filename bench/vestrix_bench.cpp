@@ -37,8 +37,7 @@ struct Setup {
         path = name;
         for (int i = 0; i < kFileSize; ++i)
             content.push_back(static_cast<unsigned char>(i * 13));
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char *>(content.data()), kFileSize);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(content.data()), kFileSize);
         for (uint32_t a = 0; a < 4096; ++a)
             circuit.mainMemory[a] = a * 3;
         adapter.clearRecords();
@@ -53,8 +52,7 @@ struct Setup {
         state.counters["reports_out"] = double(adapter.reports.size());
         state.counters["reports_in"] = double(adapter.inputReports);
         // One report per 1 ms USB frame, each exchange waiting for its reply.
-        state.counters["ms_at_1_report_per_frame"] =
-            double(adapter.reports.size() + size_t(adapter.inputReports));
+        state.counters["ms_at_1_report_per_frame"] = double(adapter.reports.size() + size_t(adapter.inputReports));
         state.counters["ms_at_64KB_per_s"] = 1000.0 * kFileSize / 65536.0;
         if (rc != 0)
             state.SkipWithError("download failed");
@@ -132,8 +130,8 @@ void BM_ReadMMRawTamro(benchmark::State &state)
                 in = saved;
             }
             rc |= BSC_Sample_Preload(11, 66, in, captured, 1);
-            words[size_t(i - 1)] = int32_t(captured[0] | captured[1] << 8 | captured[2] << 16 |
-                                           uint32_t(captured[3]) << 24);
+            words[size_t(i - 1)] =
+                int32_t(captured[0] | captured[1] << 8 | captured[2] << 16 | uint32_t(captured[3]) << 24);
         }
         CloseDevice();
     }

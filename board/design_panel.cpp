@@ -5,9 +5,9 @@
 namespace design {
 
 namespace {
-constexpr int kMargin = 30;    // from the panel's top left corner
-constexpr int kGap = 8;        // between neighbours in a row
-constexpr int kRowGap = 24;    // between rows
+constexpr int kMargin = 30; // from the panel's top left corner
+constexpr int kGap = 8;     // between neighbours in a row
+constexpr int kRowGap = 24; // between rows
 }
 
 PanelLayout panelLayout(const DesignPorts& ports, const ComponentSizes& sizes)
@@ -28,8 +28,8 @@ PanelLayout panelLayout(const DesignPorts& ports, const ComponentSizes& sizes)
     const auto rows = [&](int count, const QSize& size, QVector<QPoint>* at) {
         for (int i = 0; i < count; ++i) {
             const int row = i / kPerRow, column = i % kPerRow;
-            at->append(QPoint(right - (column + 1) * pitch + (pitch - size.width()) / 2,
-                              y + row * (size.height() + kRowGap)));
+            at->append(
+                QPoint(right - (column + 1) * pitch + (pitch - size.width()) / 2, y + row * (size.height() + kRowGap)));
         }
         const int used = (count + kPerRow - 1) / kPerRow;
         y += used * (size.height() + kRowGap);

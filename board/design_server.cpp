@@ -65,20 +65,13 @@ DesignServer::DesignServer(QObject* parent) : QObject(parent)
 {
     program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("brixo-labd"));
     readyTimer_.setSingleShot(true);
-    connect(&readyTimer_, &QTimer::timeout, this, [this] {
-        fail(tr("仿真服务器在%1秒内没有准备好。").arg(readyLimitMs / 1000));
-    });
+    connect(&readyTimer_, &QTimer::timeout, this,
+            [this] { fail(tr("仿真服务器在%1秒内没有准备好。").arg(readyLimitMs / 1000)); });
 }
 
-DesignServer::~DesignServer()
-{
-    stop();
-}
+DesignServer::~DesignServer() { stop(); }
 
-QString DesignServer::messages() const
-{
-    return QString::fromUtf8(errors_);
-}
+QString DesignServer::messages() const { return QString::fromUtf8(errors_); }
 
 void DesignServer::start(const QStringList& files, bool keysActiveLow)
 {

@@ -25,8 +25,7 @@ bool parseDesign(const QByteArray& line, DesignPorts* ports);
 bool parseServerAddress(const QString& text, QString* host, int* port);
 }
 
-class DesignServer : public QObject
-{
+class DesignServer : public QObject {
     Q_OBJECT
 public:
     explicit DesignServer(QObject* parent = nullptr);

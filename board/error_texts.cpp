@@ -37,7 +37,8 @@ const Entry kTexts[] = {
     {VESTRIX_SERVER_TIMEOUT, QT_TRANSLATE_NOOP("ErrorMessage", "等待服务器返回数据超时。")},
     {VESTRIX_REMOTE_CONNECT_FAILED, QT_TRANSLATE_NOOP("ErrorMessage", "连接Lantrovex出错。")},
     {VESTRIX_SHORT_REMOTE_REPLY, QT_TRANSLATE_NOOP("ErrorMessage", "远程实验服务没有返回足够的数据。")},
-    {VESTRIX_PREVIOUS_STEP_RUNNING, QT_TRANSLATE_NOOP("ErrorMessage", "上一步运行尚未结束，请停止运行或复位后再操作。")},
+    {VESTRIX_PREVIOUS_STEP_RUNNING,
+     QT_TRANSLATE_NOOP("ErrorMessage", "上一步运行尚未结束，请停止运行或复位后再操作。")},
     {VESTRIX_FILE_OPEN_FAILED, QT_TRANSLATE_NOOP("ErrorMessage", "无法打开指定的文件。")},
     {VESTRIX_FILE_EMPTY, QT_TRANSLATE_NOOP("ErrorMessage", "指定的文件不包含任何内容。")},
     {VESTRIX_DOWNLOAD_CANCELLED, QT_TRANSLATE_NOOP("ErrorMessage", "FPGA配置下载已取消。")},
@@ -45,7 +46,7 @@ const Entry kTexts[] = {
 
 const char *const kUnknown = QT_TRANSLATE_NOOP("ErrorMessage", "发生未知错误。");
 
-}  // namespace
+} // namespace
 
 const char *errorSourceText(int code)
 {
@@ -58,4 +59,4 @@ const char *errorSourceText(int code)
     return kUnknown;
 }
 
-}  // namespace board
+} // namespace board

@@ -5,8 +5,8 @@
 namespace board {
 
 constexpr const char *kErrorContext = "ErrorMessage";
-extern const char *const kErrorTitle;     // window title of the box
-extern const char *const kErrorCodeLine;  // informative line, %1 = code
+extern const char *const kErrorTitle;    // window title of the box
+extern const char *const kErrorCodeLine; // informative line, %1 = code
 
 // Source text for code; nullptr for 0 (nothing is shown). Unknown codes get
 // the unknown-error text.
@@ -19,4 +19,4 @@ inline bool errorShowsCode(int code) { return code < 0; }
 // -5): 0 for 0 and positive codes, the code itself otherwise.
 inline int errorResult(int code) { return code < 0 ? code : 0; }
 
-}  // namespace board
+} // namespace board

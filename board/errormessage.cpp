@@ -11,12 +11,9 @@ ErrorMessage::Reconnect& reconnectStep()
     static ErrorMessage::Reconnect step;
     return step;
 }
-}  // namespace
+} // namespace
 
-void ErrorMessage::setReconnect(Reconnect step)
-{
-    reconnectStep() = std::move(step);
-}
+void ErrorMessage::setReconnect(Reconnect step) { reconnectStep() = std::move(step); }
 
 int ErrorMessage::showResult(int code)
 {
@@ -24,8 +21,7 @@ int ErrorMessage::showResult(int code)
         return 0;
     if (code == VESTRIX_NO_DEVICE_SELECTED && reconnectStep())
         return reconnectStep()(tr(board::errorSourceText(VESTRIX_NO_DEVICE_SELECTED))) ? 0 : VESTRIX_NO_DEVICE_SELECTED;
-    QMessageBox box(QMessageBox::Warning, tr(board::kErrorTitle), tr(board::errorSourceText(code)),
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, tr(board::kErrorTitle), tr(board::errorSourceText(code)), QMessageBox::Ok);
     if (board::errorShowsCode(code))
         box.setInformativeText(tr(board::kErrorCodeLine).arg(code));
     MessageBox::exec(box);

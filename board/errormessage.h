@@ -5,8 +5,7 @@
 
 #include <functional>
 
-class ErrorMessage : public QObject
-{
+class ErrorMessage : public QObject {
     Q_OBJECT
 public:
     // Lets the user connect an adapter, telling why; true once one is connected. The program

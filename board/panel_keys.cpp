@@ -60,7 +60,8 @@ bool typingInto(const QWidget* w)
 
 QString componentName(Kind kind, int index)
 {
-    return brixo::componentLabel(kind == Kind::Switch ? brixo::ComponentKind::Switch : brixo::ComponentKind::Key, index);
+    return brixo::componentLabel(kind == Kind::Switch ? brixo::ComponentKind::Switch : brixo::ComponentKind::Key,
+                                 index);
 }
 
 QString keyName(int key) { return QKeySequence(key).toString(QKeySequence::NativeText); }
@@ -94,25 +95,13 @@ PanelKeys::PanelKeys(PanelModel* panel, VirtualComponentData* boardData, QWidget
     });
 }
 
-PanelKeys::~PanelKeys()
-{
-    qApp->removeEventFilter(this);
-}
+PanelKeys::~PanelKeys() { qApp->removeEventFilter(this); }
 
-const panelfile::KeyBindings& PanelKeys::bindings() const
-{
-    return panel_->keyBindings();
-}
+const panelfile::KeyBindings& PanelKeys::bindings() const { return panel_->keyBindings(); }
 
-const QVector<QPushButton*>& PanelKeys::keyButtons() const
-{
-    return panel_->keyButtons();
-}
+const QVector<QPushButton*>& PanelKeys::keyButtons() const { return panel_->keyButtons(); }
 
-const QVector<QPushButton*>& PanelKeys::switchButtons() const
-{
-    return panel_->switchButtons();
-}
+const QVector<QPushButton*>& PanelKeys::switchButtons() const { return panel_->switchButtons(); }
 
 void PanelKeys::addBindingField(DesignToolbox* toolbox)
 {
@@ -154,7 +143,7 @@ bool PanelKeys::bind(Kind kind, int index, int key)
     if (!changed.bind(kind, index, key))
         return false;
     panel_->setKeyBindings(changed);
-    panel_->setModified(true);  // the bindings are saved with the panel
+    panel_->setModified(true); // the bindings are saved with the panel
     return true;
 }
 

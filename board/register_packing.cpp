@@ -4,14 +4,10 @@
 
 namespace board {
 
-const std::array<std::uint8_t, 16> SegmentPatterns = {
-    191, 134, 219, 207, 230, 237, 253, 135,
-    255, 231, 247, 252, 185, 222, 249, 241};
+const std::array<std::uint8_t, 16> SegmentPatterns = {191, 134, 219, 207, 230, 237, 253, 135,
+                                                      255, 231, 247, 252, 185, 222, 249, 241};
 
-std::uint8_t segmentPattern(int value)
-{
-    return SegmentPatterns[static_cast<unsigned>(value) & 0x0F];
-}
+std::uint8_t segmentPattern(int value) { return SegmentPatterns[static_cast<unsigned>(value) & 0x0F]; }
 
 namespace {
 
@@ -33,21 +29,13 @@ int bitAt(const std::array<std::uint8_t, N> &reg, int bit)
     return (reg[bit / 8] >> (bit % 8)) & 1;
 }
 
-}  // namespace
+} // namespace
 
-SwitchBuffer packSwitches(const std::uint8_t *bits, int count)
-{
-    return packBits<5>(bits, count, kSwitchRegisterBits);
-}
+SwitchBuffer packSwitches(const std::uint8_t *bits, int count) { return packBits<5>(bits, count, kSwitchRegisterBits); }
 
-KeyBuffer packKeys(const std::uint8_t *bits, int count)
-{
-    return packBits<3>(bits, count, kKeyRegisterBits);
-}
+KeyBuffer packKeys(const std::uint8_t *bits, int count) { return packBits<3>(bits, count, kKeyRegisterBits); }
 
-void unpackLeds(const LedBuffer &reg, int onLevel,
-                std::uint8_t *red, int redCount,
-                std::uint8_t *green, int greenCount)
+void unpackLeds(const LedBuffer &reg, int onLevel, std::uint8_t *red, int redCount, std::uint8_t *green, int greenCount)
 {
     const int redN = red ? std::clamp(redCount, 0, kGreenLedFirstBit) : 0;
     const int greenN = green ? std::clamp(greenCount, 0, kLedRegisterBits - kGreenLedFirstBit) : 0;
@@ -57,8 +45,7 @@ void unpackLeds(const LedBuffer &reg, int onLevel,
         green[g] = bitAt(reg, kGreenLedFirstBit + g) != onLevel ? 1 : 0;
 }
 
-int unpackDigits(const DigitBuffer &reg, std::uint8_t mask,
-                 std::uint8_t *digits, int digitCount)
+int unpackDigits(const DigitBuffer &reg, std::uint8_t mask, std::uint8_t *digits, int digitCount)
 {
     const int n = digits ? std::clamp(digitCount, 0, kDigitRegisterBytes) : 0;
     for (int d = 0; d < n; ++d)
@@ -74,10 +61,7 @@ int dataSlotBits(const std::vector<DataSlot> &slots)
     return static_cast<int>(std::min<long long>(sum, 1 << 30));
 }
 
-int dataSlotBytes(const std::vector<DataSlot> &slots)
-{
-    return (dataSlotBits(slots) + 7) / 8;
-}
+int dataSlotBytes(const std::vector<DataSlot> &slots) { return (dataSlotBits(slots) + 7) / 8; }
 
 bool dataSlotsFit(const std::vector<DataSlot> &slots)
 {
@@ -98,8 +82,7 @@ QString dataSlotText(std::uint32_t value, int width)
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
-QStringList unpackDataSlots(const std::vector<DataSlot> &slots,
-                            const std::uint8_t *data, int byteCount)
+QStringList unpackDataSlots(const std::vector<DataSlot> &slots, const std::uint8_t *data, int byteCount)
 {
     QStringList texts;
     long long cursor = 0;
@@ -119,4 +102,4 @@ QStringList unpackDataSlots(const std::vector<DataSlot> &slots,
     return texts;
 }
 
-}  // namespace board
+} // namespace board

@@ -39,14 +39,12 @@ KeyBuffer packKeys(const std::uint8_t *bits, int count);
 
 // Red LED i from bit i, green LED g from bit 18 + g; lit (1) when the bit
 // differs from onLevel. Counts are clamped to 18.
-void unpackLeds(const LedBuffer &reg, int onLevel,
-                std::uint8_t *red, int redCount,
-                std::uint8_t *green, int greenCount);
+void unpackLeds(const LedBuffer &reg, int onLevel, std::uint8_t *red, int redCount, std::uint8_t *green,
+                int greenCount);
 
 // Digit d = register byte d XOR mask. Only the register's 8 bytes exist:
 // digits beyond them are left untouched. Returns the number of digits set.
-int unpackDigits(const DigitBuffer &reg, std::uint8_t mask,
-                 std::uint8_t *digits, int digitCount);
+int unpackDigits(const DigitBuffer &reg, std::uint8_t mask, std::uint8_t *digits, int digitCount);
 
 struct DataSlot {
     int index = 0;
@@ -66,7 +64,6 @@ QString dataSlotText(std::uint32_t value, int width);
 
 // Walks the slots over the CPU-data stream, least significant bit first, and
 // returns one text per slot. Bits past the end of the buffer read as 0.
-QStringList unpackDataSlots(const std::vector<DataSlot> &slots,
-                            const std::uint8_t *data, int byteCount);
+QStringList unpackDataSlots(const std::vector<DataSlot> &slots, const std::uint8_t *data, int byteCount);
 
-}  // namespace board
+} // namespace board

@@ -36,13 +36,14 @@ void setIconIfChanged(QPushButton* button, const QIcon& icon)
 
 const QString transparentButton = QStringLiteral("QPushButton { background-color:transparent; }");
 
-}  // namespace
+} // namespace
 
 RunMode::RunMode(PanelModel* panel, QMainWindow* window)
     : QObject(window), panel_(panel), window_(window), componentData_(new VirtualComponentData(window))
 {
     setObjectName(QStringLiteral("runMode"));
-    countdownLabel_ = new QLabel(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10), window);
+    countdownLabel_ =
+        new QLabel(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(10), window);
     countdownLabel_->setObjectName(QStringLiteral("countdownLabel"));
     countdownLabel_->hide();
     autoRefreshTimer_ = new QTimer(window);
@@ -50,8 +51,7 @@ RunMode::RunMode(PanelModel* panel, QMainWindow* window)
     connect(componentData_, &VirtualComponentData::FPGAStateChanged, this, &RunMode::refreshVirtualPanel);
     connect(autoRefreshTimer_, &QTimer::timeout, this, &RunMode::autoRefreshBoard);
     connect(panel_, &PanelModel::componentsBuilt, this, &RunMode::sizeBoardData);
-    connect(panel_, &PanelModel::dataSlotsChanged, this,
-            [this] { componentData_->setDataSlots(panel_->dataSlots()); });
+    connect(panel_, &PanelModel::dataSlotsChanged, this, [this] { componentData_->setDataSlots(panel_->dataSlots()); });
     connect(panel_, &PanelModel::experimentChosen, componentData_, &VirtualComponentData::selectExperiment);
     chooseFpgaFile_ = [](QWidget* parent, const QString& caption, const QString& filter) {
         return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
@@ -246,16 +246,14 @@ void RunMode::onKeyUp(int index)
     keyPressPending_ = 1;
 }
 
-void RunMode::turnSimulation(bool checked)
-{
-    componentData_->simulationMode = checked;
-}
+void RunMode::turnSimulation(bool checked) { componentData_->simulationMode = checked; }
 
 void RunMode::turnAutoRefreshBoard(bool isAotuRefresh)
 {
     if (!panel_->hasPanel()) {
         emit autoRefreshStopped();
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"), QCoreApplication::translate("MainWindow", "没有打开虚拟面板，无法自动刷新"), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
+                        QCoreApplication::translate("MainWindow", "没有打开虚拟面板，无法自动刷新"), QMessageBox::Ok);
         MessageBox::exec(box);
         return;
     }
@@ -302,11 +300,13 @@ void RunMode::stopAutoRefresh()
 
 void RunMode::fpgaProgram()
 {
-    const QString file = chooseFpgaFile_ ? chooseFpgaFile_(window_, QCoreApplication::translate("MainWindow", "指定FPGA配置文件"), QCoreApplication::translate("MainWindow", "FPGA配置文件 (*.rbf)"))
-                                        : QString();
+    const QString file = chooseFpgaFile_
+                             ? chooseFpgaFile_(window_, QCoreApplication::translate("MainWindow", "指定FPGA配置文件"),
+                                               QCoreApplication::translate("MainWindow", "FPGA配置文件 (*.rbf)"))
+                             : QString();
     if (file.isEmpty())
         return;
-    const QByteArray path = file.toLocal8Bit();  // the library opens the file by its local name
+    const QByteArray path = file.toLocal8Bit(); // the library opens the file by its local name
     int r = ConfigureFPGA(path.constData());
     if (r != 0) {
         if (ErrorMessage::showResult(r) != 0)
@@ -316,17 +316,11 @@ void RunMode::fpgaProgram()
         if (r != 0)
             return;
     }
-    QMessageBox box(QMessageBox::Information, QCoreApplication::translate("MainWindow", "信息"), QCoreApplication::translate("MainWindow", "配置FPGA成功！"), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Information, QCoreApplication::translate("MainWindow", "信息"),
+                    QCoreApplication::translate("MainWindow", "配置FPGA成功！"), QMessageBox::Ok);
     MessageBox::exec(box);
 }
 
-void RunMode::showAdapterInfo()
-{
-    ErrorMessage::showResult(ShowTamroInfo(nullptr, nullptr, 1));
-}
+void RunMode::showAdapterInfo() { ErrorMessage::showResult(ShowTamroInfo(nullptr, nullptr, 1)); }
 
-void RunMode::showFPGAInfo()
-{
-    ErrorMessage::showResult(ShowChipInfo(nullptr, nullptr));
-}
-
+void RunMode::showFPGAInfo() { ErrorMessage::showResult(ShowChipInfo(nullptr, nullptr)); }

@@ -15,8 +15,7 @@ class QTimer;
 class VirtualComponentData;
 class QWidget;
 
-class RunMode : public QObject
-{
+class RunMode : public QObject {
     Q_OBJECT
 public:
     // The countdown shows at the right of window's menu bar while automatic refresh runs.
@@ -82,7 +81,7 @@ private:
     QLabel* countdownLabel_;
     int keyPressPending_ = 1;
     int refreshCountdown_ = 0;
-    bool refreshReading_ = false;  // an automatic-refresh read is under way (its error box may be up)
+    bool refreshReading_ = false; // an automatic-refresh read is under way (its error box may be up)
     FileChooser chooseFpgaFile_;
     QList<QMetaObject::Connection> runConnections_;
 };

@@ -103,8 +103,8 @@ void SimulatedBoard::rememberKeysActiveLow(const QString& firstFile, bool active
 
 void SimulatedBoard::simulateDesign()
 {
-    QStringList files = FileDialog::getOpenFileNames(w_, tr("仿真Verilog设计"), lastDirectory_,
-                                                     tr("Verilog设计文件 (*.v *.sv)"));
+    QStringList files =
+        FileDialog::getOpenFileNames(w_, tr("仿真Verilog设计"), lastDirectory_, tr("Verilog设计文件 (*.v *.sv)"));
     if (files.isEmpty())
         return;
     for (QString& f : files)
@@ -181,8 +181,8 @@ void SimulatedBoard::serverReady()
         builtInSimulationAction_->setChecked(false);
     w_->runMode()->turnSimulation(false);
     w_->statusBar()->showMessage(tr("正在仿真设计 %1（%2:%3）").arg(ports_.top, server_.host()).arg(server_.port()));
-    if (!reloading_ && !w_->panel()->hasPanel()
-        && MessageBox::question(tr("没有打开的虚拟面板。按设计的端口新建一个面板吗？")) == QMessageBox::Yes)
+    if (!reloading_ && !w_->panel()->hasPanel() &&
+        MessageBox::question(tr("没有打开的虚拟面板。按设计的端口新建一个面板吗？")) == QMessageBox::Yes)
         buildPanel();
     else if (w_->panel()->hasPanel())
         w_->runMode()->boardData()->writeInputs();
@@ -229,8 +229,8 @@ void SimulatedBoard::newPanelFromDesign()
     if (w_->panel()->isModified()) {
         if (!w_->files()->maySaveChanges())
             return;
-    } else if (w_->panel()->hasPanel()
-               && MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes) {
+    } else if (w_->panel()->hasPanel() &&
+               MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes) {
         return;
     }
     buildPanel();
@@ -250,8 +250,8 @@ void SimulatedBoard::buildPanel()
     panel->setPanelName(ports_.top);
     w_->tables()->clear();
     panel->createCtl();
-    const design::PanelLayout at = design::panelLayout(
-        ports_, {panel->switchSize(), panel->buttonSize(), panel->ledSize(), panel->sstubeSize()});
+    const design::PanelLayout at =
+        design::panelLayout(ports_, {panel->switchSize(), panel->buttonSize(), panel->ledSize(), panel->sstubeSize()});
     const auto place = [](const QVector<QPushButton*>& buttons, const QVector<QPoint>& points) {
         for (int i = 0; i < buttons.size() && i < points.size(); ++i) {
             buttons[i]->move(points[i]);

@@ -9,8 +9,7 @@
 class MainWindow;
 class QAction;
 
-class SimulatedBoard : public QObject
-{
+class SimulatedBoard : public QObject {
     Q_OBJECT
 public:
     explicit SimulatedBoard(MainWindow* window);

@@ -6,11 +6,11 @@ namespace board {
 
 namespace {
 
-constexpr int kDash = 241;  // the "F" pattern that marks unused digits
+constexpr int kDash = 241; // the "F" pattern that marks unused digits
 
 int P(int v) { return segmentPattern(v); }
 
-}  // namespace
+} // namespace
 
 int SimulationIo::read(const std::vector<std::uint8_t>* v, int i)
 {
@@ -114,7 +114,7 @@ void stepAdder(bool variantB, SimulationIo& io)
         q = variantB ? ~b : ~0;
     else if (s9 && s10)
         q = variantB ? ~0 : ~b;
-    q &= 0x0F;  // only the low four bits take part in the 4-bit sum
+    q &= 0x0F; // only the low four bits take part in the 4-bit sum
     const int t = a + q + c;
     const int result = t & 0x0F;
     const int t3 = (t >> 3) & 1;
@@ -162,9 +162,18 @@ void stepCounterShifterRegisterBus(CounterShifterState& st, SimulationIo& io)
 
     int bus = 0x0F;
     bool any = false;
-    if (io.s(0) & 1) { bus &= st.counter; any = true; }
-    if (io.s(3) & 1) { bus &= st.shift; any = true; }
-    if (io.s(11) & 1) { bus &= st.regA; any = true; }
+    if (io.s(0) & 1) {
+        bus &= st.counter;
+        any = true;
+    }
+    if (io.s(3) & 1) {
+        bus &= st.shift;
+        any = true;
+    }
+    if (io.s(11) & 1) {
+        bus &= st.regA;
+        any = true;
+    }
     if (!any)
         bus = 0;
 
@@ -180,4 +189,4 @@ void stepCounterShifterRegisterBus(CounterShifterState& st, SimulationIo& io)
         io.setDigit(d, kDash);
 }
 
-}  // namespace board
+} // namespace board

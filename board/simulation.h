@@ -49,7 +49,7 @@ struct BusRegisterShifterState {
 };
 
 struct CounterShifterState {
-    bool started = false;  // previous K1 takes keyIdleLevel on the first call
+    bool started = false; // previous K1 takes keyIdleLevel on the first call
     int previousK1 = 0;
     int counter = 0;
     int shift = 0;
@@ -63,4 +63,4 @@ void stepAdder(bool variantB, SimulationIo& io);
 // "GZMWTH1708"
 void stepCounterShifterRegisterBus(CounterShifterState& state, SimulationIo& io);
 
-}  // namespace board
+} // namespace board

@@ -5,8 +5,7 @@
 
 #include <vestrix.h>
 
-class TamroAdpter : public QObject
-{
+class TamroAdpter : public QObject {
     Q_OBJECT
 public:
     explicit TamroAdpter(QObject* parent = nullptr);

@@ -16,8 +16,7 @@ VirtualComponentData::VirtualComponentData(QObject* parent) : QObject(parent) {}
 
 VirtualComponentData::~VirtualComponentData() = default;
 
-int VirtualComponentData::resize(std::vector<std::uint8_t>& array, int& count, int n, int limit,
-                                 std::uint8_t initial)
+int VirtualComponentData::resize(std::vector<std::uint8_t>& array, int& count, int n, int limit, std::uint8_t initial)
 {
     // A refused or negative count keeps the old array, so count == size always holds.
     if (n > limit || n < 0)
@@ -27,15 +26,9 @@ int VirtualComponentData::resize(std::vector<std::uint8_t>& array, int& count, i
     return 0;
 }
 
-int VirtualComponentData::setSwitchCount(int n)
-{
-    return resize(switches_, switchCount_, n, kMaxSwitches, 0);
-}
+int VirtualComponentData::setSwitchCount(int n) { return resize(switches_, switchCount_, n, kMaxSwitches, 0); }
 
-int VirtualComponentData::setKeyCount(int n)
-{
-    return resize(keys_, keyCount_, n, kMaxKeys, keyIdleLevel);
-}
+int VirtualComponentData::setKeyCount(int n) { return resize(keys_, keyCount_, n, kMaxKeys, keyIdleLevel); }
 
 int VirtualComponentData::setRedLedCount(int n)
 {
@@ -47,10 +40,7 @@ int VirtualComponentData::setGreenLedCount(int n)
     return resize(greenLeds_, greenLedCount_, n, kMaxGreenLeds, ledOnLevel ? 1 : 0);
 }
 
-int VirtualComponentData::setDigitCount(int n)
-{
-    return resize(digits_, digitCount_, n, kMaxDigits, digitMask);
-}
+int VirtualComponentData::setDigitCount(int n) { return resize(digits_, digitCount_, n, kMaxDigits, digitMask); }
 
 void VirtualComponentData::setDataSlots(const std::vector<DataSlot>& entries)
 {
@@ -62,7 +52,7 @@ void VirtualComponentData::setDataSlots(const std::vector<DataSlot>& entries)
     std::vector<bool> taken(entries.size(), false);
     for (const DataSlot& e : entries) {
         if (e.index < 0 || e.index >= n || taken[static_cast<std::size_t>(e.index)])
-            continue;  // the first widget with an index wins
+            continue; // the first widget with an index wins
         taken[static_cast<std::size_t>(e.index)] = true;
         table[static_cast<std::size_t>(e.index)] = e;
     }
@@ -97,10 +87,7 @@ int VirtualComponentData::KeyReleased(int index)
     return writeInputs();
 }
 
-void VirtualComponentData::releaseKeysLocally()
-{
-    std::fill(keys_.begin(), keys_.end(), keyIdleLevel);
-}
+void VirtualComponentData::releaseKeysLocally() { std::fill(keys_.begin(), keys_.end(), keyIdleLevel); }
 
 int VirtualComponentData::writeInputs()
 {
@@ -118,7 +105,7 @@ int VirtualComponentData::writeInputs()
             emit linkFailed(s);
             return s;
         }
-        SetVirtualMode(1);  // the user has just reconnected: one more try, then go on
+        SetVirtualMode(1); // the user has just reconnected: one more try, then go on
     }
     const board::SwitchBuffer sw = board::packSwitches(switches_.data(), switchCount_);
     r = SetSwitchStatus(sw.data(), board::kSwitchRegisterBits);
@@ -189,7 +176,9 @@ int VirtualComponentData::readDataSlots()
 void VirtualComponentData::selectExperiment(const QString& id)
 {
     switch (board::experimentFor(id)) {
-    case board::Experiment::BusRegisterShifter: simulationStep_ = &VirtualComponentData::simulateBusRegisterShifter; break;
+    case board::Experiment::BusRegisterShifter:
+        simulationStep_ = &VirtualComponentData::simulateBusRegisterShifter;
+        break;
     case board::Experiment::AdderA: simulationStep_ = &VirtualComponentData::simulateAdderA; break;
     case board::Experiment::AdderB: simulationStep_ = &VirtualComponentData::simulateAdderB; break;
     case board::Experiment::CounterShifterRegisterBus:
@@ -216,7 +205,7 @@ namespace {
 // does not reset an experiment.
 board::BusRegisterShifterState busRegisterShifterState;
 board::CounterShifterState counterShifterState;
-}  // namespace
+} // namespace
 
 void VirtualComponentData::simulateBusRegisterShifter()
 {

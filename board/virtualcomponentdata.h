@@ -14,8 +14,7 @@
 
 using board::DataSlot;
 
-class VirtualComponentData : public QObject
-{
+class VirtualComponentData : public QObject {
     Q_OBJECT
 public:
     // What the board accepts; the panel never asks for more.

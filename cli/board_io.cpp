@@ -41,10 +41,7 @@ int readLeds(BoardOutputs &out)
     return rc;
 }
 
-int readDigits(BoardOutputs &out)
-{
-    return GetHexStatus(board::kDigitRegisterBits, out.digits.data());
-}
+int readDigits(BoardOutputs &out) { return GetHexStatus(board::kDigitRegisterBits, out.digits.data()); }
 
 int readCpu(int bits, BoardOutputs &out)
 {
@@ -76,7 +73,8 @@ std::string hexOf(const std::vector<uint8_t> &bytes, int bits)
         int v = 0;
         for (int k = 3; k >= 0; --k) {
             const int bit = nibble * 4 + k;
-            const bool set = bit < bits && size_t(bit / 8) < bytes.size() && ((bytes[size_t(bit / 8)] >> (bit % 8)) & 1);
+            const bool set =
+                bit < bits && size_t(bit / 8) < bytes.size() && ((bytes[size_t(bit / 8)] >> (bit % 8)) & 1);
             v = v << 1 | (set ? 1 : 0);
         }
         out += "0123456789ABCDEF"[v];

@@ -9,9 +9,9 @@
 namespace cli {
 
 struct BoardOutputs {
-    uint64_t leds = 0;                  // 36 bits: red 0..17, green 18..35
-    std::array<uint8_t, 8> digits{};    // register bytes as the board gives them (0 = lit)
-    std::vector<uint8_t> cpu;           // CPU data, least significant bit first
+    uint64_t leds = 0;               // 36 bits: red 0..17, green 18..35
+    std::array<uint8_t, 8> digits{}; // register bytes as the board gives them (0 = lit)
+    std::vector<uint8_t> cpu;        // CPU data, least significant bit first
 };
 
 // Panel input on, as the panel program switches it before writing inputs.

@@ -34,8 +34,7 @@ QString libraryFailureText(int code)
     const char *source = board::errorSourceText(code);
     QString text = source ? QCoreApplication::translate(board::kErrorContext, source) : QString();
     if (board::errorShowsCode(code))
-        text += QLatin1Char(' ') +
-                QCoreApplication::translate(board::kErrorContext, board::kErrorCodeLine).arg(code);
+        text += QLatin1Char(' ') + QCoreApplication::translate(board::kErrorContext, board::kErrorCodeLine).arg(code);
     return text;
 }
 

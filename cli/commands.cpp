@@ -62,10 +62,15 @@ int connectBoard(const Options &o, LabProcess &lab, bool &remote)
     if (!o.sim.files.empty()) {
         switch (lab.start(o.sim, 120000)) {
         case LabProcess::Ready: break;
-        case LabProcess::NotFound: printError(QCoreApplication::translate("cli", "找不到 brixo-labd")); return ExitLibrary;
-        case LabProcess::NotReady: printError(QCoreApplication::translate("cli", "等待 brixo-labd 就绪超时")); return ExitLibrary;
+        case LabProcess::NotFound:
+            printError(QCoreApplication::translate("cli", "找不到 brixo-labd"));
+            return ExitLibrary;
+        case LabProcess::NotReady:
+            printError(QCoreApplication::translate("cli", "等待 brixo-labd 就绪超时"));
+            return ExitLibrary;
         case LabProcess::Failed:
-            printError(QCoreApplication::translate("cli", "brixo-labd 未能启动仿真板（状态 %1）").arg(lab.exitStatus()));
+            printError(
+                QCoreApplication::translate("cli", "brixo-labd 未能启动仿真板（状态 %1）").arg(lab.exitStatus()));
             return ExitLibrary;
         }
         server = "127.0.0.1:" + std::to_string(lab.port());
@@ -85,7 +90,8 @@ int connectBoard(const Options &o, LabProcess &lab, bool &remote)
             return ExitLibrary;
         }
     } else if (index >= list.count()) {
-        printError(QCoreApplication::translate("cli", "没有第 %1 个调试适配器（找到 %2 个）").arg(index).arg(list.count()));
+        printError(
+            QCoreApplication::translate("cli", "没有第 %1 个调试适配器（找到 %2 个）").arg(index).arg(list.count()));
         return ExitLibrary;
     }
     const int rc = ConnectDevice(index);
@@ -126,22 +132,24 @@ int infoCommand(const Options &o, bool remote)
         QJsonObject adapter;
         if (!remote)
             adapter = {{QStringLiteral("date"), firmware}, {QStringLiteral("pcb"), QString::fromUtf8(pcb)}};
-        const QJsonObject out{{QStringLiteral("remote"), remote},
-                              {QStringLiteral("adapter"), adapter},
-                              {QStringLiteral("debugger"),
-                               QJsonObject{{QStringLiteral("version"), version},
-                                           {QStringLiteral("text"), QString::fromUtf8(chip)},
-                                           {QStringLiteral("kind"), int(kind)}}}};
+        const QJsonObject out{
+            {QStringLiteral("remote"), remote},
+            {QStringLiteral("adapter"), adapter},
+            {QStringLiteral("debugger"), QJsonObject{{QStringLiteral("version"), version},
+                                                     {QStringLiteral("text"), QString::fromUtf8(chip)},
+                                                     {QStringLiteral("kind"), int(kind)}}}};
         printOut(QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Compact)) + '\n');
         return ExitOk;
     }
     if (remote)
         printOut(QCoreApplication::translate("cli", "调试适配器：远程实验服务器（无适配器信息）") + '\n');
     else
-        printOut(QCoreApplication::translate("cli", "调试适配器：固件 %1，PCB %2").arg(firmware, QString::fromUtf8(pcb)) + '\n');
+        printOut(
+            QCoreApplication::translate("cli", "调试适配器：固件 %1，PCB %2").arg(firmware, QString::fromUtf8(pcb)) +
+            '\n');
     const QString chipText = QString::fromUtf8(chip);
-    printOut(QCoreApplication::translate("cli", "片上调试器：版本 %1，%2").arg(QStringLiteral("0x") + version,
-                                              chipText.isEmpty() ? QStringLiteral("-") : chipText) +
+    printOut(QCoreApplication::translate("cli", "片上调试器：版本 %1，%2")
+                 .arg(QStringLiteral("0x") + version, chipText.isEmpty() ? QStringLiteral("-") : chipText) +
              '\n');
     return ExitOk;
 }
@@ -158,15 +166,16 @@ bool parseAssignments(const Options &o, uint64_t &switches, uint64_t &keys)
         if (ok && (name == "sw" || name == "key")) {
             ok = v < (uint64_t(1) << (name == "sw" ? 36 : 20));
             (name == "sw" ? switches : keys) = v;
-        } else if (ok && name.size() > 1 && (name[0] == 'S' || name[0] == 'K') &&
-                   parseNumber(name.substr(1), n) && n < (name[0] == 'S' ? 36u : 20u) && v <= 1) {
+        } else if (ok && name.size() > 1 && (name[0] == 'S' || name[0] == 'K') && parseNumber(name.substr(1), n) &&
+                   n < (name[0] == 'S' ? 36u : 20u) && v <= 1) {
             uint64_t &reg = name[0] == 'S' ? switches : keys;
             reg = (reg & ~(uint64_t(1) << n)) | (v << n);
         } else {
             ok = false;
         }
         if (!ok) {
-            printError(QCoreApplication::translate("cli", "无效的赋值：%1（应为 sw=、key=、S<n>= 或 K<n>=）").arg(q(a)));
+            printError(
+                QCoreApplication::translate("cli", "无效的赋值：%1（应为 sw=、key=、S<n>= 或 K<n>=）").arg(q(a)));
             return false;
         }
     }
@@ -199,7 +208,8 @@ bool parseReadItems(const Options &o, ReadItems &items)
         else if (a.rfind("cpu=", 0) == 0 && parseNumber(a.substr(4), n) && n >= 1 && n <= uint64_t(kMaxCpuBits))
             items.cpuBits = int(n);
         else {
-            printError(QCoreApplication::translate("cli", "无效的读取项：%1（应为 leds、digits 或 cpu=BITS）").arg(q(a)));
+            printError(
+                QCoreApplication::translate("cli", "无效的读取项：%1（应为 leds、digits 或 cpu=BITS）").arg(q(a)));
             return false;
         }
     }
@@ -223,7 +233,10 @@ int readCommand(const Options &o, const ReadItems &items)
     const QString green = q(formatNumber(out.leds >> 18, Radix::Hex, 18));
     QString bytes, shows;
     for (size_t i = 0; i < out.digits.size(); ++i) {
-        bytes += QStringLiteral("%1%2").arg(i ? QStringLiteral(" ") : QString()).arg(out.digits[i], 2, 16, QLatin1Char('0')).toUpper();
+        bytes += QStringLiteral("%1%2")
+                     .arg(i ? QStringLiteral(" ") : QString())
+                     .arg(out.digits[i], 2, 16, QLatin1Char('0'))
+                     .toUpper();
         shows += QLatin1Char(digitCharacter(out.digits[i]));
     }
     const QString cpu = q("0x" + hexOf(out.cpu, cpuBits));
@@ -237,12 +250,12 @@ int readCommand(const Options &o, const ReadItems &items)
             QJsonArray raw;
             for (uint8_t b : out.digits)
                 raw.append(int(b));
-            json.insert(QStringLiteral("digits"), QJsonObject{{QStringLiteral("bytes"), raw},
-                                                              {QStringLiteral("shows"), shows}});
+            json.insert(QStringLiteral("digits"),
+                        QJsonObject{{QStringLiteral("bytes"), raw}, {QStringLiteral("shows"), shows}});
         }
         if (cpuBits)
-            json.insert(QStringLiteral("cpu"), QJsonObject{{QStringLiteral("bits"), cpuBits},
-                                                           {QStringLiteral("value"), cpu}});
+            json.insert(QStringLiteral("cpu"),
+                        QJsonObject{{QStringLiteral("bits"), cpuBits}, {QStringLiteral("value"), cpu}});
         printOut(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)) + '\n');
         return ExitOk;
     }

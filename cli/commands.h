@@ -9,7 +9,7 @@ enum ExitCode { ExitOk = 0, ExitTestFailed = 1, ExitUsage = 2, ExitLibrary = 3 }
 
 int runCommand(const Options &options);
 
-void printOut(const QString &text); // UTF-8 to standard output
+void printOut(const QString &text);   // UTF-8 to standard output
 void printError(const QString &line); // "brixo-cli: " + line + newline to standard error
 
 } // namespace cli

@@ -35,8 +35,7 @@ int onProgress(int done, int total, void *user)
 {
     const auto *p = static_cast<const Progress *>(user);
     if (p->bar) {
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - p->start).count();
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - p->start).count();
         const QByteArray line = ('\r' + progressLine(done, total, p->fileBytes, elapsed)).toUtf8();
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         std::fflush(stderr);
@@ -52,8 +51,8 @@ QString progressLine(int done, int total, long long fileBytes, double elapsedSec
     const long long bytes = std::min<long long>(fileBytes, (long long)done * 500);
     const int percent = total > 0 ? int((long long)done * 100 / total) : 100;
     const int filled = total > 0 ? int((long long)done * kWidth / total) : kWidth;
-    QString line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) +
-                   QString(kWidth - filled, QLatin1Char('-')) + QLatin1Char(']');
+    QString line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(kWidth - filled, QLatin1Char('-')) +
+                   QLatin1Char(']');
     line += QStringLiteral(" %1%  ").arg(percent, 3);
     line += QCoreApplication::translate("cli", "%1/%2 字节").arg(bytes).arg(fileBytes);
     if (done > 0 && done < total) {
@@ -87,7 +86,8 @@ int configureCommand(const Options &o)
         return ExitLibrary;
     }
     if (!o.quiet)
-        printOut(QCoreApplication::translate("cli", "FPGA配置完成：%1 字节").arg(progress.fileBytes) + QLatin1Char('\n'));
+        printOut(QCoreApplication::translate("cli", "FPGA配置完成：%1 字节").arg(progress.fileBytes) +
+                 QLatin1Char('\n'));
     return ExitOk;
 }
 

@@ -5,8 +5,7 @@
 
 namespace cli {
 
-QByteArray junitReport(const QString &suite, const std::vector<RowResult> &rows,
-                       const QString &errorText)
+QByteArray junitReport(const QString &suite, const std::vector<RowResult> &rows, const QString &errorText)
 {
     int failures = 0, errors = 0;
     double total = 0;

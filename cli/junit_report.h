@@ -11,7 +11,6 @@
 namespace cli {
 
 // `suite` names the vector file; `errorText` is the text of the library failure, if any.
-QByteArray junitReport(const QString &suite, const std::vector<RowResult> &rows,
-                       const QString &errorText);
+QByteArray junitReport(const QString &suite, const std::vector<RowResult> &rows, const QString &errorText);
 
 } // namespace cli

@@ -69,7 +69,8 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
             std::string host;
             int port;
             if (!splitHostPort(o.server, host, port)) {
-                error = QCoreApplication::translate("cli", "无效的值：%1").arg(QString::fromStdString(a + " " + o.server));
+                error =
+                    QCoreApplication::translate("cli", "无效的值：%1").arg(QString::fromStdString(a + " " + o.server));
                 return false;
             }
         } else if (a == "--junit" || a == "--panel" || a == "--top" || a == "--simulator") {
@@ -108,12 +109,14 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
         return false;
     }
     if (o.sim.files.empty() && (!o.sim.top.empty() || !o.sim.simulator.empty() || o.sim.keysActiveLow)) {
-        error = QCoreApplication::translate("cli", "选项 --top、--simulator 和 --keys-active-low 只能与 --sim 一起使用");
+        error =
+            QCoreApplication::translate("cli", "选项 --top、--simulator 和 --keys-active-low 只能与 --sim 一起使用");
         return false;
     }
     const auto misplaced = [&](bool given, const char *option, std::set<std::string> commands) {
         if (given && !commands.count(o.command)) {
-            error = QCoreApplication::translate("cli", "选项 %1 不能用于命令 %2").arg(QLatin1String(option), QString::fromStdString(o.command));
+            error = QCoreApplication::translate("cli", "选项 %1 不能用于命令 %2")
+                        .arg(QLatin1String(option), QString::fromStdString(o.command));
             return true;
         }
         return false;
@@ -124,8 +127,9 @@ bool parseOptions(const std::vector<std::string> &argv, Options &o, QString &err
     const bool oneFile = o.command == "configure" || o.command == "test";
     if ((oneFile && o.args.size() != 1) || ((o.command == "list" || o.command == "info") && !o.args.empty())) {
         error = o.command == "configure" ? QCoreApplication::translate("cli", "configure 需要一个 .rbf 文件")
-                : o.command == "test"    ? QCoreApplication::translate("cli", "test 需要一个测试向量文件")
-                                         : QCoreApplication::translate("cli", "命令 %1 不带参数").arg(QString::fromStdString(o.command));
+                : o.command == "test"
+                    ? QCoreApplication::translate("cli", "test 需要一个测试向量文件")
+                    : QCoreApplication::translate("cli", "命令 %1 不带参数").arg(QString::fromStdString(o.command));
         return false;
     }
     if ((o.command == "set" || o.command == "read") && o.args.empty()) {

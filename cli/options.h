@@ -10,12 +10,12 @@
 namespace cli {
 
 struct Options {
-    std::string command;             // list, info, configure, set, read, test
-    std::vector<std::string> args;   // the command's own arguments
+    std::string command;           // list, info, configure, set, read, test
+    std::vector<std::string> args; // the command's own arguments
     int adapter = 0;
     bool adapterGiven = false;
-    std::string server;              // HOST:PORT
-    LabOptions sim;                  // files given: a simulated board
+    std::string server; // HOST:PORT
+    LabOptions sim;     // files given: a simulated board
     bool json = false, quiet = false, help = false, version = false;
     std::string junit, panel;
 };

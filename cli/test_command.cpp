@@ -22,7 +22,8 @@ QString vectorErrorText(const VectorError &e)
     case VectorError::NoRows: return QCoreApplication::translate("cli", "没有测试行");
     case VectorError::UnknownColumn: return QCoreApplication::translate("cli", "未知的列名：%1").arg(subject);
     case VectorError::RepeatedBit: return QCoreApplication::translate("cli", "列 %1 与前面的列重复").arg(subject);
-    case VectorError::CellCount: return QCoreApplication::translate("cli", "本行有 %1 个值，应为 %2 个").arg(e.found).arg(e.expected);
+    case VectorError::CellCount:
+        return QCoreApplication::translate("cli", "本行有 %1 个值，应为 %2 个").arg(e.found).arg(e.expected);
     case VectorError::BadValue:
         return QCoreApplication::translate("cli", "列 %1 的值无效：%2").arg(QString::fromStdString(e.column), subject);
     case VectorError::NotOnPanel: return QCoreApplication::translate("cli", "面板上没有 %1").arg(subject);

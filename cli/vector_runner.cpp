@@ -55,8 +55,7 @@ void compare(const Column &col, const Cell &cell, const BoardOutputs &out, RowRe
             row.mismatches.push_back({col.name, "0x" + want, "0x" + got});
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -135,9 +134,6 @@ std::string mismatchText(const RowResult &row)
     return out;
 }
 
-std::string failureLine(const RowResult &row)
-{
-    return "line " + std::to_string(row.line) + ": " + mismatchText(row);
-}
+std::string failureLine(const RowResult &row) { return "line " + std::to_string(row.line) + ": " + mismatchText(row); }
 
 } // namespace cli

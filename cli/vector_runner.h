@@ -15,7 +15,7 @@ struct Mismatch {
 struct RowResult {
     int line = 0;
     std::vector<Mismatch> mismatches;
-    int code = 0;        // a library failure that stopped the run at this row
+    int code = 0; // a library failure that stopped the run at this row
     double seconds = 0;
     bool passed() const { return code == 0 && mismatches.empty(); }
 };

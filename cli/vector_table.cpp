@@ -95,8 +95,8 @@ bool parseColumn(const std::string &written, bool panelNumbering, Column &col)
         if (!end(s, first, from))
             return false;
         last = first, to = from;
-    } else if (!end(s.substr(0, dots), first, from) || !end(s.substr(dots + 2), last, to) ||
-               first != last || first == 'D') {
+    } else if (!end(s.substr(0, dots), first, from) || !end(s.substr(dots + 2), last, to) || first != last ||
+               first == 'D') {
         return false;
     }
     int count, base = 0;
@@ -185,8 +185,7 @@ bool parseCell(const std::string &text, const Column &col, Cell &cell)
 
 } // namespace
 
-bool readVectorTable(const std::string &text, const PanelInventory *panel, VectorTable &table,
-                     VectorError &error)
+bool readVectorTable(const std::string &text, const PanelInventory *panel, VectorTable &table, VectorError &error)
 {
     table = VectorTable();
     error = VectorError();

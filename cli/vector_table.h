@@ -13,19 +13,19 @@ namespace cli {
 
 struct Column {
     enum Kind { Switch, Key, Red, Green, Digit, Cpu } kind = Switch;
-    std::string name;        // as written in the header
-    std::vector<int> bits;   // register bit per column bit, most significant first (Cpu: empty)
-    int cpuBits = 0;         // Cpu: the width compared
+    std::string name;      // as written in the header
+    std::vector<int> bits; // register bit per column bit, most significant first (Cpu: empty)
+    int cpuBits = 0;       // Cpu: the width compared
     bool input() const { return kind == Switch || kind == Key; }
     int width() const { return kind == Cpu ? cpuBits : int(bits.size()); }
 };
 
 struct Cell {
     enum Kind { Value, DontCare, Pulse } kind = Value;
-    uint64_t value = 0;            // Switch, Key, Red, Green
-    Radix radix = Radix::Decimal;  // how the value was written, for reports
-    char digit = 0;                // Digit: '0'..'9', 'A'..'F' or '-' (blank)
-    std::vector<uint8_t> wide;     // Cpu: the value, least significant byte first
+    uint64_t value = 0;           // Switch, Key, Red, Green
+    Radix radix = Radix::Decimal; // how the value was written, for reports
+    char digit = 0;               // Digit: '0'..'9', 'A'..'F' or '-' (blank)
+    std::vector<uint8_t> wide;    // Cpu: the value, least significant byte first
 };
 
 struct Row {
@@ -41,23 +41,22 @@ struct VectorTable {
 // What a panel file says the board has: the columns may use only these, with the panel's
 // numbering (green LEDs 18..35).
 struct PanelInventory {
-    std::vector<bool> switches = std::vector<bool>(36), keys = std::vector<bool>(20),
-                      red = std::vector<bool>(18), green = std::vector<bool>(18),
-                      digits = std::vector<bool>(8);
+    std::vector<bool> switches = std::vector<bool>(36), keys = std::vector<bool>(20), red = std::vector<bool>(18),
+                      green = std::vector<bool>(18), digits = std::vector<bool>(8);
     int cpuBits = 0; // the data slots' widths together
 };
 
 struct VectorError {
     enum Kind {
         None,
-        NoHeader,       // no column line
-        NoRows,         // no test row
-        UnknownColumn,  // subject: the name
-        RepeatedBit,    // subject: the column reusing a bit of an earlier one
-        CellCount,      // subject: cells in the row; expected: cells in the header
-        BadValue,       // subject: the cell; column: its column's name
-        NotOnPanel,     // subject: the column
-        TooLarge,       // the file is beyond the reader's bound
+        NoHeader,      // no column line
+        NoRows,        // no test row
+        UnknownColumn, // subject: the name
+        RepeatedBit,   // subject: the column reusing a bit of an earlier one
+        CellCount,     // subject: cells in the row; expected: cells in the header
+        BadValue,      // subject: the cell; column: its column's name
+        NotOnPanel,    // subject: the column
+        TooLarge,      // the file is beyond the reader's bound
     } kind = None;
     int line = 0;
     std::string subject, column;
@@ -68,7 +67,6 @@ constexpr size_t kMaxVectorFileBytes = 16u << 20;
 constexpr int kMaxCpuBits = 2048;
 
 // Reads `text`; `panel` (may be null) switches to the panel's numbering and limits.
-bool readVectorTable(const std::string &text, const PanelInventory *panel, VectorTable &table,
-                     VectorError &error);
+bool readVectorTable(const std::string &text, const PanelInventory *panel, VectorTable &table, VectorError &error);
 
 } // namespace cli

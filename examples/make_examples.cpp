@@ -23,8 +23,8 @@ namespace {
 
 // Board geometry shared by all four panels: rows of digits, red LEDs, green LEDs, switches, keys.
 constexpr int kWidth = 980, kHeight = 600;
-constexpr int kPitch = 50;                       // switch and LED pitch
-constexpr int kRowLeft = 60;                     // x of the leftmost (highest-numbered) column
+constexpr int kPitch = 50;   // switch and LED pitch
+constexpr int kRowLeft = 60; // x of the leftmost (highest-numbered) column
 constexpr int kDigitY = 40, kRedY = 170, kGreenY = 270, kSwitchY = 420, kKeyY = 520;
 const QSize kSwitch{24, 42}, kKey{40, 40}, kLed{26, 26}, kDigit{40, 60};
 
@@ -35,16 +35,16 @@ int keyX(int index) { return 700 + (3 - index) * 70; }
 // A group of neighbouring components that belong together, with its caption.
 struct Group {
     Kind kind;
-    int low, high;  // inclusive index range
+    int low, high; // inclusive index range
     QString caption;
 };
 
 struct Experiment {
     QString file, name, identifier, title;
-    int switches, keys, redLeds, greenLeds, digits;  // how many of each the step uses (from 0)
+    int switches, keys, redLeds, greenLeds, digits; // how many of each the step uses (from 0)
     std::vector<Group> groups;
-    QStringList notes;  // lines printed on the board beside the keys
-    std::vector<std::pair<Kind, int>> unused;  // positions inside the counts the step never touches
+    QStringList notes;                        // lines printed on the board beside the keys
+    std::vector<std::pair<Kind, int>> unused; // positions inside the counts the step never touches
 };
 
 bool used(const Experiment &ex, Kind k, int i)
@@ -133,7 +133,7 @@ QImage drawBoard(const Experiment &ex)
     labelRow(Kind::Digit, ex.digits);
 
     // Brackets above each group, with the group's meaning.
-    bool raise = false;  // neighbouring one-component captions alternate in height
+    bool raise = false; // neighbouring one-component captions alternate in height
     for (const Group &g : ex.groups) {
         const bool narrow = g.low == g.high && g.kind == Kind::Switch;
         raise = narrow && !raise;
@@ -164,7 +164,7 @@ Document makeDocument(const Experiment &ex)
 {
     Document doc;
     doc.name = ex.name;
-    doc.description = ex.identifier;  // the simulation identifier
+    doc.description = ex.identifier; // the simulation identifier
     doc.switchSize = kSwitch;
     doc.buttonSize = kKey;
     doc.ledSize = kLed;
@@ -195,7 +195,15 @@ Experiment adder(const QString &file, const QString &name, const QString &identi
                  const QString &operandTable)
 {
     using K = Kind;
-    return {file, name, identifier, title, 13, 0, 0, 9, 8,
+    return {file,
+            name,
+            identifier,
+            title,
+            13,
+            0,
+            0,
+            9,
+            8,
             {{K::Switch, 0, 3, QStringLiteral("B")},
              {K::Switch, 4, 7, QStringLiteral("A")},
              {K::Switch, 8, 8, QStringLiteral("Cen")},
@@ -218,8 +226,15 @@ std::vector<Experiment> experiments()
 {
     using K = Kind;
     return {
-        {QStringLiteral("bus_register_shifter.jvp"), QStringLiteral("总线、寄存器与移位器"),
-         QStringLiteral("KVTRM1502"), QStringLiteral("Bus, register and shifter"), 18, 4, 18, 9, 8,
+        {QStringLiteral("bus_register_shifter.jvp"),
+         QStringLiteral("总线、寄存器与移位器"),
+         QStringLiteral("KVTRM1502"),
+         QStringLiteral("Bus, register and shifter"),
+         18,
+         4,
+         18,
+         9,
+         8,
          {{K::Switch, 0, 0, QStringLiteral("load R")},
           {K::Switch, 1, 3, QStringLiteral("shift: load / << / >>")},
           {K::Switch, 4, 7, QStringLiteral("X")},
@@ -245,9 +260,15 @@ std::vector<Experiment> experiments()
         adder(QStringLiteral("adder_b.jvp"), QStringLiteral("四位加法器 B"), QStringLiteral("RFKQSVNBT1512"),
               QStringLiteral("4-bit adder, variant B"),
               QStringLiteral("Q by S9 S10: 00 -> 0, 10 -> B, 01 -> NOT B, 11 -> 1111")),
-        {QStringLiteral("counter_shifter_bus.jvp"), QStringLiteral("计数器、移位寄存器与总线"),
-         QStringLiteral("GZMWTH1708"), QStringLiteral("Counter, shift register, register and bus"), 13,
-         4, 16, 4, 8,
+        {QStringLiteral("counter_shifter_bus.jvp"),
+         QStringLiteral("计数器、移位寄存器与总线"),
+         QStringLiteral("GZMWTH1708"),
+         QStringLiteral("Counter, shift register, register and bus"),
+         13,
+         4,
+         16,
+         4,
+         8,
          {{K::Switch, 0, 0, QStringLiteral("C->bus")},
           {K::Switch, 1, 2, QStringLiteral("count / load")},
           {K::Switch, 3, 3, QStringLiteral("SR->bus")},
@@ -265,8 +286,15 @@ std::vector<Experiment> experiments()
           QStringLiteral("SR mode S5 S4: 11 load V, 10 <<, 01 >>, 00 hold")},
          {{K::Switch, 6}}},
         // Verilog designs served by brixo-labd: no simulation identifier, the design is the circuit.
-        {QStringLiteral("verilog/adder.jvp"), QStringLiteral("四位加法器（Verilog）"), QString(),
-         QStringLiteral("4-bit adder in Verilog (adder.v)"), 9, 0, 5, 0, 2,
+        {QStringLiteral("verilog/adder.jvp"),
+         QStringLiteral("四位加法器（Verilog）"),
+         QString(),
+         QStringLiteral("4-bit adder in Verilog (adder.v)"),
+         9,
+         0,
+         5,
+         0,
+         2,
          {{K::Switch, 0, 3, QStringLiteral("B")},
           {K::Switch, 4, 7, QStringLiteral("A")},
           {K::Switch, 8, 8, QStringLiteral("Cin")},
@@ -274,8 +302,15 @@ std::vector<Experiment> experiments()
           {K::Digit, 0, 1, QStringLiteral("sum")}},
          {QStringLiteral("brixo-labd --verilog adder.v")},
          {}},
-        {QStringLiteral("verilog/counter.jvp"), QStringLiteral("计数器（Verilog）"), QString(),
-         QStringLiteral("Counter on a free-running clock (counter.v)"), 2, 1, 8, 0, 2,
+        {QStringLiteral("verilog/counter.jvp"),
+         QStringLiteral("计数器（Verilog）"),
+         QString(),
+         QStringLiteral("Counter on a free-running clock (counter.v)"),
+         2,
+         1,
+         8,
+         0,
+         2,
          {{K::Switch, 0, 0, QStringLiteral("down")},
           {K::Switch, 1, 1, QStringLiteral("pause")},
           {K::RedLed, 0, 7, QStringLiteral("count")},
@@ -286,12 +321,12 @@ std::vector<Experiment> experiments()
     };
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);  // fonts for the silkscreen
+    QGuiApplication app(argc, argv); // fonts for the silkscreen
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(dir);
     for (const Experiment &ex : experiments()) {

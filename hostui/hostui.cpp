@@ -16,17 +16,13 @@ bool collecting = false;
 std::vector<Box> collected;
 std::vector<ProgressEvent> progressEvents;
 
-void record(ProgressEvent::Kind kind, void *owner, const std::string &title, int value, int maximum,
-            bool shown)
+void record(ProgressEvent::Kind kind, void *owner, const std::string &title, int value, int maximum, bool shown)
 {
     if (collecting)
         progressEvents.push_back({kind, owner, title, value, maximum, shown});
 }
 
-QApplication *runningApp()
-{
-    return qobject_cast<QApplication *>(QCoreApplication::instance());
-}
+QApplication *runningApp() { return qobject_cast<QApplication *>(QCoreApplication::instance()); }
 } // namespace
 
 void setCollecting(bool on)
@@ -73,15 +69,14 @@ void showMessage(void *owner, const std::string &text, const std::string &captio
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
-                    QString::fromStdString(text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
                     static_cast<QWidget *>(findOwner(owner)));
     box.exec();
 }
 
 ProgressBar::ProgressBar(void *owner, const std::string &title) : owner_(owner)
 {
-    
+
     auto *parent = static_cast<QWidget *>(findOwner(owner));
     if (!parent) {
         record(ProgressEvent::Created, owner, title, value_, maximum_, false);

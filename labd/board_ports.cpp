@@ -47,8 +47,7 @@ const char *directionWord(Port::Direction d)
 
 } // namespace
 
-bool chooseTop(const std::vector<Module> &modules, const std::string &wanted, const Module *&top,
-               std::string &error)
+bool chooseTop(const std::vector<Module> &modules, const std::string &wanted, const Module *&top, std::string &error)
 {
     top = nullptr;
     if (modules.empty()) {
@@ -154,8 +153,8 @@ std::string Board::json() const
 {
     int switches = 0, keys = 0, red = 0, green = 0, digits = 0, cpu = 0;
     for (const BoardPort &b : inputs)
-        (b.role == Role::Switches ? switches : keys) = std::max(b.role == Role::Switches ? switches : keys,
-                                                                int(b.port.width()));
+        (b.role == Role::Switches ? switches : keys) =
+            std::max(b.role == Role::Switches ? switches : keys, int(b.port.width()));
     for (const BoardPort &b : outputs) {
         const int w = int(b.port.width());
         switch (b.role) {
@@ -174,14 +173,16 @@ std::string Board::json() const
     auto quoted = [](const std::string &s) {
         std::string q;
         for (char c : s)
-            q += c == '"' || c == '\\' ? std::string("\\") + c : uint8_t(c) < 0x20 ? std::string(" ") : std::string(1, c);
+            q += c == '"' || c == '\\' ? std::string("\\") + c
+                 : uint8_t(c) < 0x20   ? std::string(" ")
+                                       : std::string(1, c);
         return q;
     };
     const std::string clock = clocks.empty() ? "" : clocks.front().port.name;
-    return "{\"top\":\"" + quoted(top) + "\",\"switches\":" + std::to_string(switches) + ",\"keys\":" +
-           std::to_string(keys) + ",\"red\":" + std::to_string(red) + ",\"green\":" + std::to_string(green) +
-           ",\"digits\":" + std::to_string(digits) + ",\"cpu_data_bits\":" + std::to_string(cpu) +
-           ",\"clock\":\"" + quoted(clock) + "\"}";
+    return "{\"top\":\"" + quoted(top) + "\",\"switches\":" + std::to_string(switches) +
+           ",\"keys\":" + std::to_string(keys) + ",\"red\":" + std::to_string(red) +
+           ",\"green\":" + std::to_string(green) + ",\"digits\":" + std::to_string(digits) +
+           ",\"cpu_data_bits\":" + std::to_string(cpu) + ",\"clock\":\"" + quoted(clock) + "\"}";
 }
 
 } // namespace labd

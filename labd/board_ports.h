@@ -19,10 +19,10 @@ struct BoardPort {
 
 struct Board {
     std::string top;
-    std::vector<BoardPort> inputs;  // switches and keys, in the order the simulator takes them
-    std::vector<BoardPort> clocks;  // driven by the server
-    std::vector<BoardPort> outputs; // in the order the simulator reports them
-    bool keysActiveLow = false;     // "key" reads 0 when pressed
+    std::vector<BoardPort> inputs;   // switches and keys, in the order the simulator takes them
+    std::vector<BoardPort> clocks;   // driven by the server
+    std::vector<BoardPort> outputs;  // in the order the simulator reports them
+    bool keysActiveLow = false;      // "key" reads 0 when pressed
     std::vector<std::string> unused; // ports of no board name, left unconnected
 
     // One line of JSON describing the board: counts of what the ports carry.
@@ -31,8 +31,7 @@ struct Board {
 
 // Chooses the top module: `wanted` when given, else the one module nobody instantiates.
 // False with a message naming the candidates otherwise.
-bool chooseTop(const std::vector<Module> &modules, const std::string &wanted, const Module *&top,
-               std::string &error);
+bool chooseTop(const std::vector<Module> &modules, const std::string &wanted, const Module *&top, std::string &error);
 
 // The board ports of `top`. False with one line per problem (a port of the wrong direction,
 // a port wider than the board's, no recognised port at all), each naming the port.

@@ -23,8 +23,7 @@ int msLeft(Clock::time_point deadline)
 }
 
 // fork + exec with the given descriptors as 0, 1 and 2 (-1: keep ours). The child dies with us.
-pid_t spawn(const std::vector<std::string> &argv, const std::string &dir, int in, int out, int err,
-            std::string &error)
+pid_t spawn(const std::vector<std::string> &argv, const std::string &dir, int in, int out, int err, std::string &error)
 {
     std::vector<char *> args;
     for (const std::string &a : argv)

@@ -50,13 +50,19 @@ std::string benchText(const Board &b, const std::vector<uint64_t> &idle)
     }
     v << "  initial begin\n"
          "    forever begin\n"
-         "      n = $fscanf(32'h8000_0000, \"" << format << "\", " << args << ");\n"
-         "      if (n != " << b.inputs.size() + 1 << ") $finish;\n"
+         "      n = $fscanf(32'h8000_0000, \""
+      << format << "\", " << args
+      << ");\n"
+         "      if (n != "
+      << b.inputs.size() + 1
+      << ") $finish;\n"
          "      repeat (cycles) begin clock = 1'b1; #1; clock = 1'b0; #1; end\n";
     for (size_t i = 0; i < b.inputs.size(); ++i)
         v << "      in" << i << " = next" << i << ";\n";
     v << "      #1;\n"
-         "      $display(" << shown << "\"" << values << ");\n"
+         "      $display("
+      << shown << "\"" << values
+      << ");\n"
          "      $fflush;\n"
          "    end\n"
          "  end\n"

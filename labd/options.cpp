@@ -121,8 +121,9 @@ bool parseOptions(const std::vector<std::string> &args, Options &o, std::string 
         } else if (a == "--stdin-lifetime") {
             o.stdinLifetime = true;
         } else {
-            error = isOption(a) || a[0] == '-' ? "unknown option " + a
-                                                : "\"" + a + "\" is not a --verilog file list's (put --verilog before it)";
+            error = isOption(a) || a[0] == '-'
+                        ? "unknown option " + a
+                        : "\"" + a + "\" is not a --verilog file list's (put --verilog before it)";
             return false;
         }
     }

@@ -14,9 +14,9 @@ constexpr const char *kAccessCode = "7B3E-C902-4F1A-E86D";
 
 struct Request {
     enum Kind { Probe, Scan } kind = Scan;
-    bool capture = false;     // the shifted-out bits are wanted back
-    uint8_t instruction = 0;  // 4 bits
-    int bits = 0;             // data register length, 0..2048
+    bool capture = false;      // the shifted-out bits are wanted back
+    uint8_t instruction = 0;   // 4 bits
+    int bits = 0;              // data register length, 0..2048
     std::vector<uint8_t> data; // ceil(bits / 8) bytes, least significant bit first
 };
 

@@ -10,8 +10,7 @@ SimCircuit::SimCircuit(Board board, std::vector<std::string> command, std::strin
     : board_(std::move(board)), command_(std::move(command)), workDir_(std::move(workDir)), settings_(settings),
       leds_(lab::bytesFor(lab::kLedBits), 0), digits_(lab::kDigits, 0xFF),
       chipInfo_(lab::chipInfoBlock(settings.chipDate, "SIMULATED", 0))
-{
-}
+{}
 
 bool SimCircuit::start(std::string &error)
 {
@@ -108,8 +107,7 @@ void SimCircuit::takeOutputs(const std::string &line)
                 if (at(i) == '1')
                     lab::setBitAt(cpuData_.data(), i, true);
             break;
-        default:
-            break;
+        default: break;
         }
     }
 }
@@ -121,12 +119,8 @@ bool SimCircuit::scanChecked(uint8_t instruction, const uint8_t *in, int bits, u
         return true;
     switch (instruction) {
     case Switches:
-    case Keys:
-        inputs_[instruction].shift(in, bits, out);
-        return step(true, error);
-    case VirtualMode:
-        inputs_[instruction].shift(in, bits, out);
-        return true;
+    case Keys: inputs_[instruction].shift(in, bits, out); return step(true, error);
+    case VirtualMode: inputs_[instruction].shift(in, bits, out); return true;
     case Leds:
     case Digits:
     case CpuData:
@@ -134,9 +128,7 @@ bool SimCircuit::scanChecked(uint8_t instruction, const uint8_t *in, int bits, u
             return false;
         lab::shiftOut(instruction == Leds ? leds_ : instruction == Digits ? digits_ : cpuData_, bits, out);
         return true;
-    case ChipInfo:
-        lab::shiftOut(chipInfo_, bits, out);
-        return true;
+    case ChipInfo: lab::shiftOut(chipInfo_, bits, out); return true;
     default: // run status idle, and every other register reads zeros
         lab::shiftOut({}, bits, out);
         return true;

@@ -12,9 +12,9 @@ namespace labd {
 
 struct CircuitSettings {
     double clockHz = 1000;
-    int requestLimitMs = 2000;   // a step that takes longer: the design did not settle
+    int requestLimitMs = 2000;     // a step that takes longer: the design did not settle
     long maxCyclesPerStep = 50000; // owed cycles beyond this are dropped, not run
-    uint32_t chipDate = 0;       // BCD date in the chip information, e.g. 0x20261207
+    uint32_t chipDate = 0;         // BCD date in the chip information, e.g. 0x20261207
 };
 
 class SimCircuit : public lab::Circuit {
@@ -47,7 +47,7 @@ private:
     CircuitSettings settings_;
     std::mutex mutex_;
     ChildProcess child_;
-    bool fresh_ = false;   // outputs match the inputs and no cycle is owed
+    bool fresh_ = false; // outputs match the inputs and no cycle is owed
     Clock::time_point last_;
     double owed_ = 0;
     lab::InputRegister inputs_[16];

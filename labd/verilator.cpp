@@ -53,8 +53,11 @@ std::string mainText(const Board &b, const std::vector<uint64_t> &idle)
             c << "        show(uint64_t(top->" << o.port.name << "), " << w << ");\n";
         } else {
             c << "        std::putchar(' ');\n"
-                 "        for (int b = " << w - 1 << "; b >= 0; --b)\n"
-                 "            std::putchar((top->" << o.port.name << "[b / 32] >> (b % 32)) & 1 ? '1' : '0');\n";
+                 "        for (int b = "
+              << w - 1
+              << "; b >= 0; --b)\n"
+                 "            std::putchar((top->"
+              << o.port.name << "[b / 32] >> (b % 32)) & 1 ? '1' : '0');\n";
         }
     }
     c << "        std::putchar('\\n');\n"
@@ -108,11 +111,12 @@ public:
     {
         std::ofstream(dir_ + "/brixo_labd_main.cpp") << mainText(b, idleInputs(b));
         // Verilator's makefiles compile through $OBJCACHE: a design built before builds in a moment.
-        if (!std::getenv("OBJCACHE") && runTool({"ccache", "--version"}, dir_, 5000, *std::make_unique<std::string>()) == 0)
+        if (!std::getenv("OBJCACHE") &&
+            runTool({"ccache", "--version"}, dir_, 5000, *std::make_unique<std::string>()) == 0)
             setenv("OBJCACHE", "ccache", 0);
         std::vector<std::string> a = base(d);
-        a.insert(a.end(), {"--cc", "--exe", "--build", "-j", "2", "--no-timing", "--prefix", "Vdesign",
-                           "--top-module", b.top, "-Mdir", dir_ + "/obj", "-o", dir_ + "/design"});
+        a.insert(a.end(), {"--cc", "--exe", "--build", "-j", "2", "--no-timing", "--prefix", "Vdesign", "--top-module",
+                           b.top, "-Mdir", dir_ + "/obj", "-o", dir_ + "/design"});
         a.insert(a.end(), d.files.begin(), d.files.end());
         a.push_back(dir_ + "/brixo_labd_main.cpp");
         return runTool(a, dir_, kBuildLimitMs, messages) == 0;
@@ -126,9 +130,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<Simulator> makeVerilator(const std::string &workDir)
-{
-    return std::make_unique<Verilator>(workDir);
-}
+std::unique_ptr<Simulator> makeVerilator(const std::string &workDir) { return std::make_unique<Verilator>(workDir); }
 
 } // namespace labd

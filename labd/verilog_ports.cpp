@@ -99,14 +99,9 @@ using Params = std::map<std::string, std::vector<Token>>;
 // Constant expressions over numbers and parameters.
 class Evaluator {
 public:
-    Evaluator(const std::vector<Token> &t, const Params &params, int depth = 0)
-        : t_(t), params_(params), depth_(depth)
-    {
-    }
-    bool run(long &value)
-    {
-        return expr(value, 0) && at_ == t_.size();
-    }
+    Evaluator(const std::vector<Token> &t, const Params &params, int depth = 0) : t_(t), params_(params), depth_(depth)
+    {}
+    bool run(long &value) { return expr(value, 0) && at_ == t_.size(); }
 
 private:
     const Token *peek() const { return at_ < t_.size() ? &t_[at_] : nullptr; }
@@ -168,12 +163,16 @@ private:
             } else if (o == "-") {
                 if (__builtin_sub_overflow(v, r, &v))
                     return false;
-            }
-            else if (o == "<<") v = r < 0 || r > 62 ? 0 : v << r;
-            else if (o == ">>") v = r < 0 || r > 62 ? 0 : v >> r;
-            else if (o == "&") v &= r;
-            else if (o == "|") v |= r;
-            else v ^= r;
+            } else if (o == "<<")
+                v = r < 0 || r > 62 ? 0 : v << r;
+            else if (o == ">>")
+                v = r < 0 || r > 62 ? 0 : v >> r;
+            else if (o == "&")
+                v &= r;
+            else if (o == "|")
+                v |= r;
+            else
+                v ^= r;
         }
     }
     bool unary(long &v)
@@ -250,9 +249,9 @@ private:
 bool isDirection(const std::string &s) { return s == "input" || s == "output" || s == "inout"; }
 bool isTypeWord(const std::string &s)
 {
-    static const std::set<std::string> words = {"wire", "reg", "logic", "signed", "unsigned", "var", "tri",
-                                                "bit", "integer", "supply0", "supply1", "wand", "wor",
-                                                "tri0", "tri1", "uwire", "byte", "shortint", "int", "longint"};
+    static const std::set<std::string> words = {"wire", "reg",     "logic",   "signed",   "unsigned", "var",    "tri",
+                                                "bit",  "integer", "supply0", "supply1",  "wand",     "wor",    "tri0",
+                                                "tri1", "uwire",   "byte",    "shortint", "int",      "longint"};
     return words.count(s) != 0;
 }
 
@@ -362,7 +361,8 @@ private:
         p.direction = it.direction == "output" ? Port::Output : it.direction == "inout" ? Port::Inout : Port::Input;
         p.left = p.right = 0;
         if (it.hasRange && !range(it.rangeTokens, params, p.left, p.right)) {
-            error = "module " + module + ": the range of port " + p.name + " is not a constant this server can work out";
+            error =
+                "module " + module + ": the range of port " + p.name + " is not a constant this server can work out";
             return false;
         }
         return true;

@@ -29,7 +29,7 @@ constexpr std::array<std::uint8_t, 128> kTable = makeTable();
 
 inline std::uint8_t sextet(char16_t c) { return c < 128 ? kTable[c] : kSkip; }
 
-}  // namespace
+} // namespace
 
 QByteArray decodeBase64Lenient(QStringView text)
 {
@@ -46,7 +46,7 @@ QByteArray decodeBase64Lenient(QStringView text)
         // Fast path: four alphabet characters in a row, no pending bits.
         if (bits == 0 && end - p >= 4) {
             const std::uint8_t a = sextet(p[0]), b = sextet(p[1]), c = sextet(p[2]), d = sextet(p[3]);
-            if ((a | b | c | d) < 64) {  // any skip mark sets the high bits
+            if ((a | b | c | d) < 64) { // any skip mark sets the high bits
                 const std::uint32_t v = std::uint32_t(a) << 18 | std::uint32_t(b) << 12 | std::uint32_t(c) << 6 | d;
                 o[0] = std::uint8_t(v >> 16);
                 o[1] = std::uint8_t(v >> 8);
@@ -71,4 +71,4 @@ QByteArray decodeBase64Lenient(QStringView text)
     return out;
 }
 
-}  // namespace panelfile
+} // namespace panelfile

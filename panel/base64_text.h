@@ -10,4 +10,4 @@ namespace panelfile {
 // and about six times faster: a photograph's text is megabytes long.
 QByteArray decodeBase64Lenient(QStringView text);
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -1,9 +1,6 @@
 #include "panel/brixobutton.h"
 
-BrixoButton::BrixoButton(QWidget* parent) : QPushButton(parent)
-{
-    setObjectName(QStringLiteral("dataSlot"));
-}
+BrixoButton::BrixoButton(QWidget* parent) : QPushButton(parent) { setObjectName(QStringLiteral("dataSlot")); }
 
 void BrixoButton::setDataText(QString text, bool toggle)
 {

@@ -2,8 +2,7 @@
 // A data slot on the panel: a push button that shows a value read from the board.
 #include <QPushButton>
 
-class BrixoButton : public QPushButton
-{
+class BrixoButton : public QPushButton {
     Q_OBJECT
 public:
     explicit BrixoButton(QWidget* parent = nullptr);

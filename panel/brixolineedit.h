@@ -2,8 +2,7 @@
 // A free text label on the panel; the user types its text straight into it.
 #include <QLineEdit>
 
-class BrixoLineedit : public QLineEdit
-{
+class BrixoLineedit : public QLineEdit {
     Q_OBJECT
 public:
     explicit BrixoLineedit(QWidget* parent = nullptr);

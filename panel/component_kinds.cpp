@@ -28,4 +28,4 @@ QString componentToolTip(ComponentKind kind, int index, bool designing)
     return designing ? label + QCoreApplication::translate("MainWindow", "（双击选中后右击删除）") : label;
 }
 
-}  // namespace brixo
+} // namespace brixo

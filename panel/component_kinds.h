@@ -15,29 +15,31 @@ struct KindInfo {
     // Widget i is "<objectName><i>", the kind's button group "<objectName>Group" and its toolbox
     // list "<objectName>Combo".
     const char* objectName;
-    const char* name;        // source text (context MainWindow) of tool tips and the component table
-    const char* listHeader;  // item 0 of the toolbox list; the blanks keep the words clear of the icon
-    const char* listItem;    // the list's text before a component's number
-    const char* picture;     // the toolbox list's picture and the design-mode face
-    const char* vp2Name;     // the name a .vp2 line gives the component
-    int maximum;             // largest count a panel holds, also a new panel's preset
-    int numberBase;          // green LEDs are LEDs 18 on of the board's LED chain
-    int layer;               // creation order: later kinds lie on top where components overlap
+    const char* name;       // source text (context MainWindow) of tool tips and the component table
+    const char* listHeader; // item 0 of the toolbox list; the blanks keep the words clear of the icon
+    const char* listItem;   // the list's text before a component's number
+    const char* picture;    // the toolbox list's picture and the design-mode face
+    const char* vp2Name;    // the name a .vp2 line gives the component
+    int maximum;            // largest count a panel holds, also a new panel's preset
+    int numberBase;         // green LEDs are LEDs 18 on of the board's LED chain
+    int layer;              // creation order: later kinds lie on top where components overlap
 };
 
 inline constexpr std::array<KindInfo, 5> kComponentKinds{{
-    {ComponentKind::Switch, "switch", QT_TRANSLATE_NOOP("MainWindow", "开关"), QT_TRANSLATE_NOOP("MainWindow", "  开关"),
-     QT_TRANSLATE_NOOP("MainWindow", "  开关"), ":/images/switch_1", "sw", 36, 0, 1},
+    {ComponentKind::Switch, "switch", QT_TRANSLATE_NOOP("MainWindow", "开关"),
+     QT_TRANSLATE_NOOP("MainWindow", "  开关"), QT_TRANSLATE_NOOP("MainWindow", "  开关"), ":/images/switch_1", "sw",
+     36, 0, 1},
     {ComponentKind::Key, "key", QT_TRANSLATE_NOOP("MainWindow", "按键"), QT_TRANSLATE_NOOP("MainWindow", "  按键"),
      QT_TRANSLATE_NOOP("MainWindow", "  按键"), ":/images/KEY0", "key", 20, 0, 0},
     {ComponentKind::RedLed, "redLed", QT_TRANSLATE_NOOP("MainWindow", "指示灯"),
-     QT_TRANSLATE_NOOP("MainWindow", "  红灯"), QT_TRANSLATE_NOOP("MainWindow", "  指示灯"), ":/images/led_red", "redLed",
-     18, 0, 3},
+     QT_TRANSLATE_NOOP("MainWindow", "  红灯"), QT_TRANSLATE_NOOP("MainWindow", "  指示灯"), ":/images/led_red",
+     "redLed", 18, 0, 3},
     {ComponentKind::GreenLed, "greenLed", QT_TRANSLATE_NOOP("MainWindow", "指示灯"),
      QT_TRANSLATE_NOOP("MainWindow", "  绿灯"), QT_TRANSLATE_NOOP("MainWindow", ". 指示灯"), ":/images/led_green",
      "greenLed", 18, 18, 2},
-    {ComponentKind::Digit, "digit", QT_TRANSLATE_NOOP("MainWindow", "数码管"), QT_TRANSLATE_NOOP("MainWindow", " 数码管"),
-     QT_TRANSLATE_NOOP("MainWindow", " 数码管"), ":/images/BG", "sstube", 8, 0, 4},
+    {ComponentKind::Digit, "digit", QT_TRANSLATE_NOOP("MainWindow", "数码管"),
+     QT_TRANSLATE_NOOP("MainWindow", " 数码管"), QT_TRANSLATE_NOOP("MainWindow", " 数码管"), ":/images/BG", "sstube", 8,
+     0, 4},
 }};
 
 constexpr const KindInfo& kindInfo(ComponentKind kind) { return kComponentKinds[static_cast<int>(kind)]; }
@@ -52,4 +54,4 @@ std::array<ComponentKind, 5> kindsInLayerOrder();
 QString componentLabel(ComponentKind kind, int index);
 QString componentToolTip(ComponentKind kind, int index, bool designing);
 
-}  // namespace brixo
+} // namespace brixo

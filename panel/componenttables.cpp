@@ -20,8 +20,11 @@ void ComponentTables::setupModel()
 {
     componentModel_ = new QStandardItemModel(6, 8, window_);
     componentModel_->setObjectName(QStringLiteral("componentModel"));
-    const QStringList headers{QCoreApplication::translate("MainWindow", "种类"), QCoreApplication::translate("MainWindow", "显示"), QCoreApplication::translate("MainWindow", "X坐标"), QCoreApplication::translate("MainWindow", "Y坐标"),
-                              QCoreApplication::translate("MainWindow", "排序"), QCoreApplication::translate("MainWindow", "长度"), QCoreApplication::translate("MainWindow", "宽度"), QCoreApplication::translate("MainWindow", "横竖")};
+    const QStringList headers{
+        QCoreApplication::translate("MainWindow", "种类"),  QCoreApplication::translate("MainWindow", "显示"),
+        QCoreApplication::translate("MainWindow", "X坐标"), QCoreApplication::translate("MainWindow", "Y坐标"),
+        QCoreApplication::translate("MainWindow", "排序"),  QCoreApplication::translate("MainWindow", "长度"),
+        QCoreApplication::translate("MainWindow", "宽度"),  QCoreApplication::translate("MainWindow", "横竖")};
     componentModel_->setHorizontalHeaderLabels(headers);
 }
 
@@ -29,7 +32,10 @@ void ComponentTables::setupShowModel()
 {
     componentInfoModel_ = new QStandardItemModel(1, 5, window_);
     componentInfoModel_->setObjectName(QStringLiteral("componentInfoModel"));
-    componentInfoModel_->setHorizontalHeaderLabels({QCoreApplication::translate("MainWindow", "种类"), QCoreApplication::translate("MainWindow", "显示"), QCoreApplication::translate("MainWindow", "X坐标"), QCoreApplication::translate("MainWindow", "Y坐标"), QCoreApplication::translate("MainWindow", "排序")});
+    componentInfoModel_->setHorizontalHeaderLabels(
+        {QCoreApplication::translate("MainWindow", "种类"), QCoreApplication::translate("MainWindow", "显示"),
+         QCoreApplication::translate("MainWindow", "X坐标"), QCoreApplication::translate("MainWindow", "Y坐标"),
+         QCoreApplication::translate("MainWindow", "排序")});
 }
 
 void ComponentTables::createCtlTable()
@@ -58,10 +64,7 @@ void ComponentTables::createShowTable()
     componentInfoDock_->hide();
 }
 
-void ComponentTables::showTable()
-{
-    componentInfoDock_->show();
-}
+void ComponentTables::showTable() { componentInfoDock_->show(); }
 
 void ComponentTables::clear()
 {
@@ -93,8 +96,8 @@ void ComponentTables::createContainer(QString name, QMultiMap<QPushButton*, QStr
                                       int index)
 {
     const QVector<QPushButton*>& switches = panel_->switchButtons();
-    const bool lyingSwitch = index >= 0 && index < switches.size() && switches.at(index) == buttonI
-                             && buttonI->width() != panel_->switchSize().width();
+    const bool lyingSwitch = index >= 0 && index < switches.size() && switches.at(index) == buttonI &&
+                             buttonI->width() != panel_->switchSize().width();
     // A multi-map hands one key's values back newest first: name, visible, x, y, lying.
     mapI.insert(buttonI, lyingSwitch ? QStringLiteral("1") : QStringLiteral("0"));
     mapI.insert(buttonI, QString::number(buttonI->y()));

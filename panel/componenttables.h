@@ -11,8 +11,7 @@ class QPushButton;
 class QStandardItemModel;
 class QTableView;
 
-class ComponentTables : public QObject
-{
+class ComponentTables : public QObject {
     Q_OBJECT
 public:
     ComponentTables(PanelModel* panel, QMainWindow* window);

@@ -158,10 +158,7 @@ void Designer::removingCtl(QWidget* useLessCtl)
     panel_->setModified(true);
 }
 
-void Designer::returnKey(int index)
-{
-    currentIndex_ = index;
-}
+void Designer::returnKey(int index) { currentIndex_ = index; }
 
 void Designer::changeCTLSize(int index)
 {
@@ -196,9 +193,9 @@ void Designer::changeBackgroundSize(int index)
 
 void Designer::addBackground()
 {
-    const QString file = FileDialog::getOpenFileName(window_, QCoreApplication::translate("MainWindow", "选择背景图片"),
-                                                     QString(),
-                                                     QCoreApplication::translate("MainWindow", "背景图片 (*.bmp *.jpg *.png *.gif)"));
+    const QString file =
+        FileDialog::getOpenFileName(window_, QCoreApplication::translate("MainWindow", "选择背景图片"), QString(),
+                                    QCoreApplication::translate("MainWindow", "背景图片 (*.bmp *.jpg *.png *.gif)"));
     // Cancelling, or choosing something that is not a picture, keeps the background the panel has.
     if (file.isEmpty())
         return;
@@ -234,8 +231,8 @@ void Designer::createNewPanel()
         if (!designing_)
             emit designModeWanted();
     } else if (designing_) {
-        if (MessageBox::question(QCoreApplication::translate("MainWindow", "新建后会清除当前界面，继续吗？"))
-            != QMessageBox::Yes)
+        if (MessageBox::question(QCoreApplication::translate("MainWindow", "新建后会清除当前界面，继续吗？")) !=
+            QMessageBox::Yes)
             return;
     } else {
         emit designModeWanted();
@@ -247,7 +244,7 @@ void Designer::createNewPanel()
         return;
     PanelBackground& bg = panel_->background();
     bg.image = QPixmap();
-    bg.fileName.clear();  // a .vp2 saved from the new panel names no old picture
+    bg.fileName.clear(); // a .vp2 saved from the new panel names no old picture
     bg.path.clear();
     panel_->setModified(false);
     emit newPanelBuilt();
@@ -263,7 +260,7 @@ bool Designer::showPannelSetting()
     panel_->setName(brixo::storedPanelText(dialog.panelName));
     panel_->setExperiment(brixo::storedPanelText(dialog.experimentName));
     panel_->deleteAllFace();
-    panel_->announceDataSlots();  // the old panel's data slots are gone
+    panel_->announceDataSlots(); // the old panel's data slots are gone
     panel_->backgroundScene().clear();
     removeCombo();
     panel_->setTitle(brixo::panelWindowTitle(dialog.panelName));

@@ -15,8 +15,7 @@ class PanelModel;
 class QMainWindow;
 class QWidget;
 
-class Designer : public QObject
-{
+class Designer : public QObject {
     Q_OBJECT
 public:
     Designer(PanelModel* panel, ComponentTables* tables, QMainWindow* window);
@@ -104,7 +103,7 @@ private:
     QPointer<QWidget> currentWidget_;
     bool dragging_ = false;
     QPoint dragOrigin_;
-    QPoint dragStart_;  // where the dragged widget was, to tell a move from a click
+    QPoint dragStart_; // where the dragged widget was, to tell a move from a click
 
     // Each connect slot first drops its own earlier connections, so entering a mode twice never
     // delivers a signal twice.

@@ -12,7 +12,7 @@ BackgroundDisplay backgroundDisplayForSlider(QSize imageSize, int index)
 {
     BackgroundDisplay d;
     if (imageSize.isEmpty() || index < 0)
-        return d;  // no picture loaded: nothing to show
+        return d; // no picture loaded: nothing to show
     const float s = static_cast<float>(index) / 10.0f;
     const float w = imageSize.width() * s;
     const float h = imageSize.height() * s;
@@ -23,4 +23,4 @@ BackgroundDisplay backgroundDisplayForSlider(QSize imageSize, int index)
     return d;
 }
 
-}  // namespace brixo
+} // namespace brixo

@@ -10,11 +10,11 @@ QSize digitSizeForSlider(int index);
 
 // Displayed background for the background-size slider (0..20), image of imageSize.
 struct BackgroundDisplay {
-    int fitSide = 0;   // side of the square the scaled picture must fit in
-    QSize picture;     // picture size after aspect-kept scaling into that square
-    QRectF sceneRect;  // scene rectangle of the background view
-    QSize viewSize;    // background view size (scene plus a 10 pixel margin)
+    int fitSide = 0;  // side of the square the scaled picture must fit in
+    QSize picture;    // picture size after aspect-kept scaling into that square
+    QRectF sceneRect; // scene rectangle of the background view
+    QSize viewSize;   // background view size (scene plus a 10 pixel margin)
 };
 BackgroundDisplay backgroundDisplayForSlider(QSize imageSize, int index);
 
-}  // namespace brixo
+} // namespace brixo

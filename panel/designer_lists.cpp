@@ -7,7 +7,7 @@ namespace brixo {
 
 namespace {
 QString tr(const char* text) { return QCoreApplication::translate("MainWindow", text); }
-}  // namespace
+} // namespace
 
 ComboItem comboHeader(ComponentKind kind)
 {
@@ -23,10 +23,7 @@ ComboItem comboItem(ComponentKind kind, int index)
     return {QString::fromLatin1(k.picture), k.numberBase ? QString::number(index) + text : text};
 }
 
-QString itemColorName(bool onPanel)
-{
-    return onPanel ? QStringLiteral("gray") : QStringLiteral("white");
-}
+QString itemColorName(bool onPanel) { return onPanel ? QStringLiteral("gray") : QStringLiteral("white"); }
 
 int componentForItem(int item, int count)
 {
@@ -34,15 +31,9 @@ int componentForItem(int item, int count)
     return (item >= 1 && index < count) ? index : -1;
 }
 
-QPoint placedPosition(int componentIndex)
-{
-    return QPoint(shifted(0, 2 * componentIndex), shifted(0, 0));
-}
+QPoint placedPosition(int componentIndex) { return QPoint(shifted(0, 2 * componentIndex), shifted(0, 0)); }
 
-QPoint newSlotPosition(int key)
-{
-    return QPoint(shifted(5 * key, 5), 10);
-}
+QPoint newSlotPosition(int key) { return QPoint(shifted(5 * key, 5), 10); }
 
 const char* const kSlotEditPattern = "[1-9][0-9]+$";
 
@@ -61,4 +52,4 @@ std::optional<int> slotEditNumber(const QString& text)
     return value;
 }
 
-}  // namespace brixo
+} // namespace brixo

@@ -12,8 +12,8 @@
 namespace brixo {
 
 struct ComboItem {
-    QString icon;  // resource path of the item's picture
-    QString text;  // already translated
+    QString icon; // resource path of the item's picture
+    QString text; // already translated
 };
 
 // Item 0 of a kind's list.
@@ -40,4 +40,4 @@ bool slotEditCommits(const QString& text);
 // The committed value, or nothing when the text is not a number or does not fit an int.
 std::optional<int> slotEditNumber(const QString& text);
 
-}  // namespace brixo
+} // namespace brixo

@@ -26,11 +26,8 @@ const QString selectedSheet = QStringLiteral("QWidget { background-color:gray; }
 const QString deselectedSheet = QStringLiteral("QWidget { background-color:transparent; }");
 
 // Selection lives in the style sheet: set by a double-click, cleared on leave.
-bool isSelected(const QWidget* w)
-{
-    return w->styleSheet() == selectedSheet;
-}
-}  // namespace
+bool isSelected(const QWidget* w) { return w->styleSheet() == selectedSheet; }
+} // namespace
 
 void Designer::dropConnections(QList<QMetaObject::Connection>& connections)
 {
@@ -95,10 +92,11 @@ void Designer::ctlToolConnect()
 void Designer::connectDesignerTools()
 {
     using Place = void (Designer::*)(int);
-    const std::pair<ComponentKind, Place> lists[] = {
-        {ComponentKind::Switch, &Designer::addoneSwitch}, {ComponentKind::Key, &Designer::addoneKey},
-        {ComponentKind::RedLed, &Designer::addoneRedLed}, {ComponentKind::GreenLed, &Designer::addoneGreenled},
-        {ComponentKind::Digit, &Designer::addoneSStube}};
+    const std::pair<ComponentKind, Place> lists[] = {{ComponentKind::Switch, &Designer::addoneSwitch},
+                                                     {ComponentKind::Key, &Designer::addoneKey},
+                                                     {ComponentKind::RedLed, &Designer::addoneRedLed},
+                                                     {ComponentKind::GreenLed, &Designer::addoneGreenled},
+                                                     {ComponentKind::Digit, &Designer::addoneSStube}};
     for (const auto& [kind, slot] : lists) {
         QComboBox* combo = toolbox_->list(kind);
         // Both: a new choice arrives twice, choosing the current item again still places it.
@@ -110,7 +108,8 @@ void Designer::connectDesignerTools()
     toolConnections_ << connect(toolbox_->digitSizeSlider(), &QSlider::valueChanged, this, &Designer::changeCTLSize);
     toolConnections_ << connect(toolbox_->dataSlotButton(), &QPushButton::clicked, this, &Designer::addLineEdit);
     toolConnections_ << connect(toolbox_->textLabelButton(), &QPushButton::clicked, this, &Designer::addText);
-    toolConnections_ << connect(toolbox_->bitWidthEdit(), &QLineEdit::editingFinished, this, &Designer::modifyBrixoLabel);
+    toolConnections_ << connect(toolbox_->bitWidthEdit(), &QLineEdit::editingFinished, this,
+                                &Designer::modifyBrixoLabel);
     toolConnections_ << connect(toolbox_->indexEdit(), &QLineEdit::editingFinished, this, &Designer::modifyBrixoLabel);
 }
 
@@ -120,7 +119,7 @@ void Designer::removeCombo()
         QComboBox* combo = toolbox_ ? toolbox_->list(k.kind) : nullptr;
         if (!combo)
             continue;
-        const QSignalBlocker quiet(combo);  // emptying a list is not a choice of its header
+        const QSignalBlocker quiet(combo); // emptying a list is not a choice of its header
         combo->clear();
         const brixo::ComboItem header = brixo::comboHeader(k.kind);
         combo->addItem(DesignToolbox::listIcon(header.icon), header.text);
@@ -156,7 +155,7 @@ void colourItems(const PanelModel& panel, const DesignToolbox* toolbox, bool vis
                 combo->setItemData(i + 1, colour, Qt::BackgroundRole);
     }
 }
-}  // namespace
+} // namespace
 
 void Designer::changeItemColor1()
 {
@@ -194,9 +193,7 @@ bool Designer::eventFilter(QObject* obj, QEvent* evt)
         }
         break;
     }
-    case QEvent::MouseButtonDblClick:
-        w->setStyleSheet(selectedSheet);
-        break;
+    case QEvent::MouseButtonDblClick: w->setStyleSheet(selectedSheet); break;
     case QEvent::MouseButtonPress: {
         auto* me = static_cast<QMouseEvent*>(evt);
         if (auto* slot = qobject_cast<BrixoButton*>(w); slot && toolbox_) {
@@ -223,22 +220,19 @@ bool Designer::eventFilter(QObject* obj, QEvent* evt)
     case QEvent::MouseButtonRelease:
         if (dragging_) {
             dragging_ = false;
-            tables_->updateToTable();  // the component tables show where it was dropped
+            tables_->updateToTable(); // the component tables show where it was dropped
             if (w->pos() != dragStart_)
                 panel_->setModified(true);
         }
         break;
-    case QEvent::Leave:
-        w->setStyleSheet(deselectedSheet);
-        break;
+    case QEvent::Leave: w->setStyleSheet(deselectedSheet); break;
     case QEvent::ContextMenu:
         // The right-click that just removed a component must not open the widget's own menu:
         // a text label's edit menu would take the keyboard from the window's shortcuts.
         if (w->isHidden())
             return true;
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -18,12 +18,9 @@
 using brixo::ComponentKind;
 
 namespace {
-QString text(const char* source)
-{
-    return QCoreApplication::translate("MainWindow", source);
-}
+QString text(const char* source) { return QCoreApplication::translate("MainWindow", source); }
 int iconLoads = 0;
-}  // namespace
+} // namespace
 
 QIcon DesignToolbox::listIcon(const QString& path)
 {
@@ -35,10 +32,7 @@ QIcon DesignToolbox::listIcon(const QString& path)
     return *icons.insert(path, QIcon(QPixmap(path)));
 }
 
-int DesignToolbox::listIconLoads()
-{
-    return iconLoads;
-}
+int DesignToolbox::listIconLoads() { return iconLoads; }
 
 void DesignToolbox::fitWidth()
 {
@@ -87,7 +81,7 @@ DesignToolbox::DesignToolbox(QWidget* parent)
     textLabelButton_->setObjectName(QStringLiteral("textLabelButton"));
     digitSizeLabel_ = new QLabel(QCoreApplication::translate("MainWindow", "数码管尺寸大小："), content);
     digitSizeLabel_->setObjectName(QStringLiteral("digitSizeLabel"));
-    digitSizeLabel_->setWordWrap(true);  // the dock may be only 120 wide
+    digitSizeLabel_->setWordWrap(true); // the dock may be only 120 wide
     digitSizeSlider_ = new QSlider(Qt::Horizontal, content);
     digitSizeSlider_->setObjectName(QStringLiteral("digitSizeSlider"));
     digitSizeSlider_->setRange(0, 10);
@@ -126,9 +120,9 @@ DesignToolbox::DesignToolbox(QWidget* parent)
     int row = 0;
     for (QComboBox* c : lists_)
         layout->addWidget(c, row++, 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{dataSlotButton_, textLabelButton_, digitSizeLabel_,
-                                                       digitSizeSlider_, backgroundSizeLabel_, backgroundSizeSlider_,
-                                                       dataSlotGroup_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{dataSlotButton_, textLabelButton_, digitSizeLabel_, digitSizeSlider_,
+                                         backgroundSizeLabel_, backgroundSizeSlider_, dataSlotGroup_})
         layout->addWidget(w, row++, 0);
     setWidget(content);
     fitWidth();

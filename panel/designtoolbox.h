@@ -16,8 +16,7 @@ class QPushButton;
 class QSlider;
 class QTimer;
 
-class DesignToolbox : public QDockWidget
-{
+class DesignToolbox : public QDockWidget {
     Q_OBJECT
 public:
     explicit DesignToolbox(QWidget* parent);
@@ -60,5 +59,5 @@ private:
     QLineEdit* indexEdit_ = nullptr;
     QLineEdit* keyEdit_ = nullptr;
     QLabel* keyLabel_ = nullptr;
-    QTimer* fitTimer_ = nullptr;  // one fit after a burst of list changes
+    QTimer* fitTimer_ = nullptr; // one fit after a burst of list changes
 };

@@ -20,4 +20,4 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes)
     return f.commit();
 }
 
-}  // namespace panelfile
+} // namespace panelfile

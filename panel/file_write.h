@@ -8,4 +8,4 @@ namespace panelfile {
 // save never leaves a half-written panel. False when it could not open or commit.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes);
 
-}  // namespace panelfile
+} // namespace panelfile

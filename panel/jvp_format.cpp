@@ -89,7 +89,7 @@ QPoint posOf(const QJsonObject &entry)
     return QPoint(toInt(p.value(QStringLiteral("x"))), toInt(p.value(QStringLiteral("y"))));
 }
 
-}  // namespace
+} // namespace
 
 QByteArray writeJvp(Document &doc)
 {
@@ -346,8 +346,9 @@ bool readJvp(const QByteArray &bytes, Document &result, Geometry *geometry, Read
         Entry e;
         e.index = toInt(o.value(QStringLiteral("index")));
         const QPoint p = posOf(o);
-        e.pos = QPoint(static_cast<int>(std::clamp<long long>(static_cast<long long>(p.x()) - g.offset.x(), -1000000, 1000000)),
-                       static_cast<int>(std::clamp<long long>(static_cast<long long>(p.y()) - g.offset.y(), -1000000, 1000000)));
+        e.pos = QPoint(
+            static_cast<int>(std::clamp<long long>(static_cast<long long>(p.x()) - g.offset.x(), -1000000, 1000000)),
+            static_cast<int>(std::clamp<long long>(static_cast<long long>(p.y()) - g.offset.y(), -1000000, 1000000)));
         const QJsonValue value = o.value(QStringLiteral("value"));
         if (type == QLatin1String("switch")) {
             e.kind = Kind::Switch;
@@ -395,4 +396,4 @@ bool readJvp(const QByteArray &bytes, Document &result, Geometry *geometry, Read
     return true;
 }
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -13,7 +13,6 @@ enum class ReadProblem { None, NotJson, NotObject, BadPicture };
 
 // Reads any bytes; false, with doc untouched, when the text is not JSON, its top level is not
 // an object, or it carries a background picture that does not decode.
-bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry = nullptr,
-             ReadProblem *problem = nullptr);
+bool readJvp(const QByteArray &bytes, Document &doc, Geometry *geometry = nullptr, ReadProblem *problem = nullptr);
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -23,8 +23,8 @@ bool LegacyBlock::loadFile(const QString &fileName)
 
 int LegacyBlock::i32(int off) const
 {
-    const std::uint32_t v = std::uint32_t(raw_[off]) | std::uint32_t(raw_[off + 1]) << 8
-                            | std::uint32_t(raw_[off + 2]) << 16 | std::uint32_t(raw_[off + 3]) << 24;
+    const std::uint32_t v = std::uint32_t(raw_[off]) | std::uint32_t(raw_[off + 1]) << 8 |
+                            std::uint32_t(raw_[off + 2]) << 16 | std::uint32_t(raw_[off + 3]) << 24;
     return static_cast<std::int32_t>(v);
 }
 
@@ -40,4 +40,4 @@ LegacyEntry LegacyBlock::entry(int base, int count, int i) const
     return e;
 }
 
-}  // namespace panelfile
+} // namespace panelfile

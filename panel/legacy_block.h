@@ -39,4 +39,4 @@ private:
     std::array<std::uint8_t, kSize> raw_{};
 };
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -60,7 +60,8 @@ void PanelFiles::readVPL(QString fileName, QString filePath, QString baseName)
     panel_->resetCountsToMaxima();
     panel_->createCtl();
     panel_->settingCtlNumber(panelfile::LegacyBlock::kSwitches, panelfile::LegacyBlock::kKeys,
-                     panelfile::LegacyBlock::kRed, panelfile::LegacyBlock::kGreen, panelfile::LegacyBlock::kDigits);
+                             panelfile::LegacyBlock::kRed, panelfile::LegacyBlock::kGreen,
+                             panelfile::LegacyBlock::kDigits);
     for (int i = 0; i < panel_->count(ComponentKind::Key); ++i) {
         const panelfile::LegacyEntry e = block.key(i);
         place(at(panel_->keyButtons(), i), e.visible, e.x, e.y);
@@ -125,7 +126,8 @@ void PanelFiles::readVP2(QString fileName, QString filePath)
         panel_->background().fileName = p.backgroundFileName;
         panel_->background().path = filePath + QLatin1Char('/') + panel_->background().fileName;
         const int dot = panel_->background().fileName.lastIndexOf(QLatin1Char('.'));
-        panel_->background().format = dot < 0 ? panel_->background().fileName : panel_->background().fileName.mid(dot + 1);
+        panel_->background().format =
+            dot < 0 ? panel_->background().fileName : panel_->background().fileName.mid(dot + 1);
         panel_->background().image.load(panel_->background().path);
         if (panel_->background().image.isNull())
             warnMissingBackground(panel_->background().fileName, filePath);
@@ -155,9 +157,11 @@ void PanelFiles::readVP2(QString fileName, QString filePath)
     for (int i = 0; i < p.greenLeds.size(); ++i)
         place(at(panel_->greenLedButtons(), i), p.greenLeds[i].visible, p.greenLeds[i].x, p.greenLeds[i].y);
     for (int i = 0; i < p.redLeds.size(); ++i)
-        placeSized(at(panel_->redLedButtons(), i), p.redLeds[i].visible, p.redLeds[i].x, p.redLeds[i].y, panel_->ledSize());
+        placeSized(at(panel_->redLedButtons(), i), p.redLeds[i].visible, p.redLeds[i].x, p.redLeds[i].y,
+                   panel_->ledSize());
     for (int i = 0; i < p.digits.size(); ++i)
-        placeSized(at(panel_->digitButtons(), i), p.digits[i].visible, p.digits[i].x, p.digits[i].y, panel_->sstubeSize() + QSize(2, 2));
+        placeSized(at(panel_->digitButtons(), i), p.digits[i].visible, p.digits[i].x, p.digits[i].y,
+                   panel_->sstubeSize() + QSize(2, 2));
 }
 
 void PanelFiles::savePanelInfo(QString fiName)
@@ -208,4 +212,3 @@ void PanelFiles::saveing(QTextStream& out, QPushButton* btn, QMultiMap<QPushButt
         out << value << ',';
     out << '\n';
 }
-

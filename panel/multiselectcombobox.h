@@ -2,8 +2,7 @@
 // The toolbox's switch list: stays open while the user picks several items from it.
 #include <QComboBox>
 
-class MultiselectComboBox : public QComboBox
-{
+class MultiselectComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit MultiselectComboBox(QWidget* parent = nullptr);

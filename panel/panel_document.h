@@ -23,17 +23,17 @@ constexpr int kDigitCount = 8;
 constexpr int kMaxListEntries = 10000;
 constexpr qint64 kMaxPicturePixels = 64 * 1024 * 1024;
 
-int kindCount(Kind k);  // 0 for data slots and text labels (unbounded lists)
+int kindCount(Kind k); // 0 for data slots and text labels (unbounded lists)
 
 struct Entry {
     Kind kind = Kind::Switch;
     int index = 0;
-    int key = 0;          // creation number of data slots and text labels
-    QPoint pos;           // top-left corner, relative to the panel's top-left corner
-    bool upright = true;  // switches
-    int bitWidth = 0;     // data slots
+    int key = 0;         // creation number of data slots and text labels
+    QPoint pos;          // top-left corner, relative to the panel's top-left corner
+    bool upright = true; // switches
+    int bitWidth = 0;    // data slots
     bool isVertical = false;
-    QString text;         // data slot text or label text
+    QString text; // data slot text or label text
 };
 
 struct Document {
@@ -48,7 +48,7 @@ struct Document {
     // Panel position of the picture's top-left corner: a reader that widened the panel for
     // components left of or above the picture draws it this far in.
     QPoint backgroundOrigin;
-    QVector<Entry> entries;  // only the shown components
+    QVector<Entry> entries; // only the shown components
     // Absent from a file means the defaults; written only when they differ from them.
     KeyBindings keyBindings = KeyBindings::defaults();
 };
@@ -61,4 +61,4 @@ struct Geometry {
     QSize extension{0, 0};
 };
 
-}  // namespace panelfile
+} // namespace panelfile

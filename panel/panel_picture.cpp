@@ -61,16 +61,18 @@ void PanelFiles::exportPicture()
         return;
     const QString suggested =
         filePath_.isEmpty() ? QString() : QFileInfo(filePath_).completeBaseName() + QStringLiteral(".png");
-    QString name = FileDialog::getSaveFileName(window_, QCoreApplication::translate("MainWindow", "导出面板图片"),
-                                               suggested, QCoreApplication::translate("MainWindow", "PNG 图片 (*.png)"));
+    QString name =
+        FileDialog::getSaveFileName(window_, QCoreApplication::translate("MainWindow", "导出面板图片"), suggested,
+                                    QCoreApplication::translate("MainWindow", "PNG 图片 (*.png)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".png");
     if (!panel_->panelPicture().save(name, "PNG")) {
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
-                        QCoreApplication::translate("MainWindow", "无法保存面板图片：%1").arg(QDir::toNativeSeparators(name)),
-                        QMessageBox::Ok, window_);
+        QMessageBox box(
+            QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
+            QCoreApplication::translate("MainWindow", "无法保存面板图片：%1").arg(QDir::toNativeSeparators(name)),
+            QMessageBox::Ok, window_);
         MessageBox::exec(box);
     }
 }

@@ -75,5 +75,4 @@ inline panelfile::Document documentWithSizesOf(const PanelModel& w)
     return doc;
 }
 
-}  // namespace panelplacing
-
+} // namespace panelplacing

@@ -7,15 +7,11 @@ namespace brixo {
 PanelCounts clampedCounts(const PanelCounts& c)
 {
     const PanelCounts& m = kPanelCountMaxima;
-    return {std::clamp(c.switches, 0, m.switches), std::clamp(c.keys, 0, m.keys),
-            std::clamp(c.redLeds, 0, m.redLeds), std::clamp(c.greenLeds, 0, m.greenLeds),
-            std::clamp(c.digits, 0, m.digits)};
+    return {std::clamp(c.switches, 0, m.switches), std::clamp(c.keys, 0, m.keys), std::clamp(c.redLeds, 0, m.redLeds),
+            std::clamp(c.greenLeds, 0, m.greenLeds), std::clamp(c.digits, 0, m.digits)};
 }
 
-QString storedPanelText(const QString& typed)
-{
-    return typed.simplified();
-}
+QString storedPanelText(const QString& typed) { return typed.simplified(); }
 
 QString panelWindowTitle(const QString& typedName)
 {
@@ -25,4 +21,4 @@ QString panelWindowTitle(const QString& typedName)
     return QStringLiteral("Brixo - ") + storedPanelText(typedName);
 }
 
-}  // namespace brixo
+} // namespace brixo

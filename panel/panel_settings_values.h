@@ -27,4 +27,4 @@ QString storedPanelText(const QString& typed);
 // "Brixo - " and the stored name when anything was typed in the name field, else "Brixo".
 QString panelWindowTitle(const QString& typedName);
 
-}  // namespace brixo
+} // namespace brixo

@@ -86,7 +86,9 @@ void PanelFiles::applyJvp(panelfile::Document& doc, const panelfile::Geometry& g
             break;
         case panelfile::Kind::Key: place(at(panel_->keyButtons(), e.index), true, e.pos.x(), e.pos.y()); break;
         case panelfile::Kind::RedLed: place(at(panel_->redLedButtons(), e.index), true, e.pos.x(), e.pos.y()); break;
-        case panelfile::Kind::GreenLed: place(at(panel_->greenLedButtons(), e.index), true, e.pos.x(), e.pos.y()); break;
+        case panelfile::Kind::GreenLed:
+            place(at(panel_->greenLedButtons(), e.index), true, e.pos.x(), e.pos.y());
+            break;
         case panelfile::Kind::Digit: place(at(panel_->digitButtons(), e.index), true, e.pos.x(), e.pos.y()); break;
         case panelfile::Kind::TextLabel: {
             auto* label = new BrixoLineedit(panel_->panelView());
@@ -127,7 +129,7 @@ void PanelFiles::saveByjson(QString fiName)
     doc.name = panel_->name();
     doc.description = panel_->experiment();
     if (panel_->background().image.isNull())
-        qDebug() << "kong";  // no picture: the panel size comes from the components
+        qDebug() << "kong"; // no picture: the panel size comes from the components
     else
         doc.background = panel_->background().image.toImage();
     // The reader shifts the picture right and down by the panel's extension (scene rectangle
@@ -167,7 +169,7 @@ void PanelFiles::saveByjson(QString fiName)
 
     doc.keyBindings = panel_->keyBindings();
     const QByteArray bytes = panelfile::writeJvp(doc);
-    panel_->background().format = doc.imageFormat;  // "bmp" pictures are kept as "jpg" from now on
+    panel_->background().format = doc.imageFormat; // "bmp" pictures are kept as "jpg" from now on
     lastWriteOk_ = writePanelFile(fiName, bytes);
 }
 
@@ -178,8 +180,10 @@ bool PanelFiles::writePanelFile(const QString& fiName, const QByteArray& bytes)
         return false;
     if (panelfile::writeFileAtomically(fiName, bytes))
         return true;
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
-                    QCoreApplication::translate("MainWindow", "无法保存虚拟面板文件：%1").arg(QDir::toNativeSeparators(fiName)), QMessageBox::Ok, window_);
+    QMessageBox box(
+        QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
+        QCoreApplication::translate("MainWindow", "无法保存虚拟面板文件：%1").arg(QDir::toNativeSeparators(fiName)),
+        QMessageBox::Ok, window_);
     MessageBox::exec(box);
     return false;
 }
@@ -202,7 +206,8 @@ bool PanelFiles::warnNothingToSave()
 {
     if (panel_->hasPanel())
         return false;
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"), QCoreApplication::translate("MainWindow", "没有可以保存的虚拟面板"), QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
+                    QCoreApplication::translate("MainWindow", "没有可以保存的虚拟面板"), QMessageBox::Ok, window_);
     MessageBox::exec(box);
     return true;
 }
@@ -218,8 +223,9 @@ void PanelFiles::saveorSaveAs()
             panel_->setModified(false);
         return;
     }
-    const QString answer = FileDialog::getSaveFileName(window_, QCoreApplication::translate("MainWindow", "保存虚拟面板文件"), defaultSaveName(),
-                                                       QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp)"));
+    const QString answer = FileDialog::getSaveFileName(
+        window_, QCoreApplication::translate("MainWindow", "保存虚拟面板文件"), defaultSaveName(),
+        QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp)"));
     saveByjson(answer);
     adoptSavedFile(answer, QStringLiteral("jvp"));
 }
@@ -229,8 +235,9 @@ void PanelFiles::saveAs()
     lastWriteOk_ = false;
     if (warnNothingToSave())
         return;
-    const QString answer = FileDialog::getSaveFileName(window_, QCoreApplication::translate("MainWindow", "保存虚拟面板文件"), defaultSaveName(),
-                                                       QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vp2)"));
+    const QString answer = FileDialog::getSaveFileName(
+        window_, QCoreApplication::translate("MainWindow", "保存虚拟面板文件"), defaultSaveName(),
+        QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vp2)"));
     if (QFileInfo(answer).suffix() == QLatin1String("jvp")) {
         saveByjson(answer);
         adoptSavedFile(answer, QStringLiteral("jvp"));

@@ -16,8 +16,7 @@ class QPushButton;
 class QWidget;
 class VirtualPanelData;
 
-class PanelFiles : public QObject
-{
+class PanelFiles : public QObject {
     Q_OBJECT
 public:
     // Dialogs and warnings open over window.
@@ -83,7 +82,7 @@ private:
     QWidget* window_;
     VirtualPanelData* panelData_;
     QString filePath_, fileKind_, savePath_ = QStringLiteral("D:/"), lastDirectory_ = QStringLiteral("../");
-    QString openedFileName_;  // the last file chosen in the open dialog
+    QString openedFileName_; // the last file chosen in the open dialog
     bool isNewPanel_ = false;
     bool lastWriteOk_ = false;
 };

@@ -21,8 +21,9 @@ bool PanelFiles::onOpenPanel()
 {
     if (!maySaveChanges())
         return false;
-    openedFileName_ = FileDialog::getOpenFileName(window_, QCoreApplication::translate("MainWindow", "打开虚拟面板文件"), lastDirectory_,
-                                                 QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
+    openedFileName_ = FileDialog::getOpenFileName(
+        window_, QCoreApplication::translate("MainWindow", "打开虚拟面板文件"), lastDirectory_,
+        QCoreApplication::translate("MainWindow", "虚拟面板文件 (*.jvp);;早期虚拟面板文件 (*.vpl;*.vp2)"));
     if (openedFileName_.isEmpty())
         return false;
     return loadPanelFile(openedFileName_);
@@ -45,9 +46,15 @@ bool PanelFiles::readJvpFile(const QString& fileName, panelfile::Document& doc, 
         return true;
     if (problem) {
         switch (why) {
-        case panelfile::ReadProblem::NotObject: *problem = QCoreApplication::translate("MainWindow", "内容不是面板数据（顶层不是 JSON 对象）"); break;
-        case panelfile::ReadProblem::BadPicture: *problem = QCoreApplication::translate("MainWindow", "背景图片无法解码"); break;
-        default: *problem = QCoreApplication::translate("MainWindow", "不是完整的 JSON 文本，文件可能已损坏或不完整"); break;
+        case panelfile::ReadProblem::NotObject:
+            *problem = QCoreApplication::translate("MainWindow", "内容不是面板数据（顶层不是 JSON 对象）");
+            break;
+        case panelfile::ReadProblem::BadPicture:
+            *problem = QCoreApplication::translate("MainWindow", "背景图片无法解码");
+            break;
+        default:
+            *problem = QCoreApplication::translate("MainWindow", "不是完整的 JSON 文本，文件可能已损坏或不完整");
+            break;
         }
     }
     return false;
@@ -56,7 +63,8 @@ bool PanelFiles::readJvpFile(const QString& fileName, panelfile::Document& doc, 
 bool PanelFiles::refuseUnreadable(const QString& fileName, const QString& problem)
 {
     QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("MainWindow", "警告"),
-                    QCoreApplication::translate("MainWindow", "无法打开虚拟面板文件 %1：%2").arg(QDir::toNativeSeparators(fileName), problem),
+                    QCoreApplication::translate("MainWindow", "无法打开虚拟面板文件 %1：%2")
+                        .arg(QDir::toNativeSeparators(fileName), problem),
                     QMessageBox::Ok, window_);
     box.setInformativeText(QCoreApplication::translate("MainWindow", "当前的虚拟面板保持不变。"));
     MessageBox::exec(box);
@@ -72,7 +80,8 @@ bool PanelFiles::loadPanelFile(const QString& fileName)
     // leaves the panel as it was, so the next Save cannot overwrite it with an empty panel.
     const bool jvp = suffix == QLatin1String("jvp");
     if (!jvp && suffix != QLatin1String("vp2") && suffix != QLatin1String("vpl"))
-        return refuseUnreadable(fileName, QCoreApplication::translate("MainWindow", "这不是虚拟面板文件（应为 .jvp、.vpl 或 .vp2 文件）"));
+        return refuseUnreadable(
+            fileName, QCoreApplication::translate("MainWindow", "这不是虚拟面板文件（应为 .jvp、.vpl 或 .vp2 文件）"));
     panelfile::Document doc = documentWithSizesOf(*panel_);
     panelfile::Geometry g;
     QString problem;
@@ -121,8 +130,9 @@ bool PanelFiles::maySaveChanges()
         return true;
     const QString name = !isNewPanel_ && !filePath_.isEmpty() ? QFileInfo(filePath_).fileName()
                          : !panel_->name().isEmpty()          ? panel_->name()
-                                                              : QCoreApplication::translate("MainWindow", "未命名面板");
-    QMessageBox box(QMessageBox::Question, QString(), QCoreApplication::translate("MainWindow", "是否保存对 %1 的更改？").arg(name),
+                                                     : QCoreApplication::translate("MainWindow", "未命名面板");
+    QMessageBox box(QMessageBox::Question, QString(),
+                    QCoreApplication::translate("MainWindow", "是否保存对 %1 的更改？").arg(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
     box.button(QMessageBox::Save)->setText(QCoreApplication::translate("MainWindow", "保存"));
     box.button(QMessageBox::Discard)->setText(QCoreApplication::translate("MainWindow", "不保存"));
@@ -130,12 +140,8 @@ bool PanelFiles::maySaveChanges()
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (MessageBox::exec(box)) {
-    case QMessageBox::Save:
-        saveorSaveAs();
-        return lastWriteOk_;
-    case QMessageBox::Discard:
-        return true;
-    default:
-        return false;
+    case QMessageBox::Save: saveorSaveAs(); return lastWriteOk_;
+    case QMessageBox::Discard: return true;
+    default: return false;
     }
 }

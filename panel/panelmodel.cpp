@@ -17,10 +17,7 @@ using brixo::ComponentKind;
 namespace {
 const char* const segmentNames[8] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"};
 
-QPixmap picture(const char* name)
-{
-    return QPixmap(QStringLiteral(":/images/") + QLatin1String(name));
-}
+QPixmap picture(const char* name) { return QPixmap(QStringLiteral(":/images/") + QLatin1String(name)); }
 
 QButtonGroup* makeGroup(const QVector<QPushButton*>& buttons, const QString& name)
 {
@@ -44,7 +41,7 @@ QPushButton* makeComponent(QWidget* parent, const QString& name, const QPixmap& 
     b->setFixedSize(size);
     return b;
 }
-}  // namespace
+} // namespace
 
 PanelModel::PanelModel(QGraphicsView* panelView, QWidget* window, QObject* parent)
     : QObject(parent), panelView_(panelView), window_(window)
@@ -64,24 +61,21 @@ PanelModel::PanelModel(QGraphicsView* panelView, QWidget* window, QObject* paren
     resetCountsToMaxima();
 }
 
-PanelModel::~PanelModel()
-{
-    deleteAllFace();
-}
+PanelModel::~PanelModel() { deleteAllFace(); }
 
 bool PanelModel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == backgroundView_) {
         switch (event->type()) {
-            case QEvent::Resize:
-            case QEvent::Move:
-            case QEvent::Show:
-            case QEvent::Hide: {
-                const QRect shown = backgroundView_->isHidden() ? QRect() : backgroundView_->geometry();
-                panelView_->setMinimumSize(qMax(0, shown.right() + 1), qMax(0, shown.bottom() + 1));
-                break;
-            }
-            default: break;
+        case QEvent::Resize:
+        case QEvent::Move:
+        case QEvent::Show:
+        case QEvent::Hide: {
+            const QRect shown = backgroundView_->isHidden() ? QRect() : backgroundView_->geometry();
+            panelView_->setMinimumSize(qMax(0, shown.right() + 1), qMax(0, shown.bottom() + 1));
+            break;
+        }
+        default: break;
         }
     }
     return QObject::eventFilter(watched, event);
@@ -136,8 +130,9 @@ const QIcon& PanelModel::switchIcon(bool upright, bool on)
 {
     // Drawn from the scalable pictures, so all four fill the switch's button at any switch
     // size: a click changes the lever, never the size.
-    static const QIcon icons[4] = {QIcon(QStringLiteral(":/images/switch_0_lay")), QIcon(QStringLiteral(":/images/switch_1_lay")),
-                                   QIcon(QStringLiteral(":/images/switch_0")), QIcon(QStringLiteral(":/images/switch_1"))};
+    static const QIcon icons[4] = {
+        QIcon(QStringLiteral(":/images/switch_0_lay")), QIcon(QStringLiteral(":/images/switch_1_lay")),
+        QIcon(QStringLiteral(":/images/switch_0")), QIcon(QStringLiteral(":/images/switch_1"))};
     return icons[(upright ? 2 : 0) + (on ? 1 : 0)];
 }
 
@@ -151,10 +146,7 @@ void PanelModel::forEachPlaced(const std::function<void(const brixo::KindInfo&, 
     }
 }
 
-bool PanelModel::isSwitchUpright(const QWidget* sw) const
-{
-    return sw->width() == switchSize_.width();
-}
+bool PanelModel::isSwitchUpright(const QWidget* sw) const { return sw->width() == switchSize_.width(); }
 
 void PanelModel::setSwitchUpright(QPushButton* sw, bool upright)
 {
@@ -163,10 +155,7 @@ void PanelModel::setSwitchUpright(QPushButton* sw, bool upright)
     sw->setFixedSize(size);
 }
 
-void PanelModel::settingCtlNumber(int a, int b, int c, int d, int e)
-{
-    counts_ = {a, b, c, d, e};
-}
+void PanelModel::settingCtlNumber(int a, int b, int c, int d, int e) { counts_ = {a, b, c, d, e}; }
 
 const QPixmap& PanelModel::scaledDigitPicture(int layer)
 {
@@ -294,13 +283,13 @@ void PanelModel::removeComponent(QWidget* component)
     component->hide();
     if (auto* slot = qobject_cast<BrixoButton*>(component)) {
         const int key = slot->key;
-        dataSlots_.erase(std::remove_if(dataSlots_.begin(), dataSlots_.end(),
-                                        [key](BrixoButton* s) { return s->key == key; }),
-                         dataSlots_.end());
+        dataSlots_.erase(
+            std::remove_if(dataSlots_.begin(), dataSlots_.end(), [key](BrixoButton* s) { return s->key == key; }),
+            dataSlots_.end());
     } else if (auto* label = qobject_cast<BrixoLineedit*>(component)) {
         const int key = label->key;
-        textLabels_.erase(std::remove_if(textLabels_.begin(), textLabels_.end(),
-                                         [key](BrixoLineedit* t) { return t->key == key; }),
-                          textLabels_.end());
+        textLabels_.erase(
+            std::remove_if(textLabels_.begin(), textLabels_.end(), [key](BrixoLineedit* t) { return t->key == key; }),
+            textLabels_.end());
     }
 }

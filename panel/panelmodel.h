@@ -26,10 +26,10 @@ class QWidget;
 // Component pictures, loaded once.
 struct ComponentPictures {
     QPixmap switchOffImage, switchOnImage, switchOffLayImage, switchOnLayImage;
-    QPixmap keyReleasedImage, keyPressedImage;  // KEY1 and KEY0
+    QPixmap keyReleasedImage, keyPressedImage; // KEY1 and KEY0
     QPixmap ledOffImage, ledRedImage, ledGreenImage;
     QPixmap digitBackgroundImage;
-    QPixmap segmentImages[8];  // A1 .. H1: segments a to g, then the decimal point
+    QPixmap segmentImages[8]; // A1 .. H1: segments a to g, then the decimal point
 };
 
 // The picture behind the panel and what the files say about it.
@@ -39,8 +39,7 @@ struct PanelBackground {
     QString format = QStringLiteral("png");
 };
 
-class PanelModel : public QObject
-{
+class PanelModel : public QObject {
     Q_OBJECT
 public:
     // Components live on panelView; the title goes to window.

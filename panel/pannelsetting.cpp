@@ -33,7 +33,12 @@ pannelSetting::pannelSetting(QWidget* parent) : QDialog(parent)
     auto* group = new QGroupBox(tr("控件信息设置"), page);
     auto* groupGrid = new QGridLayout(group);
     const brixo::PanelCounts& max = brixo::kPanelCountMaxima;
-    struct Row { QSpinBox** spin; const char* name; QString label; int maximum; };
+    struct Row {
+        QSpinBox** spin;
+        const char* name;
+        QString label;
+        int maximum;
+    };
     const Row rows[] = {
         {&switchSpin, "switchSpin", tr("开关数量："), max.switches},
         {&keySpin, "keySpin", tr("按键数量："), max.keys},
@@ -58,7 +63,7 @@ pannelSetting::pannelSetting(QWidget* parent) : QDialog(parent)
 
     okButton = new QPushButton(tr("确定"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setDefault(true);  // Return accepts, as a keyboard user expects
+    okButton->setDefault(true); // Return accepts, as a keyboard user expects
     cancelButton = new QPushButton(tr("取消"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     auto* grid = new QGridLayout(this);
@@ -72,8 +77,10 @@ pannelSetting::pannelSetting(QWidget* parent) : QDialog(parent)
 
 void pannelSetting::showPanel(const brixo::PanelCounts& counts, const QString& name, const QString& identifier)
 {
-    const std::pair<QSpinBox*, int> values[] = {{switchSpin, counts.switches}, {keySpin, counts.keys},
-                                                {redLedSpin, counts.redLeds}, {greenLedSpin, counts.greenLeds},
+    const std::pair<QSpinBox*, int> values[] = {{switchSpin, counts.switches},
+                                                {keySpin, counts.keys},
+                                                {redLedSpin, counts.redLeds},
+                                                {greenLedSpin, counts.greenLeds},
                                                 {digitSpin, counts.digits}};
     for (const auto& [spin, value] : values) {
         spin->setValue(value);

@@ -10,8 +10,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 
-class pannelSetting : public QDialog
-{
+class pannelSetting : public QDialog {
     Q_OBJECT
 public:
     explicit pannelSetting(QWidget* parent = nullptr);

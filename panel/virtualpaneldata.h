@@ -7,8 +7,7 @@
 
 #include <functional>
 
-class VirtualPanelData : public QObject
-{
+class VirtualPanelData : public QObject {
     Q_OBJECT
 public:
     explicit VirtualPanelData(QObject* parent = nullptr);

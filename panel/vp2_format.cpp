@@ -48,7 +48,7 @@ QString safeField(QString s)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 QString decodeVp2Text(const QByteArray &bytes)
 {
@@ -107,8 +107,8 @@ Vp2Panel decodeVp2(const QVector<QStringList> &rows)
     p.buttonSize = QSize(cellInt(rows, 2, 2), cellInt(rows, 2, 3));
     p.ledSize = QSize(cellInt(rows, 2, 4), cellInt(rows, 2, 5));
     p.sstubeSize = QSize(cellInt(rows, 2, 6), cellInt(rows, 2, 7));
-    const int nS = cellInt(rows, 1, 0), nK = cellInt(rows, 1, 1), nR = cellInt(rows, 1, 2),
-              nG = cellInt(rows, 1, 3), nD = cellInt(rows, 1, 4);
+    const int nS = cellInt(rows, 1, 0), nK = cellInt(rows, 1, 1), nR = cellInt(rows, 1, 2), nG = cellInt(rows, 1, 3),
+              nD = cellInt(rows, 1, 4);
     // Offsets follow the file's own counts (even negative or oversized ones) in 64 bits.
     long long at = 3;
     p.switches = block(rows, at, nS, kSwitchCount);
@@ -128,13 +128,14 @@ QString vp2HeaderLines(const Vp2Panel &p)
     QString out;
     auto num = [](int v) { return QString::number(v); };
     auto sz = [&](QSize s) { return num(s.width()) + QLatin1Char(',') + num(s.height()); };
-    out += safeField(p.name) + QLatin1Char(',') + safeField(p.backgroundFileName) + QLatin1Char(',')
-           + sz(p.backgroundSize) + QLatin1Char(',') + safeField(p.description) + QStringLiteral(",0,0,1\n");
-    out += QStringList{num(p.switches.size()), num(p.keys.size()), num(p.redLeds.size()),
-                       num(p.greenLeds.size()), num(p.digits.size())}.join(QLatin1Char(','))
-           + QLatin1Char('\n');
-    out += sz(p.switchSize) + QLatin1Char(',') + sz(p.buttonSize) + QLatin1Char(',') + sz(p.ledSize)
-           + QLatin1Char(',') + sz(p.sstubeSize) + QLatin1Char('\n');
+    out += safeField(p.name) + QLatin1Char(',') + safeField(p.backgroundFileName) + QLatin1Char(',') +
+           sz(p.backgroundSize) + QLatin1Char(',') + safeField(p.description) + QStringLiteral(",0,0,1\n");
+    out += QStringList{num(p.switches.size()), num(p.keys.size()), num(p.redLeds.size()), num(p.greenLeds.size()),
+                       num(p.digits.size())}
+               .join(QLatin1Char(',')) +
+           QLatin1Char('\n');
+    out += sz(p.switchSize) + QLatin1Char(',') + sz(p.buttonSize) + QLatin1Char(',') + sz(p.ledSize) +
+           QLatin1Char(',') + sz(p.sstubeSize) + QLatin1Char('\n');
     return out;
 }
 
@@ -142,17 +143,20 @@ QByteArray writeVp2(const Vp2Panel &p)
 {
     QString out = vp2HeaderLines(p);
     auto num = [](int v) { return QString::number(v); };
-    const std::pair<const char *, const QVector<Vp2Component> *> blocks[] = {
-        {"sw", &p.switches}, {"key", &p.keys}, {"redLed", &p.redLeds}, {"greenLed", &p.greenLeds}, {"sstube", &p.digits}};
+    const std::pair<const char *, const QVector<Vp2Component> *> blocks[] = {{"sw", &p.switches},
+                                                                             {"key", &p.keys},
+                                                                             {"redLed", &p.redLeds},
+                                                                             {"greenLed", &p.greenLeds},
+                                                                             {"sstube", &p.digits}};
     for (const auto &b : blocks) {
         for (int i = 0; i < b.second->size(); ++i) {
             const Vp2Component &c = (*b.second)[i];
-            out += QLatin1String(b.first) + num(i) + QLatin1Char(',') + num(c.visible ? 1 : 0) + QLatin1Char(',')
-                   + num(c.x) + QLatin1Char(',') + num(c.y) + QLatin1Char(',') + num(c.lying ? 1 : 0)
-                   + QStringLiteral(",\n");
+            out += QLatin1String(b.first) + num(i) + QLatin1Char(',') + num(c.visible ? 1 : 0) + QLatin1Char(',') +
+                   num(c.x) + QLatin1Char(',') + num(c.y) + QLatin1Char(',') + num(c.lying ? 1 : 0) +
+                   QStringLiteral(",\n");
         }
     }
     return QTextCodec::codecForLocale()->fromUnicode(out);
 }
 
-}  // namespace panelfile
+} // namespace panelfile

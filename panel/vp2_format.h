@@ -38,7 +38,7 @@ Vp2Panel decodeVp2(const QVector<QStringList> &rows);
 // "," inside the name, background file name or description would shift line 1's
 // fields, so it is written as a full-width comma; a line break would end the line
 // early, so it is written as a blank (the reader simplifies blanks anyway).
-QString vp2HeaderLines(const Vp2Panel &panel);  // lines 1 to 3, each ended by "\n"
+QString vp2HeaderLines(const Vp2Panel &panel); // lines 1 to 3, each ended by "\n"
 QByteArray writeVp2(const Vp2Panel &panel);
 
-}  // namespace panelfile
+} // namespace panelfile

@@ -3,11 +3,22 @@
 #include <QFileDialog>
 #include <QStringList>
 
-QList<QStringList>& FileDialog::answers() { static QList<QStringList> a; return a; }
-QList<FileDialog::Asked>& FileDialog::askedList() { static QList<Asked> a; return a; }
+QList<QStringList>& FileDialog::answers()
+{
+    static QList<QStringList> a;
+    return a;
+}
+QList<FileDialog::Asked>& FileDialog::askedList()
+{
+    static QList<Asked> a;
+    return a;
+}
 const QList<FileDialog::Asked>& FileDialog::asked() { return askedList(); }
 void FileDialog::clearAsked() { askedList().clear(); }
-void FileDialog::setNextAnswer(const QString& fileName) { answers().append(fileName.isEmpty() ? QStringList() : QStringList{fileName}); }
+void FileDialog::setNextAnswer(const QString& fileName)
+{
+    answers().append(fileName.isEmpty() ? QStringList() : QStringList{fileName});
+}
 void FileDialog::setNextAnswers(const QStringList& fileNames) { answers().append(fileNames); }
 
 QString FileDialog::takeOne()

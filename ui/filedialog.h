@@ -7,10 +7,12 @@
 
 class QWidget;
 
-class FileDialog
-{
+class FileDialog {
 public:
-    struct Asked { QString caption, directory, filter; bool save; };
+    struct Asked {
+        QString caption, directory, filter;
+        bool save;
+    };
 
     // Runs the toolkit's dialog unless an answer is queued; queued answers are used in
     // order, an empty one standing for a cancelled dialog.

@@ -2,8 +2,16 @@
 
 #include <QDialog>
 
-QList<QMessageBox::StandardButton>& MessageBox::answers() { static QList<QMessageBox::StandardButton> a; return a; }
-QList<MessageBox::Shown>& MessageBox::shownList() { static QList<Shown> s; return s; }
+QList<QMessageBox::StandardButton>& MessageBox::answers()
+{
+    static QList<QMessageBox::StandardButton> a;
+    return a;
+}
+QList<MessageBox::Shown>& MessageBox::shownList()
+{
+    static QList<Shown> s;
+    return s;
+}
 const QList<MessageBox::Shown>& MessageBox::shown() { return shownList(); }
 void MessageBox::clearShown() { shownList().clear(); }
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) { answers().append(answer); }
@@ -24,7 +32,11 @@ QMessageBox::StandardButton MessageBox::question(const QString& text, const QStr
     return exec(box);
 }
 
-QList<MessageBox::DialogHandler>& MessageBox::dialogHandlers() { static QList<DialogHandler> h; return h; }
+QList<MessageBox::DialogHandler>& MessageBox::dialogHandlers()
+{
+    static QList<DialogHandler> h;
+    return h;
+}
 void MessageBox::setNextDialog(DialogHandler handler) { dialogHandlers().append(std::move(handler)); }
 
 int MessageBox::execDialog(QDialog& dialog)

@@ -8,10 +8,12 @@
 
 class QDialog;
 
-class MessageBox
-{
+class MessageBox {
 public:
-    struct Shown { QString title, text, informative; QMessageBox::Icon icon; };
+    struct Shown {
+        QString title, text, informative;
+        QMessageBox::Icon icon;
+    };
 
     // Runs the box modally unless an answer is queued; queued answers are used in order.
     static QMessageBox::StandardButton exec(QMessageBox& box);

@@ -91,9 +91,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<Transport> makeBulkTransport(const std::string &path)
-{
-    return std::make_unique<BulkTransport>(path);
-}
+std::unique_ptr<Transport> makeBulkTransport(const std::string &path) { return std::make_unique<BulkTransport>(path); }
 
 } // namespace tamro

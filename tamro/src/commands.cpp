@@ -67,8 +67,7 @@ int fpgaStep(const Bytes *pieces, int count, int replyLength, int limitMs, int f
 
 Bytes withSize(uint8_t command, uint32_t size)
 {
-    return {0xFF, 0xFE, command, uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16),
-            uint8_t(size >> 24)};
+    return {0xFF, 0xFE, command, uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
 }
 
 
@@ -105,8 +104,8 @@ TAMRO_API TamroResult WriteInstruction(int instruction)
     return reportResult(scan(instruction, 0, nullptr, nullptr, false));
 }
 
-TAMRO_API TamroResult BSC_Sample_Preload(int instruction, int bits, const unsigned char *in,
-                                         unsigned char *out, int capture)
+TAMRO_API TamroResult BSC_Sample_Preload(int instruction, int bits, const unsigned char *in, unsigned char *out,
+                                         int capture)
 {
     State &s = state();
     const bool cap = (capture & 0xFF) == 1;
@@ -156,8 +155,7 @@ TAMRO_API TamroResult GetIOVoltage(char *text)
     return reportResult(code);
 }
 
-TAMRO_API TamroResult GetTamroVersion(char *version, char *buildTime, char *serial, char *,
-                                      char *identifier)
+TAMRO_API TamroResult GetTamroVersion(char *version, char *buildTime, char *serial, char *, char *identifier)
 {
     Bytes reply;
     int code = query(0x0F, 34, reply);
@@ -178,8 +176,8 @@ TAMRO_API TamroResult GetTamroVersion(char *version, char *buildTime, char *seri
     return reportResult(code);
 }
 
-TAMRO_API TamroResult GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier,
-                                   char *firmware, char *, char *)
+TAMRO_API TamroResult GetTamroInfo(char *pcb, char *date, char *serial, char *, char *identifier, char *firmware,
+                                   char *, char *)
 {
     State &s = state();
     const bool temporary = !s.link;

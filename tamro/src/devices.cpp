@@ -95,8 +95,7 @@ TAMRO_API TamroResult ScanDevice(char *list, const char *address, int port)
             continue;
         }
         ++hidOrdinal;
-        append("TA-HID", hidOrdinal == 1 ? "TA-HID" : "TA-HID :" + std::to_string(hidOrdinal),
-               d.path);
+        append("TA-HID", hidOrdinal == 1 ? "TA-HID" : "TA-HID :" + std::to_string(hidOrdinal), d.path);
     }
 
     if (list) {

@@ -136,8 +136,8 @@ int decodeVersion(const uint8_t *reply, int length, VersionTexts &out)
         teaDecipherBytes(r + 16, 2, key);
     }
     std::snprintf(out.version, sizeof out.version, "%d.%d", r[4], r[5]);
-    std::snprintf(out.buildTime, sizeof out.buildTime, "%02X%02X-%02X-%02X %02X:%02X", r[6], r[7],
-                  r[8], r[9], r[10], r[11]);
+    std::snprintf(out.buildTime, sizeof out.buildTime, "%02X%02X-%02X-%02X %02X:%02X", r[6], r[7], r[8], r[9], r[10],
+                  r[11]);
     std::snprintf(out.serial, sizeof out.serial, "%02X%02X%02X%02X", r[12], r[13], r[14], r[15]);
     for (int i = 0; i < 12; ++i)
         std::snprintf(out.identifier + 2 * i, 3, "%02X", r[31 - i]);
@@ -153,16 +153,15 @@ int decodeInfo(const uint8_t *reply, int length, InfoTexts &out)
     sessionKey(key);
     teaDecipherBytes(r.data() + 10, (length - 12) / 8, key);
     auto word = [&](int at) {
-        return uint32_t(r[at]) | uint32_t(r[at + 1]) << 8 | uint32_t(r[at + 2]) << 16 |
-               uint32_t(r[at + 3]) << 24;
+        return uint32_t(r[at]) | uint32_t(r[at + 1]) << 8 | uint32_t(r[at + 2]) << 16 | uint32_t(r[at + 3]) << 24;
     };
     std::memcpy(out.pcb, &r[60], 15);
     std::memcpy(out.date, &r[40], 20);
     char serial[9];
     std::snprintf(serial, sizeof serial, "%08X", unsigned(word(20)));
     std::memcpy(out.serial, serial, 8);
-    std::snprintf(out.identifier, sizeof out.identifier, "%08X%08X%08X", unsigned(word(32)),
-                  unsigned(word(28)), unsigned(word(24)));
+    std::snprintf(out.identifier, sizeof out.identifier, "%08X%08X%08X", unsigned(word(32)), unsigned(word(28)),
+                  unsigned(word(24)));
     std::snprintf(out.firmware, sizeof out.firmware, "%02X.%02X (1234.67.90)", r[11], r[10]);
     std::memcpy(out.firmware + 7, &r[40], 10);
     return Ok;

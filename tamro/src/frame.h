@@ -16,8 +16,8 @@ constexpr int kMaxScanBits = 2048; // the whole-byte count of a scan must fit on
 extern const uint8_t kSessionPayload[8];
 void sessionKey(uint32_t key[4]);
 
-Bytes openRequest();                     // 14 bytes
-Bytes queryRequest(uint8_t command);     // 0xFF 0xFE command 0xFE 0xFF
+Bytes openRequest();                 // 14 bytes
+Bytes queryRequest(uint8_t command); // 0xFF 0xFE command 0xFE 0xFF
 
 // The register scan request: instruction, then `bits` bits of `data` (ceil(bits / 8) bytes,
 // may be null when bits is 0). Returns false for a bit count outside 0..2048.
@@ -48,11 +48,11 @@ struct VersionTexts {
 int decodeVersion(const uint8_t *reply, int length, VersionTexts &out);
 
 struct InfoTexts {
-    char pcb[15];        // as received, not terminated
-    char date[20];       // as received
-    char serial[8];      // "%08X", not terminated
+    char pcb[15];   // as received, not terminated
+    char date[20];  // as received
+    char serial[8]; // "%08X", not terminated
     char identifier[25];
-    char firmware[20];   // "HH.LL (YYYY.MM.DD)"
+    char firmware[20]; // "HH.LL (YYYY.MM.DD)"
 };
 constexpr int kMinInfoReply = 77; // the last field ends at byte 74, then the end mark
 // Information record reply (already checked); -7 when it is too short for its fields.

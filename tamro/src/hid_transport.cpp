@@ -56,7 +56,8 @@ public:
             if (left <= 0)
                 return;
             errno = 0;
-            const int got = hidBackend().readTimeout(device_, input_.data(), ask, int(std::min<long long>(limitMs, left)));
+            const int got =
+                hidBackend().readTimeout(device_, input_.data(), ask, int(std::min<long long>(limitMs, left)));
             if (got < 0 && errno == EINTR)
                 continue; // a signal cut the wait short; the deadline still holds
             if (got <= 0)
@@ -130,9 +131,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<Transport> makeHidTransport(const std::string &path)
-{
-    return std::make_unique<HidTransport>(path);
-}
+std::unique_ptr<Transport> makeHidTransport(const std::string &path) { return std::make_unique<HidTransport>(path); }
 
 } // namespace tamro

@@ -65,8 +65,7 @@ public:
         const std::string node = slash == std::string::npos ? path : path.substr(slash + 1);
         if (node.rfind("hidraw", 0) != 0)
             return;
-        std::ifstream f("/sys/class/hidraw/" + node + "/device/report_descriptor",
-                        std::ios::binary);
+        std::ifstream f("/sys/class/hidraw/" + node + "/device/report_descriptor", std::ios::binary);
         if (!f)
             return;
         std::vector<uint8_t> d((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());

@@ -24,8 +24,7 @@ std::string pathOf(libusb_device *dev)
     char text[64];
     int used = std::snprintf(text, sizeof text, "usb:%03u:", unsigned(libusb_get_bus_number(dev)));
     for (int i = 0; i < n && used > 0 && used < int(sizeof text); ++i)
-        used += std::snprintf(text + used, sizeof text - size_t(used), i ? ".%u" : "%u",
-                              unsigned(ports[i]));
+        used += std::snprintf(text + used, sizeof text - size_t(used), i ? ".%u" : "%u", unsigned(ports[i]));
     return text;
 }
 
@@ -127,8 +126,8 @@ public:
     {
         auto *dev = static_cast<BulkDevice *>(device);
         int done = 0;
-        const int rc = libusb_bulk_transfer(dev->handle, dev->out, const_cast<uint8_t *>(data),
-                                            length, &done, unsigned(milliseconds));
+        const int rc = libusb_bulk_transfer(dev->handle, dev->out, const_cast<uint8_t *>(data), length, &done,
+                                            unsigned(milliseconds));
         return rc == 0 || done > 0 ? done : -1;
     }
 
@@ -138,8 +137,8 @@ public:
         // Read into whole packets so that a longer reply is seen as longer, not as an overflow.
         std::vector<uint8_t> buffer(size_t((length + 511) / 512 * 512));
         int done = 0;
-        const int rc = libusb_bulk_transfer(dev->handle, dev->in, buffer.data(), int(buffer.size()),
-                                            &done, unsigned(milliseconds));
+        const int rc = libusb_bulk_transfer(dev->handle, dev->in, buffer.data(), int(buffer.size()), &done,
+                                            unsigned(milliseconds));
         if (rc != 0 && rc != LIBUSB_ERROR_TIMEOUT && done == 0)
             return -1;
         const int n = done < length ? done : length;

@@ -31,8 +31,7 @@ Clock::time_point deadlineFromNow() { return Clock::now() + std::chrono::millise
 int waitReady(int fd, short events, Clock::time_point deadline)
 {
     for (;;) {
-        const long long left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const long long left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return 0;
         pollfd p{fd, events, 0};

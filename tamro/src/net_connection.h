@@ -19,9 +19,9 @@ struct Connection {
 constexpr int kDefaultReceiveLimitMs = 5000;
 void setReceiveLimitMs(int ms); // the limit for connecting and for an answer; tests shorten it
 
-int connectTo(Connection &c, const char *address, int port);     // 0, -20, -21, -22
-int sendRequest(Connection &c, const std::string &request);      // 0, -23, -24
-int receiveAnswer(Connection &c, int &length);                   // 0, -1, -25
+int connectTo(Connection &c, const char *address, int port); // 0, -20, -21, -22
+int sendRequest(Connection &c, const std::string &request);  // 0, -23, -24
+int receiveAnswer(Connection &c, int &length);               // 0, -1, -25
 
 // Probes the stored server; 0 and the answer's results, or a code.
 int presenceProbe(const char *address, int port, ResultList &results);

@@ -262,8 +262,7 @@ bool scanParameters(bool capture, int instruction, int bits, const uint8_t *in, 
         ok = ok && params.add(5, hexBytes(&f, 1) + hexBytes(in, whole));
     }
     const uint8_t rest = uint8_t(bits - 8 * whole);
-    return ok && params.add(6, hexBytes(&rest, 1) + hexBytes(in + whole, 1)) &&
-           params.add(4, "") && params.add(7, "");
+    return ok && params.add(6, hexBytes(&rest, 1) + hexBytes(in + whole, 1)) && params.add(4, "") && params.add(7, "");
 }
 
 int decodeScan(const ResultList &results, bool capture, int bits, uint8_t *out)

@@ -18,8 +18,7 @@ std::unique_ptr<Transport> chooseTransport(const std::string &kind, const std::s
     return nullptr;
 }
 
-int FrameSession::roundTrip(const Bytes &request, Bytes &reply, int replyLength, int limitMs,
-                            uint8_t kind)
+int FrameSession::roundTrip(const Bytes &request, Bytes &reply, int replyLength, int limitMs, uint8_t kind)
 {
     const int sent = send(request.data(), int(request.size()));
     if (sent != Ok)

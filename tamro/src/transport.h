@@ -26,8 +26,7 @@ public:
     virtual int scan(int instruction, int bits, const uint8_t *in, uint8_t *out, bool capture) = 0;
     // Sends the `count` pieces of one request, then collects `replyLength` bytes and checks them
     // as a normal reply. With replyLength 0 nothing is awaited.
-    virtual int exchange(const Bytes *pieces, int count, Bytes &reply, int replyLength,
-                         int limitMs) = 0;
+    virtual int exchange(const Bytes *pieces, int count, Bytes &reply, int replyLength, int limitMs) = 0;
 };
 
 class Transport {

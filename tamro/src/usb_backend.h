@@ -10,8 +10,8 @@
 namespace tamro {
 
 struct UsbDeviceInfo {
-    std::string path;         // names the device for reopening
-    std::string description;  // product string, UTF-8
+    std::string path;        // names the device for reopening
+    std::string description; // product string, UTF-8
     bool descriptionReadable = false;
 };
 

@@ -15,7 +15,7 @@ namespace {
 const QString kSources = QStringLiteral(BRIXO_SOURCE_DIR);
 const QString kCatalogue = kSources + QStringLiteral("/resources/translations/english.ts");
 const QStringList kProgramDirs{QStringLiteral("app"), QStringLiteral("panel"), QStringLiteral("board"),
-                                QStringLiteral("ui"), QStringLiteral("cli")};
+                               QStringLiteral("ui"), QStringLiteral("cli")};
 
 struct Message {
     QString context, source, translation;
@@ -89,7 +89,7 @@ QString codeOf(const QString& file)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 TEST(EnglishCatalogue, EveryTranslatedTextOfTheProgramHasAFinishedEnglishText)
 {
@@ -134,11 +134,11 @@ TEST(EnglishCatalogue, ChineseTextsReachTheScreenOnlyThroughTheTranslator)
                 const auto match = m.next();
                 if (!match.captured(1).contains(chinese) || bilingual.contains(match.captured(1)))
                     continue;
-                const QString before = code.mid(std::max(0, match.capturedStart() - 120),
-                                                std::min(120, match.capturedStart()));
+                const QString before =
+                    code.mid(std::max(0, match.capturedStart() - 120), std::min(120, match.capturedStart()));
                 EXPECT_TRUE(before.contains(translated))
-                    << QDir(kSources).relativeFilePath(file).toStdString() << ": \""
-                    << match.captured(1).toStdString() << "\" is shown without the translator";
+                    << QDir(kSources).relativeFilePath(file).toStdString() << ": \"" << match.captured(1).toStdString()
+                    << "\" is shown without the translator";
             }
         }
     }
@@ -153,8 +153,8 @@ TEST(EnglishCatalogue, AccessKeysAreTheSameLetterInBothLanguages)
         if (!accessKey(m.source).isNull())
             ++withKey;
         EXPECT_EQ(accessKey(m.source), accessKey(m.translation))
-            << m.context.toStdString() << ": \"" << m.source.toStdString() << "\" -> \""
-            << m.translation.toStdString() << "\"";
+            << m.context.toStdString() << ": \"" << m.source.toStdString() << "\" -> \"" << m.translation.toStdString()
+            << "\"";
     }
-    EXPECT_GE(withKey, 15);  // every menu and menu item with a key
+    EXPECT_GE(withKey, 15); // every menu and menu item with a key
 }

@@ -82,7 +82,10 @@ TEST(EnglishCatalogue, MenusItemsAndToolboxAreEnglish)
 
 TEST_F(Language, CommandWritesTheOppositeLanguageAndRestartsByFullPath)
 {
-    const struct { bool english; const char* written; } cases[] = {{true, "chinese"}, {false, "english"}};
+    const struct {
+        bool english;
+        const char* written;
+    } cases[] = {{true, "chinese"}, {false, "english"}};
     for (const auto& c : cases) {
         started.clear();
         QFile f(config());

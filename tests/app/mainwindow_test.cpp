@@ -28,10 +28,7 @@
 #include <gtest/gtest.h>
 
 // Readable failure messages for Qt strings.
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 QStringList texts(const QList<QAction*>& actions)
@@ -57,20 +54,33 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
               QStringList({"新建虚拟面板(&N)", "打开虚拟面板(&O)", "保存虚拟面板(&S)", "另存为.....", "-",
                            "连接调试适配器(&C)", "下载FPGA(&G)", "-", "仿真Verilog设计(&V)...", "重新载入设计(&R)",
                            "按设计新建面板(&P)", "-", "导出面板图片(&E)...", "复制面板图片(&I)", "-", "退出(&X)"}));
-    EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("modeMenu"))->actions()), QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)"}));
-    EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("designMenu"))->actions()), QStringList({"设置虚拟面板", "添加更换背景图", "控件信息表"}));
-    EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("helpMenu"))->actions()), QStringList({"Change &Language to English", "调试适配器信息(&D)",
-                                                         "片上调试器信息(&O)", "版本版权信息(&A)"}));
+    EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("modeMenu"))->actions()),
+              QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)"}));
+    EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("designMenu"))->actions()),
+              QStringList({"设置虚拟面板", "添加更换背景图", "控件信息表"}));
+    EXPECT_EQ(
+        texts(w.findChild<QMenu*>(QStringLiteral("helpMenu"))->actions()),
+        QStringList({"Change &Language to English", "调试适配器信息(&D)", "片上调试器信息(&O)", "版本版权信息(&A)"}));
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("openAction"))->shortcut(), QKeySequence(QKeySequence::Open));
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("saveAction"))->shortcut(), QKeySequence(QKeySequence::Save));
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("exitAction"))->shortcut(), QKeySequence("Ctrl+Q"));
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("reloadDesignAction"))->shortcut(), QKeySequence("Ctrl+R"));
-    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("simulationAction")), w.findChild<QAction*>(QStringLiteral("designAction")), w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))}) {
+    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("simulationAction")),
+                       w.findChild<QAction*>(QStringLiteral("designAction")),
+                       w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))}) {
         EXPECT_TRUE(a->isCheckable());
         EXPECT_FALSE(a->isChecked());
     }
-    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("newAction")), w.findChild<QAction*>(QStringLiteral("openAction")), w.findChild<QAction*>(QStringLiteral("saveAction")), w.findChild<QAction*>(QStringLiteral("saveAsAction")), w.findChild<QAction*>(QStringLiteral("connectAction")), w.findChild<QAction*>(QStringLiteral("configureFpgaAction")),
-                       w.findChild<QAction*>(QStringLiteral("designAction")), w.findChild<QAction*>(QStringLiteral("panelSettingsAction")), w.findChild<QAction*>(QStringLiteral("backgroundAction")), w.findChild<QAction*>(QStringLiteral("componentTableAction")), w.findChild<QAction*>(QStringLiteral("languageAction"))})
+    for (QAction* a :
+         {w.findChild<QAction*>(QStringLiteral("newAction")), w.findChild<QAction*>(QStringLiteral("openAction")),
+          w.findChild<QAction*>(QStringLiteral("saveAction")), w.findChild<QAction*>(QStringLiteral("saveAsAction")),
+          w.findChild<QAction*>(QStringLiteral("connectAction")),
+          w.findChild<QAction*>(QStringLiteral("configureFpgaAction")),
+          w.findChild<QAction*>(QStringLiteral("designAction")),
+          w.findChild<QAction*>(QStringLiteral("panelSettingsAction")),
+          w.findChild<QAction*>(QStringLiteral("backgroundAction")),
+          w.findChild<QAction*>(QStringLiteral("componentTableAction")),
+          w.findChild<QAction*>(QStringLiteral("languageAction"))})
         EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
     EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("exitAction"))->icon().isNull());
 }
@@ -80,13 +90,25 @@ TEST(MainWindowShell, ToolBarsOnTheLeftAndInitialEnabledStates)
     MainWindow w;
     EXPECT_EQ(w.toolBarArea(w.findChild<QToolBar*>(QStringLiteral("fileToolBar"))), Qt::LeftToolBarArea);
     EXPECT_EQ(w.toolBarArea(w.findChild<QToolBar*>(QStringLiteral("designToolBar"))), Qt::LeftToolBarArea);
-    EXPECT_TRUE(w.findChild<QToolBar*>(QStringLiteral("fileToolBar"))->isMovable() && w.findChild<QToolBar*>(QStringLiteral("designToolBar"))->isMovable());
-    EXPECT_EQ(w.findChild<QToolBar*>(QStringLiteral("fileToolBar"))->actions(), QList<QAction*>({w.findChild<QAction*>(QStringLiteral("newAction")), w.findChild<QAction*>(QStringLiteral("openAction")), w.findChild<QAction*>(QStringLiteral("saveAction")), w.findChild<QAction*>(QStringLiteral("connectAction")),
-                                                         w.findChild<QAction*>(QStringLiteral("configureFpgaAction"))}));
-    EXPECT_EQ(w.findChild<QToolBar*>(QStringLiteral("designToolBar"))->actions(), QList<QAction*>({w.findChild<QAction*>(QStringLiteral("designAction")), w.findChild<QAction*>(QStringLiteral("backgroundAction")), w.findChild<QAction*>(QStringLiteral("panelSettingsAction")),
-                                                           w.findChild<QAction*>(QStringLiteral("componentTableAction"))}));
-    EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("saveAction"))->isEnabled() && w.findChild<QAction*>(QStringLiteral("saveAsAction"))->isEnabled() && w.findChild<QAction*>(QStringLiteral("newAction"))->isEnabled());
-    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("panelSettingsAction")), w.findChild<QAction*>(QStringLiteral("backgroundAction")), w.findChild<QAction*>(QStringLiteral("componentTableAction"))})
+    EXPECT_TRUE(w.findChild<QToolBar*>(QStringLiteral("fileToolBar"))->isMovable() &&
+                w.findChild<QToolBar*>(QStringLiteral("designToolBar"))->isMovable());
+    EXPECT_EQ(w.findChild<QToolBar*>(QStringLiteral("fileToolBar"))->actions(),
+              QList<QAction*>({w.findChild<QAction*>(QStringLiteral("newAction")),
+                               w.findChild<QAction*>(QStringLiteral("openAction")),
+                               w.findChild<QAction*>(QStringLiteral("saveAction")),
+                               w.findChild<QAction*>(QStringLiteral("connectAction")),
+                               w.findChild<QAction*>(QStringLiteral("configureFpgaAction"))}));
+    EXPECT_EQ(w.findChild<QToolBar*>(QStringLiteral("designToolBar"))->actions(),
+              QList<QAction*>({w.findChild<QAction*>(QStringLiteral("designAction")),
+                               w.findChild<QAction*>(QStringLiteral("backgroundAction")),
+                               w.findChild<QAction*>(QStringLiteral("panelSettingsAction")),
+                               w.findChild<QAction*>(QStringLiteral("componentTableAction"))}));
+    EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("saveAction"))->isEnabled() &&
+                w.findChild<QAction*>(QStringLiteral("saveAsAction"))->isEnabled() &&
+                w.findChild<QAction*>(QStringLiteral("newAction"))->isEnabled());
+    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("panelSettingsAction")),
+                       w.findChild<QAction*>(QStringLiteral("backgroundAction")),
+                       w.findChild<QAction*>(QStringLiteral("componentTableAction"))})
         EXPECT_FALSE(a->isEnabled());
     EXPECT_TRUE(w.designer()->toolbox()->isHidden());
     EXPECT_TRUE(w.runMode()->countdownLabel()->isHidden());
@@ -105,16 +127,33 @@ TEST(MainWindowShell, DesignToolboxRows)
     EXPECT_TRUE(w.designer()->toolbox()->features() & QDockWidget::DockWidgetMovable);
     EXPECT_TRUE(w.designer()->toolbox()->features() & QDockWidget::DockWidgetFloatable);
     EXPECT_EQ(w.dockWidgetArea(w.designer()->toolbox()), Qt::LeftDockWidgetArea);
-    const QWidget* rows[] = {w.designer()->toolbox()->switchCombo(), w.designer()->toolbox()->keyCombo(), w.designer()->toolbox()->redLedCombo(), w.designer()->toolbox()->greenLedCombo(), w.designer()->toolbox()->digitCombo(),
-                             w.designer()->toolbox()->dataSlotButton(), w.designer()->toolbox()->textLabelButton(), w.findChild<QLabel*>(QStringLiteral("digitSizeLabel")), w.designer()->toolbox()->digitSizeSlider(),
-                             w.findChild<QLabel*>(QStringLiteral("backgroundSizeLabel")), w.designer()->toolbox()->backgroundSizeSlider(), w.findChild<QGroupBox*>(QStringLiteral("dataSlotGroup")),
+    const QWidget* rows[] = {w.designer()->toolbox()->switchCombo(),
+                             w.designer()->toolbox()->keyCombo(),
+                             w.designer()->toolbox()->redLedCombo(),
+                             w.designer()->toolbox()->greenLedCombo(),
+                             w.designer()->toolbox()->digitCombo(),
+                             w.designer()->toolbox()->dataSlotButton(),
+                             w.designer()->toolbox()->textLabelButton(),
+                             w.findChild<QLabel*>(QStringLiteral("digitSizeLabel")),
+                             w.designer()->toolbox()->digitSizeSlider(),
+                             w.findChild<QLabel*>(QStringLiteral("backgroundSizeLabel")),
+                             w.designer()->toolbox()->backgroundSizeSlider(),
+                             w.findChild<QGroupBox*>(QStringLiteral("dataSlotGroup")),
                              w.findChild<QGroupBox*>(QStringLiteral("bindingGroup"))};
     ASSERT_EQ(w.findChild<QGridLayout*>(QStringLiteral("dockLayout"))->count(), 13);
     for (int r = 0; r < 13; ++r)
-        EXPECT_EQ(w.findChild<QGridLayout*>(QStringLiteral("dockLayout"))->itemAtPosition(r, 0)->widget(), rows[r]) << r;
-    const struct { QComboBox* box; const char* text; int visible; } combos[] = {
-        {w.designer()->toolbox()->switchCombo(), "  开关", 37}, {w.designer()->toolbox()->keyCombo(), "  按键", 21}, {w.designer()->toolbox()->redLedCombo(), "  红灯", 19},
-        {w.designer()->toolbox()->greenLedCombo(), "  绿灯", 19}, {w.designer()->toolbox()->digitCombo(), " 数码管", 9},
+        EXPECT_EQ(w.findChild<QGridLayout*>(QStringLiteral("dockLayout"))->itemAtPosition(r, 0)->widget(), rows[r])
+            << r;
+    const struct {
+        QComboBox* box;
+        const char* text;
+        int visible;
+    } combos[] = {
+        {w.designer()->toolbox()->switchCombo(), "  开关", 37},
+        {w.designer()->toolbox()->keyCombo(), "  按键", 21},
+        {w.designer()->toolbox()->redLedCombo(), "  红灯", 19},
+        {w.designer()->toolbox()->greenLedCombo(), "  绿灯", 19},
+        {w.designer()->toolbox()->digitCombo(), " 数码管", 9},
     };
     for (const auto& c : combos) {
         EXPECT_EQ(c.box->itemText(0), QString::fromUtf8(c.text));
@@ -144,7 +183,9 @@ TEST(MainWindowModes, DesignWithoutAPanelTouchesOnlyDockAndMenu)
     w.turnDesign(true);
     EXPECT_TRUE(w.designer()->isDesigning());
     EXPECT_FALSE(w.designer()->toolbox()->isHidden());
-    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("panelSettingsAction")), w.findChild<QAction*>(QStringLiteral("backgroundAction")), w.findChild<QAction*>(QStringLiteral("componentTableAction"))})
+    for (QAction* a : {w.findChild<QAction*>(QStringLiteral("panelSettingsAction")),
+                       w.findChild<QAction*>(QStringLiteral("backgroundAction")),
+                       w.findChild<QAction*>(QStringLiteral("componentTableAction"))})
         EXPECT_TRUE(a->isEnabled());
     EXPECT_FALSE(w.panel()->hasPanel());
     w.turnDesign(false);
@@ -160,7 +201,7 @@ TEST(MainWindowModes, DesignAndRunDress)
     w.createCtl();
     w.panel()->setSwitchUpright(w.panel()->switchButtons()[1], false);
     w.findChild<QAction*>(QStringLiteral("designAction"))->trigger();
-    EXPECT_EQ(w.panel()->keyButtons()[1]->toolTip(), "按键1（键盘 1）" + hint);  // the digit keys drive K0-K9
+    EXPECT_EQ(w.panel()->keyButtons()[1]->toolTip(), "按键1（键盘 1）" + hint); // the digit keys drive K0-K9
     EXPECT_EQ(w.panel()->switchButtons()[0]->toolTip(), "开关0" + hint);
     EXPECT_EQ(w.panel()->redLedButtons()[1]->toolTip(), "指示灯1" + hint);
     EXPECT_EQ(w.panel()->greenLedButtons()[0]->toolTip(), "指示灯18" + hint);
@@ -211,8 +252,12 @@ TEST(MainWindowModes, PressesReachReturnKeyOnceAndOnlyInDesignMode)
     w.designConnect(); // a repeated connect must not add a second delivery
     w.turnDesign(true);
     EXPECT_EQ(w.designer()->designConnectionCount(), 5);
-    const struct { const QVector<QPushButton*>& buttons; int index; } presses[] = {
-        {w.panel()->keyButtons(), 2}, {w.panel()->switchButtons(), 1}, {w.panel()->redLedButtons(), 2}, {w.panel()->greenLedButtons(), 1}, {w.panel()->digitButtons(), 2},
+    const struct {
+        const QVector<QPushButton*>& buttons;
+        int index;
+    } presses[] = {
+        {w.panel()->keyButtons(), 2},      {w.panel()->switchButtons(), 1}, {w.panel()->redLedButtons(), 2},
+        {w.panel()->greenLedButtons(), 1}, {w.panel()->digitButtons(), 2},
     };
     for (const auto& p : presses) {
         w.returnKey(-1);
@@ -263,12 +308,14 @@ TEST(MainWindowModes, SwitchClickDrivesTheBoardDataOnlyInRunMode)
     EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.panel()->pictures().switchOnImage).pixmap(20, 35).toImage());
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(w.runMode()->boardData()->switchValue(1), 0);
-    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.panel()->pictures().switchOffImage).pixmap(20, 35).toImage());
+    EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(),
+              QIcon(w.panel()->pictures().switchOffImage).pixmap(20, 35).toImage());
     // Back and forth again: still one delivery per click.
     w.turnDesign(true);
     w.turnDesign(false);
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(w.runMode()->boardData()->switchValue(1), 1);
     EXPECT_EQ(MessageBox::shown().size(), 3); // one per click, so no answer is left queued
-    EXPECT_EQ(w.runMode()->inputConnectionCount(), 4); // switch toggles to picture and board data, key press and release
+    EXPECT_EQ(w.runMode()->inputConnectionCount(),
+              4); // switch toggles to picture and board data, key press and release
 }

@@ -40,8 +40,10 @@ QString panelWithBackground(const QTemporaryDir& dir, const QSize& size)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    panel[QStringLiteral("backgroundImage")] = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
-    panel[QStringLiteral("backgroundSize")] = QJsonObject{{QStringLiteral("x"), size.width()}, {QStringLiteral("y"), size.height()}};
+    panel[QStringLiteral("backgroundImage")] =
+        QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+    panel[QStringLiteral("backgroundSize")] =
+        QJsonObject{{QStringLiteral("x"), size.width()}, {QStringLiteral("y"), size.height()}};
     const QString file = dir.filePath(QStringLiteral("bg%1x%2.jvp").arg(size.width()).arg(size.height()));
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(panel).toJson()) <= 0)
@@ -49,7 +51,7 @@ QString panelWithBackground(const QTemporaryDir& dir, const QSize& size)
     return file;
 }
 
-}  // namespace
+} // namespace
 
 TEST(PanelArea, ToolboxListsAreNotCutInEitherLanguage)
 {
@@ -77,7 +79,7 @@ TEST(PanelArea, ToolboxListsAreNotCutInEitherLanguage)
                 EXPECT_LT(needed, list->width()) << qPrintable(list->itemText(i));
             }
         }
-        EXPECT_GT(items, 5);  // the panel's components are listed, not only the headers
+        EXPECT_GT(items, 5); // the panel's components are listed, not only the headers
         if (english)
             QApplication::removeTranslator(&translator);
     }
@@ -86,7 +88,10 @@ TEST(PanelArea, ToolboxListsAreNotCutInEitherLanguage)
 TEST(PanelArea, BigPanelScrollsAndKeepsBackgroundUnderItsPositions)
 {
     QTemporaryDir dir;
-    const struct { QSize background; bool scrolls; } cases[] = {{{300, 200}, false}, {{4000, 3000}, true}};
+    const struct {
+        QSize background;
+        bool scrolls;
+    } cases[] = {{{300, 200}, false}, {{4000, 3000}, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.background.width());
         MainWindow w;
@@ -114,7 +119,7 @@ TEST(PanelArea, BigPanelScrollsAndKeepsBackgroundUnderItsPositions)
         EXPECT_TRUE(scroll->viewport()->rect().contains(panelView->mapTo(scroll->viewport(), before)));
         const QPushButton* sw = w.panel()->switchButtons().value(0);
         ASSERT_NE(sw, nullptr);
-        EXPECT_EQ(sw->parentWidget(), panelView);  // components scroll with the background
+        EXPECT_EQ(sw->parentWidget(), panelView); // components scroll with the background
     }
 }
 

@@ -17,7 +17,11 @@ int visible(const QVector<QPushButton*>& buttons)
     return n;
 }
 
-struct Example { const char* file; const char* identifier; int switches, keys, red, green, digits; };
+struct Example {
+    const char* file;
+    const char* identifier;
+    int switches, keys, red, green, digits;
+};
 
 TEST(StartPanel, EveryExampleOpensFromARelativePathInRunDress)
 {
@@ -29,7 +33,7 @@ TEST(StartPanel, EveryExampleOpensFromARelativePathInRunDress)
     };
     const QString dir = QStringLiteral(BRIXO_EXAMPLES_DIR);
     const QString before = QDir::currentPath();
-    QDir::setCurrent(dir);  // the file manager passes what it has; a relative name must work
+    QDir::setCurrent(dir); // the file manager passes what it has; a relative name must work
     MainWindow w;
     w.show();
     for (const Example& e : examples) {
@@ -58,4 +62,4 @@ TEST(StartPanel, EveryExampleOpensFromARelativePathInRunDress)
     QDir::setCurrent(before);
 }
 
-}  // namespace
+} // namespace

@@ -18,10 +18,17 @@ TEST(SysConfig, LanguageValues)
 {
     QTemporaryDir dir;
     const QString file = sysconfig::joinPath(dir.path(), "config.json");
-    const struct { QByteArray bytes; bool chinese; } cases[] = {
-        {R"({"language":"chinese"})", true}, {R"({"language":"ChInEsE"})", true},
-        {R"({"language":"english"})", false}, {R"({"language":7})", false},
-        {"{}", false}, {"not json", false}, {"[\"chinese\"]", false},
+    const struct {
+        QByteArray bytes;
+        bool chinese;
+    } cases[] = {
+        {R"({"language":"chinese"})", true},
+        {R"({"language":"ChInEsE"})", true},
+        {R"({"language":"english"})", false},
+        {R"({"language":7})", false},
+        {"{}", false},
+        {"not json", false},
+        {"[\"chinese\"]", false},
     };
     for (const auto& c : cases) {
         put(file, c.bytes);

@@ -45,7 +45,7 @@ TEST_F(BoardData, SwitchesBeyondThePanelCountStayZero)
 {
     data.setSwitchCount(4);
     data.SwitchChange(3, true);
-    data.SwitchChange(10, true);  // not on this panel: ignored
+    data.SwitchChange(10, true); // not on this panel: ignored
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), 0x08u);
 }
 
@@ -116,7 +116,7 @@ TEST_F(BoardData, DataSlotsAreCutFromTheCpuDataStream)
 
 TEST_F(BoardData, DataSlotsTooWideForOneReadAreReportedAndNotRead)
 {
-    data.setDataSlots({{0, 32}, {1, 2017}});  // 2049 bits: one more than a scan carries
+    data.setDataSlots({{0, 32}, {1, 2017}}); // 2049 bits: one more than a scan carries
     MessageBox::setNextAnswer(QMessageBox::Ok);
     ASSERT_EQ(data.readDataSlots(), -23);
     ASSERT_EQ(MessageBox::shown().size(), 1);
@@ -165,7 +165,7 @@ TEST_F(BoardData, CancelledReconnectEndsTheOperation)
     EXPECT_TRUE(seen.opened);
     EXPECT_TRUE(circuit.scans().empty());
     EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(data.switchValue(0), 1);  // the input change stays in the board data
+    EXPECT_EQ(data.switchValue(0), 1); // the input change stays in the board data
 }
 
 TEST_F(BoardData, BoardFailureIsReportedOnceAndStops)
@@ -215,4 +215,4 @@ TEST_F(BoardData, SimulationStepReplacesTheBoard)
     EXPECT_EQ(data.simulationStep(), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -34,7 +34,7 @@ struct English {
 
 struct Expected {
     int code;
-    const char* text;  // null: no box
+    const char* text; // null: no box
     const char* codeLine;
     int result;
 };
@@ -114,8 +114,7 @@ TEST(ShowResult, EveryLibraryCodeHasItsTexts)
 #undef BRIXO_CODE
     const std::string unknown = board::errorSourceText(-100);
     for (const Code& c : codes) {
-        if (c.value == VESTRIX_OK || c.value == VESTRIX_FIRMWARE_TOO_OLD ||
-            c.value == VESTRIX_REPORT_WRITE_FAILED)
+        if (c.value == VESTRIX_OK || c.value == VESTRIX_FIRMWARE_TOO_OLD || c.value == VESTRIX_REPORT_WRITE_FAILED)
             continue;
         const char* source = board::errorSourceText(c.value);
         EXPECT_NE(std::string(source), unknown) << c.name;
@@ -183,7 +182,7 @@ TEST_F(Dialogs, ConnectDialogListsTwoOneOrNoAdapters)
         DialogConnnect dialog;
         auto* list = dialog.findChild<QListWidget*>(QStringLiteral("deviceList"));
         EXPECT_EQ(list->count(), 0);
-        EXPECT_TRUE(MessageBox::shown().isEmpty());  // the first scan is silent
+        EXPECT_TRUE(MessageBox::shown().isEmpty()); // the first scan is silent
         // Refresh is not: it reports the missing adapter.
         MessageBox::setNextAnswer(QMessageBox::Ok);
         dialog.findChild<QPushButton*>(QStringLiteral("button1"))->click();
@@ -269,4 +268,4 @@ TEST_F(Dialogs, ConnectDialogLooksAsDescribed)
     EXPECT_FALSE(box.findChild<QLabel*>(QStringLiteral("pictureLabel"))->pixmap(Qt::ReturnByValue).isNull());
 }
 
-}  // namespace
+} // namespace

@@ -13,9 +13,18 @@ TEST(DesignServerLines, ReadyLinesAndAddresses)
     EXPECT_TRUE(design::parseListening("listening on 127.0.0.1:40123", &host, &port));
     EXPECT_EQ(host, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(port, 40123);
-    const struct { const char* text; bool ok; } addresses[] = {
-        {"lab.example.org:80", true}, {" 10.0.0.2:65535 ", true}, {"127.0.0.1", false}, {":80", false},
-        {"host:0", false}, {"host:65536", false}, {"host:8o", false}, {"", false},
+    const struct {
+        const char* text;
+        bool ok;
+    } addresses[] = {
+        {"lab.example.org:80", true},
+        {" 10.0.0.2:65535 ", true},
+        {"127.0.0.1", false},
+        {":80", false},
+        {"host:0", false},
+        {"host:65536", false},
+        {"host:8o", false},
+        {"", false},
     };
     for (const auto& a : addresses)
         EXPECT_EQ(design::parseServerAddress(QString::fromLatin1(a.text), &host, &port), a.ok) << a.text;
@@ -39,11 +48,8 @@ TEST(DesignPanelLayout, RowsWithoutOverlapInBoardOrder)
 {
     const design::ComponentSizes sizes{{20, 35}, {40, 40}, {32, 32}, {21, 33}};
     const DesignPorts cases[] = {
-        {"full", 36, 20, 18, 18, 8, 0, ""},
-        {"adder", 8, 0, 5, 0, 2, 0, ""},
-        {"keys only", 0, 4, 0, 0, 0, 0, ""},
-        {"wide digits", 1, 0, 0, 25, 8, 0, ""},
-        {"nothing", 0, 0, 0, 0, 0, 0, ""},
+        {"full", 36, 20, 18, 18, 8, 0, ""},     {"adder", 8, 0, 5, 0, 2, 0, ""},   {"keys only", 0, 4, 0, 0, 0, 0, ""},
+        {"wide digits", 1, 0, 0, 25, 8, 0, ""}, {"nothing", 0, 0, 0, 0, 0, 0, ""},
     };
     for (const DesignPorts& p : cases) {
         SCOPED_TRACE(p.top.toStdString());
@@ -56,9 +62,11 @@ TEST(DesignPanelLayout, RowsWithoutOverlapInBoardOrder)
         // Kinds in rows from the top: digits, red, green, switches, keys.
         QVector<QRect> all;
         int previousBottom = 0;
-        const std::pair<const QVector<QPoint>*, QSize> kinds[] = {
-            {&l.digits, sizes.digitSize}, {&l.red, sizes.ledSize}, {&l.green, sizes.ledSize},
-            {&l.switches, sizes.switchSize}, {&l.keys, sizes.keySize}};
+        const std::pair<const QVector<QPoint>*, QSize> kinds[] = {{&l.digits, sizes.digitSize},
+                                                                  {&l.red, sizes.ledSize},
+                                                                  {&l.green, sizes.ledSize},
+                                                                  {&l.switches, sizes.switchSize},
+                                                                  {&l.keys, sizes.keySize}};
         for (const auto& k : kinds) {
             int top = INT_MAX, bottom = 0;
             for (const QPoint& at : *k.first) {

@@ -8,7 +8,12 @@ using namespace board;
 
 TEST(ErrorTexts, LookupAndResult)
 {
-    struct Case { int code; const char *text; bool codeLine; int result; };
+    struct Case {
+        int code;
+        const char *text;
+        bool codeLine;
+        int result;
+    };
     const Case cases[] = {
         {1, "该实验的仿真功能尚未实现。", false, 0},
         {18, "发生未知错误。", false, 0},

@@ -37,12 +37,12 @@ TEST(ExampleSimulation, AdderVariantAFromItsSwitches)
     for (int s : {6, 1, 8, 10, 11, 12})
         click(w.panel()->switchButtons()[s]);
     const VirtualComponentData* d = w.runMode()->boardData();
-    EXPECT_EQ(d->digit(0), 230);  // 4 + 15 + 1 = 20 -> 4
-    EXPECT_EQ(d->digit(4), 241);  // Q = F
-    EXPECT_EQ(d->digit(6), 230);  // A = 4
+    EXPECT_EQ(d->digit(0), 230); // 4 + 15 + 1 = 20 -> 4
+    EXPECT_EQ(d->digit(4), 241); // Q = F
+    EXPECT_EQ(d->digit(6), 230); // A = 4
     for (int g = 0; g < 4; ++g)
         EXPECT_EQ(d->greenLed(g), 0) << g;
-    EXPECT_EQ(d->greenLed(8), 1);  // carry in
+    EXPECT_EQ(d->greenLed(8), 1); // carry in
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 }
 
@@ -59,7 +59,7 @@ TEST(ExampleSimulation, CounterLoadsAndCountsOnKeyOne)
     const VirtualComponentData* d = w.runMode()->boardData();
     const int counter = d->redLed(0) | d->redLed(1) << 1 | d->redLed(2) << 2 | d->redLed(3) << 3;
     EXPECT_EQ(counter, 5);
-    EXPECT_EQ(d->digit(0), 237);  // bus shows 5
+    EXPECT_EQ(d->digit(0), 237); // bus shows 5
     // Counting instead of loading: the next edge gives 6.
     click(w.panel()->switchButtons()[2]);
     click(w.panel()->switchButtons()[1]);
@@ -69,7 +69,7 @@ TEST(ExampleSimulation, CounterLoadsAndCountsOnKeyOne)
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 }
 
-}  // namespace
+} // namespace
 
 // The register loads on a K1 edge only while K0 is held: a second hand on the keyboard, or K0
 // latched, makes that possible without a board.
@@ -102,15 +102,15 @@ TEST(ExampleSimulation, BusRegisterLoadsWithKeyZeroHeldByKeyboardOrLatch)
             click(w.panel()->switchButtons()[s]);
         const VirtualComponentData* d = w.runMode()->boardData();
         const auto reg = [d] { return d->redLed(0) | d->redLed(1) << 1 | d->redLed(2) << 2 | d->redLed(3) << 3; };
-        click(w.panel()->keyButtons()[1]);  // K0 up: no load
+        click(w.panel()->keyButtons()[1]); // K0 up: no load
         EXPECT_EQ(reg(), 0);
         c.holdK0(w);
         click(w.panel()->keyButtons()[1]);
         EXPECT_EQ(reg(), 5);
-        EXPECT_EQ(d->greenLed(0), 1);  // K0 shown held
+        EXPECT_EQ(d->greenLed(0), 1); // K0 shown held
         c.letGoK0(w);
         EXPECT_EQ(d->greenLed(0), 0);
-        EXPECT_EQ(reg(), 0);  // K0 up clears the register
+        EXPECT_EQ(reg(), 0); // K0 up clears the register
         EXPECT_TRUE(MessageBox::shown().isEmpty());
     }
 }

@@ -14,9 +14,9 @@ TEST(RegisterPacking, SwitchesAndKeys)
     EXPECT_EQ(s, (SwitchBuffer{0, 0, 0, 0, 0x08}));
 
     sw.assign(36, 1);
-    s = packSwitches(sw.data(), 10);  // bits past the count stay 0
+    s = packSwitches(sw.data(), 10); // bits past the count stay 0
     EXPECT_EQ(s, (SwitchBuffer{0xFF, 0x03, 0, 0, 0}));
-    s = packSwitches(sw.data(), 99);  // clamped to the register
+    s = packSwitches(sw.data(), 99); // clamped to the register
     EXPECT_EQ(s, (SwitchBuffer{0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));
 
     std::vector<std::uint8_t> keys(20, 1);
@@ -26,7 +26,11 @@ TEST(RegisterPacking, SwitchesAndKeys)
 
 TEST(RegisterPacking, LedsFromRegister)
 {
-    struct Case { std::uint8_t byte2; int lit_red17; int lit_green0; };
+    struct Case {
+        std::uint8_t byte2;
+        int lit_red17;
+        int lit_green0;
+    };
     const Case cases[] = {{0x04, 0, 1}, {0x02, 1, 0}, {0x00, 0, 0}};
     for (const Case &c : cases) {
         LedBuffer reg{0, 0, c.byte2, 0, 0};
@@ -90,13 +94,18 @@ TEST(DataSlots, TextsFromStream)
 
 TEST(DataSlots, HexWidths)
 {
-    struct Case { std::uint32_t v; int w; const char *text; };
+    struct Case {
+        std::uint32_t v;
+        int w;
+        const char *text;
+    };
     const Case cases[] = {
-        {0x5, 1, "1"},        {0xA, 4, "A"},         {0x1F, 5, "1F"},
-        {0xFF, 8, "FF"},      {0x1AB, 9, "1AB"},     {0xBEEF, 16, "BEEF"},
+        {0x5, 1, "1"},          {0xA, 4, "A"},
+        {0x1F, 5, "1F"},        {0xFF, 8, "FF"},
+        {0x1AB, 9, "1AB"},      {0xBEEF, 16, "BEEF"},
         {0x12345, 17, "12345"}, {0xABCDEF, 24, "ABCDEF"},
-        {0x0, 28, "0000000"}, {0xDEADBEEF, 32, "DEADBEEF"},
-        {0x1, 0, ""},         {0x1, 33, ""},
+        {0x0, 28, "0000000"},   {0xDEADBEEF, 32, "DEADBEEF"},
+        {0x1, 0, ""},           {0x1, 33, ""},
     };
     for (const Case &c : cases)
         EXPECT_EQ(dataSlotText(c.v, c.w), QString(c.text)) << c.w;
@@ -105,8 +114,8 @@ TEST(DataSlots, HexWidths)
 TEST(DataSlots, RefusesReadsBeyondOneRequest)
 {
     EXPECT_TRUE(dataSlotsFit({}));
-    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(17, DataSlot{0, 32})));  // past 512 bits still one scan
-    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(64, DataSlot{0, 32})));  // exactly 2048 bits
+    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(17, DataSlot{0, 32}))); // past 512 bits still one scan
+    EXPECT_TRUE(dataSlotsFit(std::vector<DataSlot>(64, DataSlot{0, 32}))); // exactly 2048 bits
     EXPECT_FALSE(dataSlotsFit(std::vector<DataSlot>(65, DataSlot{0, 32})));
     EXPECT_FALSE(dataSlotsFit({{0, 8}, {1, -1}}));
 }

@@ -43,7 +43,8 @@ protected:
     {
         w.settingCtlNumber(s, k, r, g, d);
         w.createCtl();
-        for (auto* list : {&w.panel()->switchButtons(), &w.panel()->keyButtons(), &w.panel()->redLedButtons(), &w.panel()->greenLedButtons(), &w.panel()->digitButtons()})
+        for (auto* list : {&w.panel()->switchButtons(), &w.panel()->keyButtons(), &w.panel()->redLedButtons(),
+                           &w.panel()->greenLedButtons(), &w.panel()->digitButtons()})
             for (QPushButton* b : *list)
                 b->show();
         w.designUIrecovery();
@@ -71,7 +72,7 @@ TEST_F(RunMode, StartUpConnectsAdapterZeroSilentlyAndParentsTheLibrary)
     disconnect();
     MainWindow w;
     EXPECT_TRUE(MessageBox::shown().isEmpty());
-    EXPECT_EQ(SetVirtualMode(1), 0);  // an adapter is selected without any dialog
+    EXPECT_EQ(SetVirtualMode(1), 0); // an adapter is selected without any dialog
     // The library's own windows are owned by the main window.
     w.showAdapterInfo();
     std::vector<hostui::Box> boxes = hostui::takeCollected();
@@ -87,7 +88,7 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
     MainWindow w;
     buildPanel(w);
     addDataSlots(w, {4, 12, 1});
-    circuit.setLeds({0, 0, 0x06, 0, 0});  // red LED 17 and green LED 0
+    circuit.setLeds({0, 0, 0x06, 0, 0}); // red LED 17 and green LED 0
     circuit.setDigits({0xC0, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00});
     circuit.setCpuData({0xCD, 0xAB, 0x01});
     clear();
@@ -107,9 +108,9 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
         EXPECT_TRUE(showsPicture(w.panel()->greenLedButtons()[i], ":/images/led_off")) << i;
     // 0xC0 from the board is pattern 0x3F: the background and six segments.
     EXPECT_EQ(digitLayers(w, 0), 1 + 6);
-    EXPECT_EQ(digitLayers(w, 1), 1 + 1);   // 0x80: the point only
-    EXPECT_EQ(digitLayers(w, 2), 1);       // dark
-    EXPECT_EQ(digitLayers(w, 7), 1 + 8);   // everything
+    EXPECT_EQ(digitLayers(w, 1), 1 + 1); // 0x80: the point only
+    EXPECT_EQ(digitLayers(w, 2), 1);     // dark
+    EXPECT_EQ(digitLayers(w, 7), 1 + 8); // everything
     EXPECT_EQ(w.panel()->dataSlots()[0]->text(), QStringLiteral("D"));
     EXPECT_EQ(w.panel()->dataSlots()[1]->text(), QStringLiteral("ABC"));
     EXPECT_EQ(w.panel()->dataSlots()[2]->text(), QStringLiteral("1"));
@@ -387,11 +388,13 @@ TEST_F(RunMode, DialogsOfTheHelpAndBoardMenus)
 TEST_F(RunMode, ItemColoursFollowPlacedAndRemovedComponents)
 {
     MainWindow w;
-    w.changeItemColor1();  // no panel: nothing to colour, nothing breaks
+    w.changeItemColor1(); // no panel: nothing to colour, nothing breaks
     buildPanel(w, 4, 2, 2, 2, 2);
     w.removeCombo();
     w.addCombo();
-    for (QComboBox* c : {w.designer()->toolbox()->switchCombo(), w.designer()->toolbox()->keyCombo(), w.designer()->toolbox()->redLedCombo(), w.designer()->toolbox()->greenLedCombo(), w.designer()->toolbox()->digitCombo()})
+    for (QComboBox* c : {w.designer()->toolbox()->switchCombo(), w.designer()->toolbox()->keyCombo(),
+                         w.designer()->toolbox()->redLedCombo(), w.designer()->toolbox()->greenLedCombo(),
+                         w.designer()->toolbox()->digitCombo()})
         for (int i = 0; i < c->count(); ++i)
             c->setItemData(i, QVariant(), Qt::BackgroundRole);
     w.panel()->switchButtons()[2]->hide();
@@ -404,7 +407,7 @@ TEST_F(RunMode, ItemColoursFollowPlacedAndRemovedComponents)
     EXPECT_EQ(w.designer()->toolbox()->switchCombo()->itemData(1, Qt::BackgroundRole).value<QColor>(), QColor("gray"));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -417,7 +420,7 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
     ASSERT_EQ(digitLayers(w, 0), 1 + 6);
     const QList<QGraphicsItem*> before = w.panel()->digitScenes()[0]->items();
     w.refreshVirtualPanel();
-    EXPECT_EQ(w.panel()->digitScenes()[0]->items(), before);  // nothing redrawn for an unchanged digit
+    EXPECT_EQ(w.panel()->digitScenes()[0]->items(), before); // nothing redrawn for an unchanged digit
     // Back from design mode the digits show their background alone; the next refresh draws them.
     w.turnDesign(true);
     w.turnDesign(false);
@@ -431,14 +434,14 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
     EXPECT_EQ(digitLayers(w, 0), 1 + 8);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
 TEST_F(RunMode, EverySwitchPictureFillsItsButton)
 {
     MainWindow w;
-    w.panel()->setSwitchSize(QSize(24, 42));  // larger than the pictures' own size
+    w.panel()->setSwitchSize(QSize(24, 42)); // larger than the pictures' own size
     buildPanel(w, 2, 0, 0, 0, 0);
     w.panel()->setSwitchUpright(w.panel()->switchButtons()[1], false);
     w.designUIrecovery();
@@ -498,4 +501,4 @@ TEST_F(RunMode, ABrokenLinkEndsAutoRefreshWithOneBox)
     }
 }
 
-}  // namespace
+} // namespace

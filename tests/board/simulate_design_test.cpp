@@ -71,7 +71,9 @@ protected:
         QObject::connect(&watchdog, &QTimer::timeout, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 ADD_FAILURE() << "unexpected dialog: " << modal->windowTitle().toStdString() << " "
-                              << (qobject_cast<QMessageBox*>(modal) ? qobject_cast<QMessageBox*>(modal)->text().toStdString() : "");
+                              << (qobject_cast<QMessageBox*>(modal)
+                                      ? qobject_cast<QMessageBox*>(modal)->text().toStdString()
+                                      : "");
                 modal->close();
             }
         });
@@ -106,7 +108,7 @@ TEST_F(SimulateDesign, DrivesTheDesignAndReloadsItAfterAnEdit)
     const QString v = file("part2.v");
     write(v, "// 加法器\r\nmodule part2(input [3:0] SW, input [1:0] KEY, output [3:0] LEDR, output [6:0] HEX0);\r\n"
              "  assign LEDR = SW;\r\n  assign HEX0 = KEY[0] ? 7'b1111001 : 7'b1000000;\r\nendmodule\r\n");
-    MessageBox::setNextAnswer(QMessageBox::Yes);  // no panel open: build one from the design
+    MessageBox::setNextAnswer(QMessageBox::Yes); // no panel open: build one from the design
     simulate({v}, true);
     QTRY_VERIFY_WITH_TIMEOUT(w->simulatedBoard()->isConnected(), kReadyMs);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Brixo - part2"));
@@ -138,7 +140,7 @@ TEST_F(SimulateDesign, DrivesTheDesignAndReloadsItAfterAnEdit)
     EXPECT_EQ(w->panel()->redLedButtons()[0], led0);
     QTRY_VERIFY(showsPicture(w->panel()->redLedButtons()[0], ":/images/led_red"));
     EXPECT_TRUE(showsPicture(w->panel()->redLedButtons()[1], ":/images/led_off"));
-    EXPECT_EQ(MessageBox::shown().size(), 1);  // the new-panel question, no error box
+    EXPECT_EQ(MessageBox::shown().size(), 1); // the new-panel question, no error box
 
     const int port = w->simulatedBoard()->server()->port();
     EXPECT_NE(port, 0);
@@ -154,7 +156,7 @@ TEST_F(SimulateDesign, CompileErrorShowsTheSimulatorsMessages)
     write(v, "module broken(input [3:0] SW, output [3:0] LEDR);\n  assign LEDR = SW\nendmodule\n");
     bool preset = true;
     simulate({v}, false, &preset);
-    EXPECT_FALSE(preset);  // a design never simulated before: keys active high
+    EXPECT_FALSE(preset); // a design never simulated before: keys active high
     QString reason, messages;
     MessageBox::setNextDialog([&](QDialog& d) {
         if (auto* r = d.findChild<QLabel*>(QStringLiteral("designReason")))

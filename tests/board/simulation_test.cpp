@@ -133,11 +133,11 @@ TEST(Simulation, BusRegisterLoadsAndShifterWorksOnW)
     p.keys[0] = 1;
     p.set({{0, 1}});
     p.setNibble(9, 9);
-    busStep(st, p);  // previous K1 starts at 1: the first press must follow a release
+    busStep(st, p); // previous K1 starts at 1: the first press must follow a release
     clockKey1(p, [&] { busStep(st, p); });
     EXPECT_EQ((std::vector<int>{p.red[0], p.red[1], p.red[2], p.red[3]}), (std::vector<int>{1, 0, 0, 1}));
     EXPECT_EQ(p.digits[4], 231);
-    EXPECT_EQ(p.green[8], 0);  // K0 XOR 1
+    EXPECT_EQ(p.green[8], 0); // K0 XOR 1
     EXPECT_EQ(p.green[0], 1);
 
     // Shift left keeps four bits and works on W every time: 9 -> 2, however often clocked.
@@ -147,11 +147,11 @@ TEST(Simulation, BusRegisterLoadsAndShifterWorksOnW)
         EXPECT_EQ(p.redBits(9), 2);
         EXPECT_EQ(p.digits[6], 219);
     }
-    EXPECT_EQ(p.redBits(0), 9);  // the register kept its value without S0
+    EXPECT_EQ(p.redBits(0), 9); // the register kept its value without S0
 
     p.set({{2, 0}, {3, 1}});
     clockKey1(p, [&] { busStep(st, p); });
-    EXPECT_EQ(p.redBits(9), 4);  // 9 >> 1
+    EXPECT_EQ(p.redBits(9), 4); // 9 >> 1
     p.set({{3, 0}, {1, 1}});
     clockKey1(p, [&] { busStep(st, p); });
     EXPECT_EQ(p.redBits(9), 9);
@@ -219,7 +219,7 @@ TEST(Simulation, Adders)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Panel p;
-        p.red.assign(18, 1);  // adders leave the red LEDs alone
+        p.red.assign(18, 1); // adders leave the red LEDs alone
         p.setNibble(4, c.a);
         p.setNibble(0, c.b);
         p.set({{8, c.s8}, {9, c.s9}, {10, c.s10}, {11, c.s11}, {12, c.s12}});
@@ -243,7 +243,7 @@ TEST(Simulation, CounterLoadsCountsAndWraps)
     p.setNibble(7, 5);
     clockKey1(p, [&] { counterStep(st, p); });
     EXPECT_EQ(p.redBits(0), 5);
-    EXPECT_EQ(p.redBits(12), 5);  // only the counter drives the bus
+    EXPECT_EQ(p.redBits(12), 5); // only the counter drives the bus
     EXPECT_EQ(p.digits[0], segmentPattern(5));
 
     p.set({{2, 0}, {1, 1}});
@@ -325,7 +325,7 @@ TEST(Simulation, SmallPanelsReadMissingInputsAsZeroAndSkipMissingOutputs)
     EXPECT_EQ(switches.size(), 3u);
     EXPECT_EQ(green.size(), 0u);
     ASSERT_EQ(digits.size(), 1u);
-    EXPECT_EQ(digits[0], segmentPattern(0));  // counter bus: enable S0 on, counter 0
+    EXPECT_EQ(digits[0], segmentPattern(0)); // counter bus: enable S0 on, counter 0
     EXPECT_EQ(red[0], 0);
 
     // With no arrays at all nothing is touched.
@@ -335,4 +335,4 @@ TEST(Simulation, SmallPanelsReadMissingInputsAsZeroAndSkipMissingOutputs)
     stepCounterShifterRegisterBus(counter, none);
 }
 
-}  // namespace
+} // namespace

@@ -20,15 +20,13 @@ std::vector<CountCase> countCases()
 {
     using V = VirtualComponentData;
     return {
-        {"switch", &V::setSwitchCount, &V::switchCount, [](const V& d) { return d.switches().size(); },
-         &V::switchValue, 36, 0},
+        {"switch", &V::setSwitchCount, &V::switchCount, [](const V& d) { return d.switches().size(); }, &V::switchValue,
+         36, 0},
         {"key", &V::setKeyCount, &V::keyCount, [](const V& d) { return d.keys().size(); }, &V::keyValue, 20, 0},
-        {"red", &V::setRedLedCount, &V::redLedCount, [](const V& d) { return d.redLeds().size(); }, &V::redLed,
-         18, 0},
+        {"red", &V::setRedLedCount, &V::redLedCount, [](const V& d) { return d.redLeds().size(); }, &V::redLed, 18, 0},
         {"green", &V::setGreenLedCount, &V::greenLedCount, [](const V& d) { return d.greenLeds().size(); },
          &V::greenLed, 18, 0},
-        {"digit", &V::setDigitCount, &V::digitCount, [](const V& d) { return d.digits().size(); }, &V::digit, 64,
-         0xFF},
+        {"digit", &V::setDigitCount, &V::digitCount, [](const V& d) { return d.digits().size(); }, &V::digit, 64, 0xFF},
     };
 }
 
@@ -70,7 +68,7 @@ TEST(VirtualComponentDataCounts, FixedLevelsAndSegmentPattern)
     EXPECT_EQ(data.ledOnLevel, 0);
     EXPECT_FALSE(data.simulationMode);
     EXPECT_EQ(VirtualComponentData::segmentPattern(0), 191);
-    EXPECT_EQ(VirtualComponentData::segmentPattern(0x1B), 252);  // low four bits only
+    EXPECT_EQ(VirtualComponentData::segmentPattern(0x1B), 252); // low four bits only
     EXPECT_EQ(VirtualComponentData::segmentPattern(-1), 241);
 }
 
@@ -114,4 +112,4 @@ TEST(VirtualComponentDataSlots, PairsSlotWithWidgetIndexAndZeroWidthForGaps)
     EXPECT_EQ(data.dataSlots()[1].bitWidth, 12);
 }
 
-}  // namespace
+} // namespace

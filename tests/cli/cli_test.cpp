@@ -33,9 +33,8 @@ protected:
                       const std::function<void(int)> &started = {})
     {
         args.insert(args.begin(), BRIXO_CLI);
-        env.insert(env.begin(), {"LD_PRELOAD=" HID_PROXY, "BRIXO_EMU_HID_SOCKET=" + service.socketPath(),
-                                 "LANG=C", "LC_ALL=", "LC_MESSAGES=",
-                                 "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+        env.insert(env.begin(), {"LD_PRELOAD=" HID_PROXY, "BRIXO_EMU_HID_SOCKET=" + service.socketPath(), "LANG=C",
+                                 "LC_ALL=", "LC_MESSAGES=", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
         return runProcess(args, env, started);
     }
     std::string file(const char *name, const std::string &content)
@@ -94,10 +93,14 @@ TEST_F(Cli, SetReachesTheCircuitAndReadShowsItsOutputs)
         uint64_t switches;
         std::string out;
     } cases[] = {
-        {{"sw=0x23"}, {"read", "leds", "digits"}, 0x23,
+        {{"sw=0x23"},
+         {"read", "leds", "digits"},
+         0x23,
          "leds 0x000000005  red 0x00005  green 0x00000\ndigits 12 40 FF FE FF FF FF FF  shows 50-?----\n"},
         {{"S0=1", "S4=1", "S5=1"}, {"read", "cpu=8"}, 0x31, "cpu 0x31\n"},
-        {{"sw=0b11111111", "S0=0"}, {"read", "--json", "leds", "digits"}, 0xFE,
+        {{"sw=0b11111111", "S0=0"},
+         {"read", "--json", "leds", "digits"},
+         0xFE,
          "{\"digits\":{\"bytes\":[33,121,255,254,255,255,255,255],\"shows\":\"D1-?----\"},"
          "\"leds\":{\"green\":\"0x00000\",\"red\":\"0x0001D\",\"value\":\"0x00000001D\"}}\n"},
     };
@@ -181,7 +184,8 @@ TEST_F(Cli, RunsVectorFiles)
         {kPassing, false, 0, "5 passed, 0 failed\n", ""},
         {kFailing, false, 1,
          "line 4: R3..R0 expected 3, read 2\nline 5: D0 expected 4, read 3\n"
-         "line 6: R3..R0 expected 0x5, read 0x4; D0 expected 5, read 4\n1 passed, 3 failed\n", ""},
+         "line 6: R3..R0 expected 0x5, read 0x4; D0 expected 5, read 4\n1 passed, 3 failed\n",
+         ""},
         {"\xEF\xBB\xBFS0 R0 G18\r\n1 1 0\r\n0 0 x\r\n", true, 0, "2 passed, 0 failed\n", ""},
         {"S1 R0\n1 1\n", true, 2, "", "v.txt:1: the panel has no S1\n"},
         {"S0 G0\n1 1\n", true, 2, "", "v.txt:1: unknown column: G0\n"},
@@ -258,10 +262,14 @@ TEST_F(Cli, SimStartsTheLabServerAndEndsIt)
         int code;
         std::string out, err, labdArgs;
     } cases[] = {
-        {{"--sim", "a.v", "b.v", "--top", "part2", "--keys-active-low", "test", vectors}, 1,
-         "line 3: D0 expected 3, read 2\n1 passed, 1 failed\n", "",
+        {{"--sim", "a.v", "b.v", "--top", "part2", "--keys-active-low", "test", vectors},
+         1,
+         "line 3: D0 expected 3, read 2\n1 passed, 1 failed\n",
+         "",
          "--verilog a.v b.v --top part2 --keys-active-low --listen 127.0.0.1:0 --stdin-lifetime"},
-        {{"--sim", "broken.v", "--simulator", "verilator", "read", "leds"}, 3, "",
+        {{"--sim", "broken.v", "--simulator", "verilator", "read", "leds"},
+         3,
+         "",
          "broken.v:3: syntax error\nbrixo-cli: brixo-labd did not start the simulated board (status 1)\n",
          "--verilog broken.v --simulator verilator --listen 127.0.0.1:0 --stdin-lifetime"},
     };

@@ -6,7 +6,10 @@
 
 TEST(CliDigits, RegisterBytesShowTheirCharacter)
 {
-    struct Case { uint8_t reg; char shows; };
+    struct Case {
+        uint8_t reg;
+        char shows;
+    };
     const Case cases[] = {
         {0xC0, '0'}, {0xF9, '1'}, {0x90, '9'}, // 9 with its tail (segment d lit)
         {0x98, '9'}, {0x82, '6'}, {0x83, 'B'}, {0xF8, '7'}, {0xD8, '7'},

@@ -54,7 +54,8 @@ ProcessResult runProcess(const std::vector<std::string> &argv, const std::vector
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     bool outOpen = true, errOpen = true, killed = false;
     while (outOpen || errOpen) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
         if (left <= 0 && !killed) {
             ::kill(pid, SIGKILL);
             killed = true;

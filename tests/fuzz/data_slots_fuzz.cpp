@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         slots.push_back(DataSlot{int(i), (w & 0x100) ? w : (w & 0x3F) - 4});
     }
     const std::vector<uint8_t> stream(data + at, data + size); // exact size, so a read past it is caught
-    const QStringList texts = unpackDataSlots(slots, stream.empty() ? nullptr : stream.data(),
-                                              int(stream.size()));
+    const QStringList texts = unpackDataSlots(slots, stream.empty() ? nullptr : stream.data(), int(stream.size()));
     if (texts.size() != int(slots.size()))
         __builtin_trap();
     for (int i = 0; i < texts.size(); ++i) {

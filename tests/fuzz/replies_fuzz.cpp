@@ -29,7 +29,11 @@ public:
     {
         return {UsbDeviceInfo{"replay", "TA-HID", true}};
     }
-    void *open(const std::string &) override { ++opened; return this; }
+    void *open(const std::string &) override
+    {
+        ++opened;
+        return this;
+    }
     void reportLengths(void *, const std::string &, int &output, int &input) override
     {
         output = 65;
@@ -53,7 +57,8 @@ public:
 ReplayHid replay;
 
 // Fills the buffer exactly as large as the caller's, so a write past it is caught.
-template <size_t N> struct Exact {
+template <size_t N>
+struct Exact {
     std::vector<char> b = std::vector<char>(N);
     char *p() { return b.data(); }
 };
@@ -61,9 +66,11 @@ template <size_t N> struct Exact {
 void decodersOnRaw(const uint8_t *data, size_t size)
 {
     const int n = int(size);
-    static const struct { uint8_t kind; int length; } shapes[] = {
-        {KindNormal, 7}, {KindAck, 6}, {KindNormal, 12}, {KindNormal, 34}, {KindNormal, 8},
-        {KindNormal, 10}, {KindNormal, 0}};
+    static const struct {
+        uint8_t kind;
+        int length;
+    } shapes[] = {{KindNormal, 7}, {KindAck, 6},     {KindNormal, 12}, {KindNormal, 34},
+                  {KindNormal, 8}, {KindNormal, 10}, {KindNormal, 0}};
     for (const auto &s : shapes) {
         const int expected = s.length ? s.length : n;
         const int code = checkReply(data, n, s.kind, expected);
@@ -129,21 +136,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Exact<20> date, firmware;
             Exact<8> serial;
             Exact<25> identifier;
-            GetTamroInfo(pcb.p(), date.p(), serial.p(), nullptr, identifier.p(), firmware.p(),
-                         nullptr, nullptr);
+            GetTamroInfo(pcb.p(), date.p(), serial.p(), nullptr, identifier.p(), firmware.p(), nullptr, nullptr);
             break;
         }
         case 5: {
             OpenDevice(); // the session is kept even when its handshake failed
             std::vector<uint8_t> out(reg.size());
-            BSC_Sample_Preload(bits & 0xF, bits, reg.empty() ? nullptr : reg.data(),
-                               out.empty() ? nullptr : out.data(), 1);
+            BSC_Sample_Preload(bits & 0xF, bits, reg.empty() ? nullptr : reg.data(), out.empty() ? nullptr : out.data(),
+                               1);
             CloseDevice();
             break;
         }
-        default:
-            ConfigureFPGAAsk(bits);
-            break;
+        default: ConfigureFPGAAsk(bits); break;
         }
     }
     SelectDevice(-1);

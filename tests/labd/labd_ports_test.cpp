@@ -50,11 +50,14 @@ TEST(LabPorts, NamesEveryPortThatDoesNotFit)
         std::vector<const char *> said; // each must appear in the message
     } cases[] = {
         {"module quiet(input a, output b); endmodule", "", {"quiet", "none of the board's ports"}},
-        {"module m(input [36:0] SW, output [18:0] LEDR, output [8:0] HEX2, input [1:0] clk); endmodule", "",
+        {"module m(input [36:0] SW, output [18:0] LEDR, output [8:0] HEX2, input [1:0] clk); endmodule",
+         "",
          {"SW is 37 bits", "36 switches", "LEDR is 19 bits", "HEX2 is 9 bits", "clk is 2 bits"}},
-        {"module m(output [3:0] sw, input [3:0] LEDG, inout [6:0] hex0); endmodule", "",
+        {"module m(output [3:0] sw, input [3:0] LEDG, inout [6:0] hex0); endmodule",
+         "",
          {"sw is an output", "LEDG is an input", "hex0 is an inout"}},
-        {"module a(input [1:0] sw); endmodule\nmodule b(input [1:0] sw); endmodule", "",
+        {"module a(input [1:0] sw); endmodule\nmodule b(input [1:0] sw); endmodule",
+         "",
          {"no other module instantiates a b", "--top"}},
         {"module a(input [1:0] sw); endmodule", "part3", {"no module named part3", "a"}},
         {"module m #(parameter N = 4) (input [N-1:0] sw, input [W:0] key); endmodule", "", {"range of port key"}},
@@ -79,9 +82,9 @@ TEST(LabPorts, InputBitsFollowTheDeclaredIndex)
         uint64_t reg, value;
     } cases[] = {
         {labd::Role::Switches, 7, 0, false, 0x1, 0x01},
-        {labd::Role::Switches, 0, 7, false, 0x1, 0x80},  // [0:7]: index 0 is the vector's top bit
-        {labd::Role::Switches, 8, 1, false, 0x3, 0x03},  // [8:1]: switch 0 is index 1
-        {labd::Role::Switches, 3, 0, false, 0xF0, 0x0},  // a narrower port uses the low bits
+        {labd::Role::Switches, 0, 7, false, 0x1, 0x80}, // [0:7]: index 0 is the vector's top bit
+        {labd::Role::Switches, 8, 1, false, 0x3, 0x03}, // [8:1]: switch 0 is index 1
+        {labd::Role::Switches, 3, 0, false, 0xF0, 0x0}, // a narrower port uses the low bits
         {labd::Role::Keys, 3, 0, false, 0x2, 0x2},
         {labd::Role::Keys, 3, 0, true, 0x2, 0xD},
         {labd::Role::KeysLow, 3, 0, false, 0x2, 0xD},

@@ -110,8 +110,8 @@ bool Labd::start(const std::vector<std::string> &args, int limitMs)
     std::string text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (std::count(text.begin(), text.end(), '\n') < 2) {
-        const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 deadline - std::chrono::steady_clock::now()).count());
+        const int left = int(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
         pollfd p{stdout_, POLLIN, 0};
         if (left <= 0 || poll(&p, 1, left) <= 0)
             return false;

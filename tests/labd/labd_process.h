@@ -17,8 +17,8 @@ public:
     // Starts the server; false when it did not print its ready lines within `limitMs`.
     bool start(const std::vector<std::string> &args, int limitMs = 20000);
     int port = 0;
-    std::string listening; // the first line
-    std::string design;    // the JSON of the second line
+    std::string listening;      // the first line
+    std::string design;         // the JSON of the second line
     std::string errors() const; // what it wrote on standard error so far
     // Sends `signal` (0: closes its standard input) and returns its exit status (-1: killed).
     int stop(int signal);

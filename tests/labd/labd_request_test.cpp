@@ -43,7 +43,9 @@ TEST(LabRequest, ReadsEveryScanTheClientBuilds)
 
 TEST(LabRequest, RefusesWhatTheClientNeverSends)
 {
-    auto body = [](const std::string &params) { return "<soap:Envelope x=\"\">\n<soap:Body>\n" + params + "</soap:Body>\n</soap:Envelope>\r\n"; };
+    auto body = [](const std::string &params) {
+        return "<soap:Envelope x=\"\">\n<soap:Body>\n" + params + "</soap:Body>\n</soap:Envelope>\r\n";
+    };
     auto el = [](const std::string &n, const std::string &t) { return "<" + n + ">\n" + t + "</" + n + ">\n"; };
     const std::string head = el("00", "1") + el("01", "") + el("03", "") + el("06", "0408") + el("04", "");
     const std::string tail = el("04", "") + el("07", "");
@@ -57,9 +59,12 @@ TEST(LabRequest, RefusesWhatTheClientNeverSends)
         {"element name not hex", body(el("0G", "1"))},
         {"nested markup", body("<00>\n<b>1</b></00>\n")},
         {"wrong access code", body(el("0C", "7B3E-C902-4F1A-E86E"))},
-        {"capture flag not 0 or 1", body(el("00", "2") + el("01", "") + el("03", "") + el("06", "0408") + el("04", "") + el("07", ""))},
-        {"instruction of 8 bits", body(el("00", "0") + el("01", "") + el("03", "") + el("06", "0808") + el("04", "") + el("07", ""))},
-        {"instruction wider than 4 bits", body(el("00", "0") + el("01", "") + el("03", "") + el("06", "0418") + el("04", "") + el("07", ""))},
+        {"capture flag not 0 or 1",
+         body(el("00", "2") + el("01", "") + el("03", "") + el("06", "0408") + el("04", "") + el("07", ""))},
+        {"instruction of 8 bits",
+         body(el("00", "0") + el("01", "") + el("03", "") + el("06", "0808") + el("04", "") + el("07", ""))},
+        {"instruction wider than 4 bits",
+         body(el("00", "0") + el("01", "") + el("03", "") + el("06", "0418") + el("04", "") + el("07", ""))},
         {"missing 07", body(head)},
         {"05 count disagrees", body(head + el("02", "") + el("05", "03aabb") + el("06", "08cc") + tail)},
         {"05 not hex", body(head + el("02", "") + el("05", "01zz") + el("06", "08cc") + tail)},

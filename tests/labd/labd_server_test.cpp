@@ -14,10 +14,10 @@
 
 namespace {
 
+using lab::Circuit;
 using labtest::Labd;
 using labtest::readBits;
 using labtest::writeBits;
-using lab::Circuit;
 
 const std::string kAdder = std::string(BRIXO_SOURCE_DIR) + "/examples/verilog/adder.v";
 
@@ -100,8 +100,8 @@ endmodule
 )"));
     const struct {
         bool activeLow;
-        uint64_t keys;     // register bits: 1 = pressed
-        uint64_t ledr;     // {key_n, KEY} as the design sees them
+        uint64_t keys; // register bits: 1 = pressed
+        uint64_t ledr; // {key_n, KEY} as the design sees them
     } cases[] = {{false, 0, 0xC}, {false, 1, 0x9}, {false, 3, 0x3}, {true, 0, 0xF}, {true, 1, 0xA}, {true, 2, 0x5}};
     for (bool activeLow : {false, true}) {
         Labd labd;
@@ -147,8 +147,8 @@ module ticks(input clk, output [17:0] LEDR, output [`CPU_BITS-1:0] Cpu_Data);
 endmodule
 )");
     Labd labd;
-    ASSERT_TRUE(labd.start({"--verilog", design, "--clock-hz", "2000", "--define", "CPU_BITS=48", "--define",
-                            "WITH_PATTERN"}));
+    ASSERT_TRUE(
+        labd.start({"--verilog", design, "--clock-hz", "2000", "--define", "CPU_BITS=48", "--define", "WITH_PATTERN"}));
     EXPECT_NE(labd.design.find(R"("cpu_data_bits":48,"clock":"clk")"), std::string::npos) << labd.design;
     ASSERT_EQ(labtest::selectServer(labd.port), 0);
     const uint64_t first = leds();
@@ -174,9 +174,10 @@ namespace {
 
 TEST(LabServer, RefusesDesignsAndCommandLinesItCannotServe)
 {
-    const std::string broken = labtest::writeDesign("broken.v",
-        "module broken(input [3:0] SW, output [3:0] LEDR);\n  assign LEDR = SW +;\nendmodule\n");
-    const std::string quiet = labtest::writeDesign("quiet.v", "module quiet(input a, output b);\n  assign b = a;\nendmodule\n");
+    const std::string broken = labtest::writeDesign(
+        "broken.v", "module broken(input [3:0] SW, output [3:0] LEDR);\n  assign LEDR = SW +;\nendmodule\n");
+    const std::string quiet =
+        labtest::writeDesign("quiet.v", "module quiet(input a, output b);\n  assign b = a;\nendmodule\n");
     const struct {
         std::vector<std::string> args;
         int status;
@@ -220,10 +221,8 @@ endmodule
         int result;
         const char *said; // added to standard error
     } steps[] = {
-        {Circuit::Switches, 2, 0, ""},
-        {Circuit::Switches, 1, -4, "did not settle within 1000 ms"},
-        {Circuit::Switches, 2, 0, ""},
-        {Circuit::Keys, 1, -4, "the simulator has ended"},
+        {Circuit::Switches, 2, 0, ""}, {Circuit::Switches, 1, -4, "did not settle within 1000 ms"},
+        {Circuit::Switches, 2, 0, ""}, {Circuit::Keys, 1, -4, "the simulator has ended"},
         {Circuit::Keys, 0, 0, ""}, // a restart with the key held would end at once again
         {Circuit::Switches, 2, 0, ""},
     };
@@ -247,7 +246,8 @@ TEST(LabServer, AnswersMalformedRequestsWithAnError)
     Labd labd;
     ASSERT_TRUE(labd.start({"--verilog", kAdder}));
     auto post = [](const std::string &body) {
-        return "POST /webservices/qqOnlineWebService.asmx HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
+        return "POST /webservices/qqOnlineWebService.asmx HTTP/1.1\r\nHost: x\r\nConnection: "
+               "close\r\nContent-Length: " +
                std::to_string(body.size()) + "\r\n\r\n" + body;
     };
     const struct {

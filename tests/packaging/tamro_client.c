@@ -22,7 +22,6 @@ int main(void)
         fprintf(stderr, "ScanDevice gave %d\n", (int)r);
         return 1;
     }
-    printf("tamro %d.%d.%d ScanDevice=%d\n", TAMRO_VERSION_MAJOR, TAMRO_VERSION_MINOR,
-           TAMRO_VERSION_PATCH, (int)r);
+    printf("tamro %d.%d.%d ScanDevice=%d\n", TAMRO_VERSION_MAJOR, TAMRO_VERSION_MINOR, TAMRO_VERSION_PATCH, (int)r);
     return 0;
 }

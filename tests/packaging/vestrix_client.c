@@ -34,8 +34,7 @@ int main(void)
         fprintf(stderr, "ScanTAMRO gave %d\n", (int)scanned);
         return 1;
     }
-    printf("vestrix %d.%d.%d \"%s\" ScanTAMRO=%d ConnectDevice=%d ver_FPGA=%d\n",
-           VESTRIX_VERSION_MAJOR, VESTRIX_VERSION_MINOR, VESTRIX_VERSION_PATCH, notice,
-           (int)scanned, (int)connected, (int)ver_FPGA);
+    printf("vestrix %d.%d.%d \"%s\" ScanTAMRO=%d ConnectDevice=%d ver_FPGA=%d\n", VESTRIX_VERSION_MAJOR,
+           VESTRIX_VERSION_MINOR, VESTRIX_VERSION_PATCH, notice, (int)scanned, (int)connected, (int)ver_FPGA);
     return 0;
 }

@@ -17,11 +17,11 @@ TEST(Base64Text, DecodesLikeQtsLenientDecoder)
         QStringLiteral("TQ"),
         QStringLiteral("T"),
         QStringLiteral("TWFu\r\nTWFu"),
-        QStringLiteral("TW=Fu"),           // padding in the middle is skipped, decoding goes on
+        QStringLiteral("TW=Fu"), // padding in the middle is skipped, decoding goes on
         QStringLiteral("TWFu====TWFu"),
         QStringLiteral("!!!TW@Fu#"),
-        QStringLiteral("SGVsbG8g\u4e16\u754cV29ybGQ="),  // non-Latin-1 characters are skipped
-        QStringLiteral("-_-_"),            // the URL alphabet is not the standard one
+        QStringLiteral("SGVsbG8g\u4e16\u754cV29ybGQ="), // non-Latin-1 characters are skipped
+        QStringLiteral("-_-_"),                         // the URL alphabet is not the standard one
         QStringLiteral("++//"),
         QString(QChar(0x00e9)) + QStringLiteral("TWFu"),
     };

@@ -7,7 +7,10 @@ using brixo::digitSizeForSlider;
 
 TEST(DesignerGeometry, DigitSliderTruncatesTowardZero)
 {
-    struct Case { int index; QSize want; };
+    struct Case {
+        int index;
+        QSize want;
+    };
     const Case cases[] = {{0, {0, 0}}, {5, {21, 33}}, {10, {43, 67}}, {3, {12, 20}}, {7, {30, 46}}};
     for (const auto &c : cases)
         EXPECT_EQ(digitSizeForSlider(c.index), c.want) << "slider " << c.index;

@@ -7,7 +7,12 @@ using namespace brixo;
 
 TEST(DesignerLists, ItemTextsAndIcons)
 {
-    struct Case { ComponentKind kind; int index; const char* icon; QString text; };
+    struct Case {
+        ComponentKind kind;
+        int index;
+        const char* icon;
+        QString text;
+    };
     const Case cases[] = {
         {ComponentKind::Switch, 0, ":/images/switch_1", QStringLiteral("  开关0")},
         {ComponentKind::Switch, 35, ":/images/switch_1", QStringLiteral("  开关35")},
@@ -36,7 +41,9 @@ TEST(DesignerLists, HeadersKeepTheirBlanks)
 
 TEST(DesignerLists, ItemToComponentAndPlace)
 {
-    struct Case { int item, count, component; };
+    struct Case {
+        int item, count, component;
+    };
     const Case cases[] = {{0, 36, -1}, {1, 36, 0}, {3, 36, 2}, {36, 36, 35}, {37, 36, -1}, {1, 0, -1}, {-1, 5, -1}};
     for (const auto& c : cases)
         EXPECT_EQ(componentForItem(c.item, c.count), c.component) << "item " << c.item << " of " << c.count;
@@ -52,9 +59,12 @@ TEST(DesignerLists, ItemToComponentAndPlace)
 
 TEST(DesignerLists, SlotEditsCommitOnlyTwoDigitNumbers)
 {
-    struct Case { const char* text; bool commits; };
-    const Case cases[] = {{"8", false}, {"16", true}, {"0", false}, {"05", false}, {"10", true},
-                          {"", false}, {"12a", false}, {" 16", false}, {"99999", true}};
+    struct Case {
+        const char* text;
+        bool commits;
+    };
+    const Case cases[] = {{"8", false}, {"16", true},   {"0", false},   {"05", false},  {"10", true},
+                          {"", false},  {"12a", false}, {" 16", false}, {"99999", true}};
     for (const auto& c : cases)
         EXPECT_EQ(slotEditCommits(QString::fromLatin1(c.text)), c.commits) << '"' << c.text << '"';
 }
@@ -88,7 +98,9 @@ TEST(PanelSettingsValues, PresetsAndClamping)
 
 TEST(PanelSettingsValues, StoredTextsAndTitle)
 {
-    struct Case { QString typed, stored, title; };
+    struct Case {
+        QString typed, stored, title;
+    };
     const Case cases[] = {
         {QStringLiteral("  DE2   实验  板 "), QStringLiteral("DE2 实验 板"), QStringLiteral("Brixo - DE2 实验 板")},
         {QStringLiteral("   "), QString(), QStringLiteral("Brixo - ")},

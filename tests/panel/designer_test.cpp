@@ -54,10 +54,7 @@ void newPanel(MainWindow& w, const QString& name = QString(), const QString& id 
     w.createNewPanel();
 }
 
-QColor itemColor(QComboBox* combo, int item)
-{
-    return combo->itemData(item, Qt::BackgroundRole).value<QColor>();
-}
+QColor itemColor(QComboBox* combo, int item) { return combo->itemData(item, Qt::BackgroundRole).value<QColor>(); }
 
 // Types into an edit and presses Return, as the user commits a value.
 void commit(QLineEdit* edit, const QString& text)
@@ -79,8 +76,7 @@ struct Peek : QObject {
     }
 };
 
-class Designing : public ::testing::Test
-{
+class Designing : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -91,7 +87,7 @@ protected:
     std::unique_ptr<MainWindow> w;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Designing, NewPanelFromRunModeEntersDesignAndBuildsPresets)
 {
@@ -114,7 +110,11 @@ TEST_F(Designing, NewPanelFromRunModeEntersDesignAndBuildsPresets)
 
 TEST_F(Designing, ListsCarryOneItemPerComponent)
 {
-    struct Case { QComboBox* combo; int items; QString last; };
+    struct Case {
+        QComboBox* combo;
+        int items;
+        QString last;
+    };
     const Case cases[] = {{w->designer()->toolbox()->switchCombo(), 37, QStringLiteral("  开关35")},
                           {w->designer()->toolbox()->keyCombo(), 21, QStringLiteral("  按键19")},
                           {w->designer()->toolbox()->redLedCombo(), 19, QStringLiteral("  指示灯17")},
@@ -149,8 +149,10 @@ TEST_F(Designing, ChoosingAListItemPlacesItsComponent)
     EXPECT_FALSE(w->designer()->toolbox()->switchCombo()->itemData(0, Qt::BackgroundRole).isValid());
 
     const std::pair<QComboBox*, const QVector<QPushButton*>*> others[] = {
-        {w->designer()->toolbox()->keyCombo(), &w->panel()->keyButtons()}, {w->designer()->toolbox()->redLedCombo(), &w->panel()->redLedButtons()},
-        {w->designer()->toolbox()->greenLedCombo(), &w->panel()->greenLedButtons()}, {w->designer()->toolbox()->digitCombo(), &w->panel()->digitButtons()}};
+        {w->designer()->toolbox()->keyCombo(), &w->panel()->keyButtons()},
+        {w->designer()->toolbox()->redLedCombo(), &w->panel()->redLedButtons()},
+        {w->designer()->toolbox()->greenLedCombo(), &w->panel()->greenLedButtons()},
+        {w->designer()->toolbox()->digitCombo(), &w->panel()->digitButtons()}};
     for (const auto& [combo, buttons] : others) {
         combo->setCurrentIndex(combo->count() - 1);
         QPushButton* last = buttons->last();
@@ -164,7 +166,10 @@ TEST_F(Designing, RepeatedAddsDeliverAPressOnce)
     for (int item = 1; item <= 5; ++item)
         w->designer()->toolbox()->switchCombo()->setCurrentIndex(item);
     w->addoneKey(1);
-    for (QButtonGroup* g : {w->panel()->group(brixo::ComponentKind::Switch), w->panel()->group(brixo::ComponentKind::Key), w->panel()->group(brixo::ComponentKind::RedLed), w->panel()->group(brixo::ComponentKind::GreenLed), w->panel()->group(brixo::ComponentKind::Digit)})
+    for (QButtonGroup* g :
+         {w->panel()->group(brixo::ComponentKind::Switch), w->panel()->group(brixo::ComponentKind::Key),
+          w->panel()->group(brixo::ComponentKind::RedLed), w->panel()->group(brixo::ComponentKind::GreenLed),
+          w->panel()->group(brixo::ComponentKind::Digit)})
         EXPECT_EQ(Peek::receiversOf(g, SIGNAL(idPressed(int))), 1) << g->objectName().toStdString();
     EXPECT_EQ(Peek::receiversOf(w->designer()->toolbox()->switchCombo(), SIGNAL(activated(int))), 1);
     EXPECT_EQ(Peek::receiversOf(w->designer()->toolbox()->dataSlotButton(), SIGNAL(clicked(bool))), 1);
@@ -211,7 +216,7 @@ TEST_F(Designing, SlotEditsChangeOnlyThePressedSlotAndOnlyTwoDigitValues)
     w->removingCtl(w->panel()->dataSlots()[1]);
     ASSERT_EQ(w->panel()->dataSlots().size(), 2);
 
-    QTest::mouseClick(third, Qt::LeftButton);  // the press fills the edits with this slot
+    QTest::mouseClick(third, Qt::LeftButton); // the press fills the edits with this slot
     EXPECT_EQ(w->designer()->toolbox()->keyEdit()->text(), QStringLiteral("2"));
     EXPECT_EQ(w->designer()->toolbox()->bitWidthEdit()->text(), QStringLiteral("16"));
     commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("32"));
@@ -245,14 +250,16 @@ TEST_F(Designing, AWidthNoReadCanCarryIsRefused)
     QTest::mouseClick(slot, Qt::LeftButton);
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::Yes);
-    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("2049"));  // one bit more than a register scan carries
+    commit(w->designer()->toolbox()->bitWidthEdit(),
+           QStringLiteral("2049")); // one bit more than a register scan carries
     EXPECT_EQ(slot->bitWidth, 16);
     EXPECT_EQ(w->designer()->toolbox()->bitWidthEdit()->text(), QStringLiteral("16"));
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
 
     MessageBox::setNextAnswer(QMessageBox::Yes);
-    commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("99999999999"));  // more than an int holds: refused, not wrapped to 0
+    commit(w->designer()->toolbox()->bitWidthEdit(),
+           QStringLiteral("99999999999")); // more than an int holds: refused, not wrapped to 0
     EXPECT_EQ(slot->bitWidth, 16);
 
     commit(w->designer()->toolbox()->bitWidthEdit(), QStringLiteral("2048"));
@@ -268,7 +275,7 @@ TEST_F(Designing, ModifyWithoutSlotsClearsTheEdits)
     EXPECT_TRUE(w->designer()->toolbox()->indexEdit()->text().isEmpty());
 
     w->addLineEdit();
-    w->designer()->toolbox()->keyEdit()->setText(QStringLiteral("7"));  // no slot has this key
+    w->designer()->toolbox()->keyEdit()->setText(QStringLiteral("7")); // no slot has this key
     w->designer()->toolbox()->bitWidthEdit()->setText(QStringLiteral("24"));
     w->modifyBrixoLabel();
     EXPECT_EQ(w->panel()->dataSlots()[0]->bitWidth, 16);
@@ -276,7 +283,10 @@ TEST_F(Designing, ModifyWithoutSlotsClearsTheEdits)
 
 TEST_F(Designing, DigitSliderScalesEveryDigit)
 {
-    struct Case { int value; QSize size; };
+    struct Case {
+        int value;
+        QSize size;
+    };
     const Case cases[] = {{0, {0, 0}}, {10, {43, 67}}, {5, {21, 33}}};
     for (const auto& c : cases) {
         w->designer()->toolbox()->digitSizeSlider()->setValue(c.value);
@@ -387,7 +397,7 @@ TEST(DesignerSettings, NewInDesignModeAsksFirst)
     MainWindow w;
     newPanel(w, QStringLiteral("old"));
     w.addoneSwitch(1);
-    w.panel()->setModified(false);  // saved: only the plain question is left
+    w.panel()->setModified(false); // saved: only the plain question is left
     QPushButton* oldSwitch = w.panel()->switchButtons()[0];
     MessageBox::clearShown();
     MessageBox::setNextAnswer(QMessageBox::No);
@@ -498,13 +508,20 @@ void drag(QWidget* w, QPoint by)
     mouse(w, QEvent::MouseButtonRelease, grab + by, Qt::LeftButton, Qt::NoButton);
 }
 
-struct Placed { QString kind; int index; QPoint pos; bool upright; };
+struct Placed {
+    QString kind;
+    int index;
+    QPoint pos;
+    bool upright;
+};
 QList<Placed> placed(MainWindow& w)
 {
     QList<Placed> out;
-    const std::pair<const char*, const QVector<QPushButton*>*> kinds[] = {
-        {"switch", &w.panel()->switchButtons()}, {"key", &w.panel()->keyButtons()}, {"red", &w.panel()->redLedButtons()},
-        {"green", &w.panel()->greenLedButtons()}, {"digit", &w.panel()->digitButtons()}};
+    const std::pair<const char*, const QVector<QPushButton*>*> kinds[] = {{"switch", &w.panel()->switchButtons()},
+                                                                          {"key", &w.panel()->keyButtons()},
+                                                                          {"red", &w.panel()->redLedButtons()},
+                                                                          {"green", &w.panel()->greenLedButtons()},
+                                                                          {"digit", &w.panel()->digitButtons()}};
     for (const auto& [name, buttons] : kinds)
         for (int i = 0; i < buttons->size(); ++i)
             if (!(*buttons)[i]->isHidden())
@@ -516,7 +533,7 @@ bool operator==(const Placed& a, const Placed& b)
 {
     return a.kind == b.kind && a.index == b.index && a.pos == b.pos && (a.kind != "switch" || a.upright == b.upright);
 }
-}  // namespace
+} // namespace
 
 TEST(DesignerStory, NewPlaceDragSaveReopenGivesTheSamePanel)
 {
@@ -667,14 +684,14 @@ TEST(DesignerStory, KeyBindingsSetInTheToolboxComeBackWithTheFile)
         MainWindow w;
         newPanel(w);
         PanelKeys* keys = w.runMode()->keys();
-        w.designer()->toolbox()->switchCombo()->setCurrentIndex(3);  // switch 2
-        w.designer()->toolbox()->keyCombo()->setCurrentIndex(6);     // key 5
-        ASSERT_FALSE(keys->bindingEdit->isEnabled());  // nothing pressed yet
+        w.designer()->toolbox()->switchCombo()->setCurrentIndex(3); // switch 2
+        w.designer()->toolbox()->keyCombo()->setCurrentIndex(6);    // key 5
+        ASSERT_FALSE(keys->bindingEdit->isEnabled());               // nothing pressed yet
         QTest::mouseClick(w.panel()->switchButtons()[2], Qt::LeftButton);
         EXPECT_EQ(keys->bindingTarget->text(), QStringLiteral("开关2"));
         QTest::keyClick(keys->bindingEdit, Qt::Key_B);
         QTest::mouseClick(w.panel()->keyButtons()[5], Qt::LeftButton);
-        QTest::keyClick(keys->bindingEdit, Qt::Key_0);  // taken from K0
+        QTest::keyClick(keys->bindingEdit, Qt::Key_0); // taken from K0
         EXPECT_EQ(keys->bindingEdit->text(), QStringLiteral("0"));
         EXPECT_TRUE(w.panel()->switchButtons()[2]->toolTip().startsWith(QStringLiteral("开关2（键盘 B）")));
         EXPECT_TRUE(w.panel()->keyButtons()[5]->toolTip().contains(QStringLiteral("（键盘 0）")));

@@ -53,4 +53,4 @@ TEST(Examples, OpenOnTheirPictureOnePerExperiment)
     EXPECT_EQ(identifiers, expected);
 }
 
-}  // namespace
+} // namespace

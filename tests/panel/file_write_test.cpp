@@ -19,7 +19,7 @@ TEST(FileWrite, ReplacesWholeFileOrLeavesItAlone)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("second"));
 
-    EXPECT_FALSE(writeFileAtomically(QString(), "x"));  // cancelled dialog
+    EXPECT_FALSE(writeFileAtomically(QString(), "x")); // cancelled dialog
     EXPECT_FALSE(writeFileAtomically(dir.filePath(QStringLiteral("missing/dir/p.jvp")), "x"));
 }
 

@@ -23,7 +23,7 @@ Entry make(Kind k, int index, int x, int y)
 
 QJsonObject parse(const QByteArray &b) { return QJsonDocument::fromJson(b).object(); }
 
-}  // namespace
+} // namespace
 
 TEST(JvpFormat, CentreRelativePositionsRoundTrip)
 {
@@ -71,11 +71,20 @@ TEST(JvpFormat, ReaderGeometryCases)
         QPoint firstPos;
     } cases[] = {
         {R"({"backgroundSize":{"x":400,"y":300},"components":[{"type":"button","index":0,"position":{"x":-260,"y":0}}]})",
-         {460, 300}, {-260, -150}, {60, 0}, {0, 150}},
+         {460, 300},
+         {-260, -150},
+         {60, 0},
+         {0, 150}},
         {R"({"panelSize":{"x":800,"y":500},"backgroundSize":{"x":10,"y":10},"components":[{"type":"button","position":{"x":0,"y":0}}]})",
-         {800, 500}, {-400, -250}, {0, 0}, {400, 250}},
+         {800, 500},
+         {-400, -250},
+         {0, 0},
+         {400, 250}},
         {R"({"backgroundSize":{"x":0,"y":300},"components":[{"type":"button","position":{"x":7,"y":9}}]})",
-         {0, 300}, {7, 9}, {0, 0}, {0, 0}},
+         {0, 300},
+         {7, 9},
+         {0, 0},
+         {0, 0}},
     };
     for (const Case &c : cases) {
         Document d;
@@ -105,7 +114,7 @@ TEST(JvpFormat, LedNumberingSizeQuirkAndBmp)
     EXPECT_EQ(top["ledSize"].toObject()["x"].toInt(), 16);
     const QJsonArray comps = top["components"].toArray();
     ASSERT_EQ(comps.size(), 2);
-    EXPECT_EQ(comps[0].toObject()["index"].toInt(), 5);  // red before green
+    EXPECT_EQ(comps[0].toObject()["index"].toInt(), 5); // red before green
     EXPECT_EQ(comps[1].toObject()["index"].toInt(), 19);
 
     Document back;
@@ -141,7 +150,7 @@ TEST(JvpFormat, SwitchOrientationAndBadEntries)
     EXPECT_TRUE(d.entries[1].upright);
     EXPECT_TRUE(d.entries[2].upright);
     EXPECT_TRUE(d.entries[3].upright);
-    EXPECT_EQ(d.entries[4].index, 0);  // fractional index reads as 0
+    EXPECT_EQ(d.entries[4].index, 0); // fractional index reads as 0
     EXPECT_EQ(d.entries[5].kind, Kind::DataSlot);
     EXPECT_EQ(d.entries[5].bitWidth, 8);
     EXPECT_EQ(d.entries[5].text, QStringLiteral("0x1F"));
@@ -157,7 +166,8 @@ TEST(JvpFormat, SwitchOrientationAndBadEntries)
 TEST(JvpFormat, ReaderBoundsWhatAFileCanAskFor)
 {
     // A PNG whose header claims 20000 x 20000 pixels behind a few bytes of data.
-    const QByteArray png = "iVBORw0KGgoAAAANSUhEUgAATiAAAE4gCAIAAABsEtFuAAAADElEQVR4nGNgoAwAAABAAAG3NHzvAAAAAElFTkSuQmCC";
+    const QByteArray png =
+        "iVBORw0KGgoAAAANSUhEUgAATiAAAE4gCAIAAABsEtFuAAAADElEQVR4nGNgoAwAAABAAAG3NHzvAAAAAElFTkSuQmCC";
     Document doc;
     const QByteArray huge = "{\"backgroundImage\":\"data:image/png;base64," + png + "\"}";
     ReadProblem why = ReadProblem::None;
@@ -197,7 +207,7 @@ TEST(JvpFormat, UnwritablePictureFormatKeepsThePictureAsPng)
     Document doc;
     doc.background = QImage(8, 6, QImage::Format_RGB32);
     doc.background.fill(Qt::green);
-    doc.imageFormat = QStringLiteral("gif");  // readable by some builds, writable by none
+    doc.imageFormat = QStringLiteral("gif"); // readable by some builds, writable by none
     const QByteArray bytes = writeJvp(doc);
     EXPECT_EQ(doc.imageFormat, QStringLiteral("png"));
     Document back;
@@ -278,8 +288,8 @@ TEST(JvpFormat, KeyBindingsRoundTripAndOlderReadersSeeTheSamePanel)
     Document bound = plain;
     ASSERT_TRUE(bound.keyBindings.bind(Kind::Switch, 3, Qt::Key_A));
     ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 12, Qt::Key_F5));
-    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 0, 0));  // K0 loses its digit key
-    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 1, Qt::Key_3));  // taken from K3
+    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 0, 0));         // K0 loses its digit key
+    ASSERT_TRUE(bound.keyBindings.bind(Kind::Key, 1, Qt::Key_3)); // taken from K3
 
     Document back;
     ASSERT_TRUE(readJvp(writeJvp(bound), back));
@@ -302,7 +312,7 @@ TEST(JvpFormat, KeyBindingsRoundTripAndOlderReadersSeeTheSamePanel)
 TEST(JvpFormat, KeyBindingsMemberIsReadWithinBounds)
 {
     struct Case {
-        const char* member;  // JSON text of "keyBindings", or nullptr for none
+        const char *member; // JSON text of "keyBindings", or nullptr for none
         QVector<KeyBinding> expected;
     };
     QVector<KeyBinding> defaults = KeyBindings::defaults().list();
@@ -333,7 +343,7 @@ TEST(JvpFormat, KeyBindingsMemberIsReadWithinBounds)
         // A file cannot make the reader walk an endless list: entries past the bound are not read.
         {manyText.constData(), {{Kind::Switch, 0, Qt::Key_A}}},
     };
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         QByteArray file = "{\"components\": []";
         if (c.member)
             file += QByteArray(", \"keyBindings\": ") + c.member;

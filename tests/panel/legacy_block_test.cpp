@@ -11,15 +11,15 @@ void put32(QByteArray &b, int off, std::int32_t v)
     for (int i = 0; i < 4; ++i)
         b[off + i] = char((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff);
 }
-}  // namespace
+} // namespace
 
 TEST(LegacyBlock, FieldsAtTheirOffsets)
 {
     QByteArray b(LegacyBlock::kSize, '\0');
-    b[108 + 12 * 3] = 1;               // red LED 3
+    b[108 + 12 * 3] = 1; // red LED 3
     put32(b, 108 + 12 * 3 + 4, 100);
     put32(b, 108 + 12 * 3 + 8, 40);
-    b[636 + 12 * 3] = 7;               // key 3, any nonzero is visible
+    b[636 + 12 * 3] = 7; // key 3, any nonzero is visible
     put32(b, 636 + 12 * 3 + 4, -5);
     put32(b, 684, 640);
     put32(b, 688, 480);
@@ -35,7 +35,7 @@ TEST(LegacyBlock, FieldsAtTheirOffsets)
     EXPECT_EQ(blk.backgroundWidth(), 640);
     EXPECT_EQ(blk.backgroundHeight(), 480);
     EXPECT_TRUE(blk.hasBackground());
-    EXPECT_FALSE(blk.key(4).visible);   // past the record's four keys
+    EXPECT_FALSE(blk.key(4).visible); // past the record's four keys
     EXPECT_FALSE(blk.green(-1).visible);
 }
 
@@ -52,7 +52,7 @@ TEST(LegacyBlock, LongShortAndMissingFiles)
     ASSERT_TRUE(blk.loadFile(f.fileName()));
     EXPECT_TRUE(blk.hasBackground());
 
-    blk.overlay(QByteArray(10, '\0'));  // short: tail keeps its content
+    blk.overlay(QByteArray(10, '\0')); // short: tail keeps its content
     EXPECT_TRUE(blk.hasBackground());
 
     EXPECT_FALSE(blk.loadFile(QStringLiteral("no/such/file.vpl")));

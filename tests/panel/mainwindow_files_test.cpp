@@ -114,19 +114,25 @@ void fillEveryKind(MainWindow& w)
     w.panel()->addTextLabel(label);
 }
 
-struct Shown { QString name; bool visible; QPoint pos; QSize size; };
+struct Shown {
+    QString name;
+    bool visible;
+    QPoint pos;
+    QSize size;
+};
 
 QList<Shown> placed(const MainWindow& w)
 {
     QList<Shown> out;
-    for (const auto* list : {&w.panel()->switchButtons(), &w.panel()->keyButtons(), &w.panel()->redLedButtons(), &w.panel()->greenLedButtons(), &w.panel()->digitButtons()})
+    for (const auto* list : {&w.panel()->switchButtons(), &w.panel()->keyButtons(), &w.panel()->redLedButtons(),
+                             &w.panel()->greenLedButtons(), &w.panel()->digitButtons()})
         for (const QPushButton* b : *list)
             if (!b->isHidden())
                 out.append({b->objectName(), true, b->pos(), b->size()});
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(Files, JvpRoundTripKeepsEveryKindAndRewritesTheSameBytes)
 {
@@ -175,7 +181,7 @@ TEST_F(Files, JvpRoundTripKeepsEveryKindAndRewritesTheSameBytes)
     // ledSize quirk makes the sizes differ (26 instead of 32) but the file carries 16 either
     // way, and the reader numbers data slots and labels from 0 as they were here.
     back.saveorSaveAs();
-    EXPECT_TRUE(FileDialog::asked().size() == 1);  // only the open dialog
+    EXPECT_TRUE(FileDialog::asked().size() == 1); // only the open dialog
     EXPECT_EQ(readAll(first), bytes);
 }
 
@@ -210,14 +216,21 @@ TEST_F(Files, WrittenJvpHasTheDocumentedMembersInOrder)
 
 TEST_F(Files, OpenPlacesByTheFilesGeometry)
 {
-    struct Case { const char* name; QByteArray json; QPoint switchAt; QRectF scene; };
+    struct Case {
+        const char* name;
+        QByteArray json;
+        QPoint switchAt;
+        QRectF scene;
+    };
     const Case cases[] = {
         // A component left of the picture widens the panel: ox = -260, dw = 60, W = 460.
         {"extended", R"({"backgroundSize":{"x":400,"y":300},"components":[
-            {"type":"switch","index":0,"position":{"x":-260,"y":0}}]})", QPoint(0, 150), QRectF(-60, 0, 460, 300)},
+            {"type":"switch","index":0,"position":{"x":-260,"y":0}}]})",
+         QPoint(0, 150), QRectF(-60, 0, 460, 300)},
         // "panelSize" wins over "backgroundSize".
         {"panelSize", R"({"panelSize":{"x":800,"y":500},"backgroundSize":{"x":400,"y":300},"components":[
-            {"type":"switch","index":0,"position":{"x":0,"y":0}}]})", QPoint(400, 250), QRectF(0, 0, 800, 500)},
+            {"type":"switch","index":0,"position":{"x":0,"y":0}}]})",
+         QPoint(400, 250), QRectF(0, 0, 800, 500)},
         {"noSize", R"({"components":[{"type":"switch","index":0,"position":{"x":7,"y":9}}]})", QPoint(7, 9),
          QRectF(0, 0, 0, 0)},
     };
@@ -284,18 +297,32 @@ TEST(FileDialogFilter, SemicolonListsReachTheToolkitAsBlankSeparatedPatterns)
 
 TEST_F(Files, JvpEntriesAndBrokenFiles)
 {
-    struct Case { const char* name; QByteArray json; QStringList shown; bool lying; };
+    struct Case {
+        const char* name;
+        QByteArray json;
+        QStringList shown;
+        bool lying;
+    };
     const Case cases[] = {
-        {"isVerticalFalse", R"({"components":[{"type":"switch","index":2,"value":{"isVertical":false}}]})",
-         {"switch2"}, true},
-        {"isVerticalNull", R"({"components":[{"type":"switch","index":2,"value":{"isVertical":null}}]})",
-         {"switch2"}, false},
+        {"isVerticalFalse",
+         R"({"components":[{"type":"switch","index":2,"value":{"isVertical":false}}]})",
+         {"switch2"},
+         true},
+        {"isVerticalNull",
+         R"({"components":[{"type":"switch","index":2,"value":{"isVertical":null}}]})",
+         {"switch2"},
+         false},
         {"noValue", R"({"components":[{"type":"switch","index":2}]})", {"switch2"}, false},
-        {"ledIndices", R"({"components":[{"type":"led","index":5},{"type":"led","index":19},
+        {"ledIndices",
+         R"({"components":[{"type":"led","index":5},{"type":"led","index":19},
             {"type":"led","index":36},{"type":"ledg","index":3},{"type":"ledr","index":4}]})",
-         {"redLed4", "redLed5", "greenLed1", "greenLed3"}, false},
-        {"outOfRange", R"({"components":[{"type":"switch","index":36},{"type":"button","index":-1},
-            {"type":"sstube","index":8},{"type":"bogus","index":0}]})", {}, false},
+         {"redLed4", "redLed5", "greenLed1", "greenLed3"},
+         false},
+        {"outOfRange",
+         R"({"components":[{"type":"switch","index":36},{"type":"button","index":-1},
+            {"type":"sstube","index":8},{"type":"bogus","index":0}]})",
+         {},
+         false},
         {"malformed", "{\"components\": [", {}, false},
         {"notAnArray", R"({"components":{"type":"switch"}})", {}, false},
         {"binary", QByteArray("\x00\xff\xfe{[", 5), {}, false},
@@ -321,13 +348,23 @@ TEST_F(Files, JvpEntriesAndBrokenFiles)
             EXPECT_EQ(win.panel()->isSwitchUpright(win.panel()->switchButtons()[2]), !c.lying);
         }
         // Counts end at the maxima whatever the file says.
-        EXPECT_EQ(win.panel()->count(brixo::ComponentKind::Switch) + win.panel()->count(brixo::ComponentKind::Key) + win.panel()->count(brixo::ComponentKind::RedLed) + win.panel()->count(brixo::ComponentKind::GreenLed) + win.panel()->count(brixo::ComponentKind::Digit), 100);
+        EXPECT_EQ(win.panel()->count(brixo::ComponentKind::Switch) + win.panel()->count(brixo::ComponentKind::Key) +
+                      win.panel()->count(brixo::ComponentKind::RedLed) +
+                      win.panel()->count(brixo::ComponentKind::GreenLed) +
+                      win.panel()->count(brixo::ComponentKind::Digit),
+                  100);
     }
 }
 
 TEST_F(Files, SaveDispatchesByKindAndDefaultName)
 {
-    struct Case { const char* kind; bool isNew; QString savePath; bool asks; QString offered; };
+    struct Case {
+        const char* kind;
+        bool isNew;
+        QString savePath;
+        bool asks;
+        QString offered;
+    };
     const QString jvp = path("a.jvp");
     const Case cases[] = {
         {"jvp", false, jvp, false, QString()},
@@ -427,7 +464,7 @@ TEST_F(Files, FailedWriteKeepsTheOldFileAndNamesIt)
     ASSERT_EQ(MessageBox::shown().size(), 2);
     EXPECT_TRUE(MessageBox::shown()[0].text.contains(file)) << MessageBox::shown()[0].text.toStdString();
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.jvp"});  // no temporary left
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.jvp"}); // no temporary left
 
     // A directory that does not exist fails at once; a cancelled dialog says nothing.
     MessageBox::clearShown();
@@ -466,17 +503,17 @@ struct Vpl {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Files, VplPlacesItsFixedComponents)
 {
     Vpl v;
-    v.entry(108, 0, true, 100, 40);   // red LED 0
-    v.entry(540, 7, true, 300, 10);   // digit 7
-    v.entry(636, 3, true, 20, 400);   // key 3
-    v.entry(324, 17, true, 60, 70);   // switch 17
-    v.entry(0, 8, true, 90, 95);      // green LED 8
-    v.entry(324, 2, false, 1, 1);     // switch 2 stays hidden
+    v.entry(108, 0, true, 100, 40); // red LED 0
+    v.entry(540, 7, true, 300, 10); // digit 7
+    v.entry(636, 3, true, 20, 400); // key 3
+    v.entry(324, 17, true, 60, 70); // switch 17
+    v.entry(0, 8, true, 90, 95);    // green LED 8
+    v.entry(324, 2, false, 1, 1);   // switch 2 stays hidden
     const QString file = path("lab.vpl");
     writeAll(file, v.bytes);
     w.panel()->setName(QStringLiteral("old"));
@@ -515,10 +552,10 @@ TEST_F(Files, VplBackgroundPictureFoundOrMissing)
     MessageBox::setNextAnswer(QMessageBox::Yes);
     open(w, file);
     ASSERT_EQ(MessageBox::shown().size(), 1);
-    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("找不到背景图，请将背景图board.bmp存放在：") + dir.path()
-                                               + QStringLiteral("路径下后重新打开"));
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("找不到背景图，请将背景图board.bmp存放在：") + dir.path() +
+                                               QStringLiteral("路径下后重新打开"));
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(w.panel()->keyButtons()[0]->pos(), QPoint(5, 6));  // still placed
+    EXPECT_EQ(w.panel()->keyButtons()[0]->pos(), QPoint(5, 6)); // still placed
     EXPECT_EQ(w.panel()->backgroundView()->size(), QSize(210, 110));
     EXPECT_TRUE(w.panel()->backgroundScene().items().isEmpty());
 
@@ -532,7 +569,7 @@ TEST_F(Files, VplBackgroundPictureFoundOrMissing)
     ASSERT_EQ(win.panel()->backgroundScene().items().size(), 1);
     auto* item = dynamic_cast<QGraphicsPixmapItem*>(win.panel()->backgroundScene().items()[0]);
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->pixmap().size(), QSize(200, 100));  // scaled to the stored size
+    EXPECT_EQ(item->pixmap().size(), QSize(200, 100)); // scaled to the stored size
     EXPECT_EQ(win.panel()->background().format, QStringLiteral("bmp"));
     EXPECT_EQ(win.panel()->background().fileName, QStringLiteral("board.bmp"));
 
@@ -557,7 +594,7 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     text += "sstube0,0,0,0,0,\nsstube1,1,400,20,0,\n";
     const QString file = path("calc.vp2");
     writeAll(file, text);
-    MessageBox::setNextAnswer(QMessageBox::Yes);  // the picture is missing
+    MessageBox::setNextAnswer(QMessageBox::Yes); // the picture is missing
     open(w, file);
     EXPECT_EQ(w.files()->fileKind(), QStringLiteral("vp2"));
     EXPECT_EQ(w.panel()->name(), QStringLiteral("面板"));
@@ -588,7 +625,8 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     w.savePanelInfo(path("again.vp2"));
     const QByteArray again = readAll(path("again.vp2"));
     // The missing picture keeps its name and the panel's 300 x 200 area.
-    EXPECT_TRUE(again.startsWith("a\xef\xbc\x8c" "b,panel.back.png,300,200,calc demo,0,0,1\n36,20,18,18,8\n"));
+    EXPECT_TRUE(again.startsWith("a\xef\xbc\x8c"
+                                 "b,panel.back.png,300,200,calc demo,0,0,1\n36,20,18,18,8\n"));
     MainWindow back;
     MessageBox::setNextAnswer(QMessageBox::Yes);
     open(back, path("again.vp2"));
@@ -606,7 +644,9 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
     w.saveByjson(path("plain.jvp"));
     open(back, path("plain.jvp"));
     back.savePanelInfo(path("plain.vp2"));
-    EXPECT_TRUE(readAll(path("plain.vp2")).startsWith("a\xef\xbc\x8c" "b,,0,0,calc demo,"));
+    EXPECT_TRUE(readAll(path("plain.vp2"))
+                    .startsWith("a\xef\xbc\x8c"
+                                "b,,0,0,calc demo,"));
 
     // A .vp2 that cannot be read is reported and the open panel stays.
     const int shownBefore = MessageBox::shown().size();
@@ -620,7 +660,10 @@ TEST_F(Files, Vp2ReadsItsBlocksAndRoundTrips)
 
 TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
 {
-    struct Case { const char* name; QByteArray bytes; };
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
     const Case cases[] = {
         {"huge.jvp", R"({"backgroundSize":{"x":2000000000,"y":2000000000},"switchSize":{"x":99999999,"y":-5},
             "sstubeSize":{"x":100000,"y":100000},"components":[{"type":"sstube","index":0,"position":{"x":-2147483648,"y":0}}]})"},
@@ -643,7 +686,8 @@ TEST_F(Files, DamagedFilesOpenBoundedInEveryFormat)
             continue;
         }
         ASSERT_TRUE(win.panel()->hasPanel());
-        for (const QSize s : {win.panel()->switchSize(), win.panel()->buttonSize(), win.panel()->ledSize(), win.panel()->sstubeSize()}) {
+        for (const QSize s : {win.panel()->switchSize(), win.panel()->buttonSize(), win.panel()->ledSize(),
+                              win.panel()->sstubeSize()}) {
             EXPECT_LE(s.width(), 1024);
             EXPECT_LE(s.height(), 1024);
         }
@@ -656,15 +700,16 @@ TEST_F(Files, ExtremePositionsInAVplStayInsideTheWidgetRange)
 {
     Vpl v;
     const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
-    v.entry(108, 0, true, big, big);     // red LED
-    v.entry(540, 0, true, big, small);   // digit
-    v.entry(636, 0, true, small, big);   // key
-    v.entry(324, 0, true, big, 0);       // switch
-    v.entry(0, 0, true, 0, small);       // green LED
+    v.entry(108, 0, true, big, big);   // red LED
+    v.entry(540, 0, true, big, small); // digit
+    v.entry(636, 0, true, small, big); // key
+    v.entry(324, 0, true, big, 0);     // switch
+    v.entry(0, 0, true, 0, small);     // green LED
     writeAll(path("far.vpl"), v.bytes);
     open(w, path("far.vpl"));
-    for (const QPushButton* b : {w.panel()->redLedButtons()[0], w.panel()->digitButtons()[0], w.panel()->keyButtons()[0], w.panel()->switchButtons()[0],
-                                 w.panel()->greenLedButtons()[0]}) {
+    for (const QPushButton* b :
+         {w.panel()->redLedButtons()[0], w.panel()->digitButtons()[0], w.panel()->keyButtons()[0],
+          w.panel()->switchButtons()[0], w.panel()->greenLedButtons()[0]}) {
         EXPECT_FALSE(b->isHidden());
         EXPECT_LE(std::abs(qint64(b->x())), 1000000);
         EXPECT_LE(std::abs(qint64(b->y())), 1000000);
@@ -725,7 +770,8 @@ TEST_F(Files, WriteFailureWarningIsTranslated)
     w.saveByjson(path("missing/p.jvp"));
     QCoreApplication::removeTranslator(&english);
     ASSERT_EQ(MessageBox::shown().size(), 1);
-    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Could not save the virtual panel file: ") + path("missing/p.jvp"));
+    EXPECT_EQ(MessageBox::shown()[0].text,
+              QStringLiteral("Could not save the virtual panel file: ") + path("missing/p.jvp"));
     EXPECT_EQ(MessageBox::shown()[0].title, QStringLiteral("Warning"));
 }
 
@@ -816,7 +862,7 @@ TEST_F(Files, BackgroundPixelLiesUnderTheSamePanelPosition)
             MainWindow win;
             win.turnDesign(design);
             open(win, path(QString::fromLatin1(name)));
-            QTest::qWait(0);  // the window lays out its central view, as on screen
+            QTest::qWait(0); // the window lays out its central view, as on screen
             const QImage shown = win.panel()->panelView()->grab().toImage();
             ASSERT_GE(shown.width(), bg.width());
             for (const QPoint p : {QPoint(0, 0), QPoint(7, 3), QPoint(59, 39)})

@@ -65,12 +65,44 @@ TEST_F(Panel, CreateCtlBuildsHiddenWidgetsAndSizesTheBoardData)
     EXPECT_FALSE(w.panel()->hasPanel());
     build(10, 4, 8, 8, 2);
     ASSERT_TRUE(w.panel()->hasPanel());
-    const struct { const char* kind; const QVector<QPushButton*>& buttons; QButtonGroup* group; int count; QSize size; int board; } kinds[] = {
-        {"switch", w.panel()->switchButtons(), w.panel()->group(brixo::ComponentKind::Switch), 10, {20, 35}, w.runMode()->boardData()->switchCount()},
-        {"key", w.panel()->keyButtons(), w.panel()->group(brixo::ComponentKind::Key), 4, {40, 40}, w.runMode()->boardData()->keyCount()},
-        {"red", w.panel()->redLedButtons(), w.panel()->group(brixo::ComponentKind::RedLed), 8, {32, 32}, w.runMode()->boardData()->redLedCount()},
-        {"green", w.panel()->greenLedButtons(), w.panel()->group(brixo::ComponentKind::GreenLed), 8, {32, 32}, w.runMode()->boardData()->greenLedCount()},
-        {"digit", w.panel()->digitButtons(), w.panel()->group(brixo::ComponentKind::Digit), 2, {21, 33}, w.runMode()->boardData()->digitCount()},
+    const struct {
+        const char* kind;
+        const QVector<QPushButton*>& buttons;
+        QButtonGroup* group;
+        int count;
+        QSize size;
+        int board;
+    } kinds[] = {
+        {"switch",
+         w.panel()->switchButtons(),
+         w.panel()->group(brixo::ComponentKind::Switch),
+         10,
+         {20, 35},
+         w.runMode()->boardData()->switchCount()},
+        {"key",
+         w.panel()->keyButtons(),
+         w.panel()->group(brixo::ComponentKind::Key),
+         4,
+         {40, 40},
+         w.runMode()->boardData()->keyCount()},
+        {"red",
+         w.panel()->redLedButtons(),
+         w.panel()->group(brixo::ComponentKind::RedLed),
+         8,
+         {32, 32},
+         w.runMode()->boardData()->redLedCount()},
+        {"green",
+         w.panel()->greenLedButtons(),
+         w.panel()->group(brixo::ComponentKind::GreenLed),
+         8,
+         {32, 32},
+         w.runMode()->boardData()->greenLedCount()},
+        {"digit",
+         w.panel()->digitButtons(),
+         w.panel()->group(brixo::ComponentKind::Digit),
+         2,
+         {21, 33},
+         w.runMode()->boardData()->digitCount()},
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.kind);
@@ -144,7 +176,8 @@ TEST_F(Panel, RebuildingReleasesTheEarlierWidgetsButKeepsDataSlotsAndLabels)
     EXPECT_FALSE(w.panel()->hasPanel());
     EXPECT_TRUE(keptSlot.isNull());
     EXPECT_TRUE(keptLabel.isNull());
-    EXPECT_TRUE(w.panel()->dataSlots().isEmpty() && w.panel()->textLabels().isEmpty() && w.panel()->switchButtons().isEmpty() && w.panel()->digitScenes().isEmpty());
+    EXPECT_TRUE(w.panel()->dataSlots().isEmpty() && w.panel()->textLabels().isEmpty() &&
+                w.panel()->switchButtons().isEmpty() && w.panel()->digitScenes().isEmpty());
     EXPECT_TRUE(w.panel()->panelView()->findChildren<QPushButton*>().isEmpty());
 }
 
@@ -186,7 +219,11 @@ TEST_F(Panel, DigitShowsExactlyTheLitSegments)
     w.showSSTube(1, 0);
     const QImage dark = render(w.panel()->digitScenes()[1], size);
     EXPECT_EQ(w.panel()->digitScenes()[1]->items().size(), 1);
-    const struct { int pattern; bool a, g, dp; int items; } cases[] = {
+    const struct {
+        int pattern;
+        bool a, g, dp;
+        int items;
+    } cases[] = {
         {0xFF, true, true, true, 9},
         {0xBF, true, false, true, 8}, // 0 with its decimal point
         {0x7F, true, true, false, 8},
@@ -222,7 +259,8 @@ TEST_F(Panel, DigitPicturesAreScaledOncePerSize)
     w.showSSTube(0, 0x03);
     const QList<qint64> resized = keys();
     EXPECT_NE(resized, first);
-    EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(w.panel()->digitScenes()[0]->items().first())->pixmap().size(), QSize(30, 47));
+    EXPECT_EQ(static_cast<QGraphicsPixmapItem*>(w.panel()->digitScenes()[0]->items().first())->pixmap().size(),
+              QSize(30, 47));
 }
 
 TEST(BrixoButtonText, SpaceTogglesVerticalWritingAndRefreshKeepsIt)
@@ -254,7 +292,8 @@ TEST_F(Panel, DoubleClickSelectsSpaceRotatesTheSwitchAndLeaveDeselects)
     EXPECT_EQ(sw->styleSheet(), selected);
     QTest::keyClick(sw, Qt::Key_Space);
     EXPECT_EQ(sw->size(), QSize(35, 20));
-    EXPECT_EQ(sw->icon().pixmap(35, 20).toImage(), QIcon(w.panel()->pictures().switchOnLayImage).pixmap(35, 20).toImage());
+    EXPECT_EQ(sw->icon().pixmap(35, 20).toImage(),
+              QIcon(w.panel()->pictures().switchOnLayImage).pixmap(35, 20).toImage());
     QTest::keyClick(sw, Qt::Key_Space);
     EXPECT_EQ(sw->size(), QSize(20, 35));
     EXPECT_EQ(sw->icon().pixmap(20, 35).toImage(), QIcon(w.panel()->pictures().switchOnImage).pixmap(20, 35).toImage());
@@ -340,11 +379,15 @@ TEST_F(Panel, EventsOfObjectsThatAreNotWidgetsPassUntouched)
 TEST(ComponentPictures, EveryPictureAtItsSizeAndSegmentsOverTheUnlitDigit)
 {
     MainWindow w; // registers the picture resources
-    const struct { const char* name; QSize size; } pictures[] = {
-        {"switch_0", {20, 35}}, {"switch_1", {20, 35}}, {"switch_0_lay", {35, 20}}, {"switch_1_lay", {35, 20}},
-        {"KEY0", {48, 48}}, {"KEY1", {48, 48}}, {"led_off", {30, 30}}, {"led_red", {30, 30}}, {"led_green", {30, 30}},
-        {"BG", {43, 67}}, {"A1", {43, 67}}, {"B1", {43, 67}}, {"C1", {43, 67}}, {"D1", {43, 67}}, {"E1", {43, 67}},
-        {"F1", {43, 67}}, {"G1", {43, 67}}, {"H1", {43, 67}}, {"Application", {48, 48}},
+    const struct {
+        const char* name;
+        QSize size;
+    } pictures[] = {
+        {"switch_0", {20, 35}},  {"switch_1", {20, 35}}, {"switch_0_lay", {35, 20}}, {"switch_1_lay", {35, 20}},
+        {"KEY0", {48, 48}},      {"KEY1", {48, 48}},     {"led_off", {30, 30}},      {"led_red", {30, 30}},
+        {"led_green", {30, 30}}, {"BG", {43, 67}},       {"A1", {43, 67}},           {"B1", {43, 67}},
+        {"C1", {43, 67}},        {"D1", {43, 67}},       {"E1", {43, 67}},           {"F1", {43, 67}},
+        {"G1", {43, 67}},        {"H1", {43, 67}},       {"Application", {48, 48}},
     };
     for (const auto& p : pictures) {
         const QPixmap pm(QStringLiteral(":/images/") + p.name);

@@ -37,13 +37,14 @@ QStringList headers(const QStandardItemModel* m)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ComponentTables, ModelsDockAndViewAtStart)
 {
     MainWindow w;
     EXPECT_EQ(w.tables()->lineStore()->rowCount(), 6);
-    EXPECT_EQ(headers(w.tables()->lineStore()), QStringList({"种类", "显示", "X坐标", "Y坐标", "排序", "长度", "宽度", "横竖"}));
+    EXPECT_EQ(headers(w.tables()->lineStore()),
+              QStringList({"种类", "显示", "X坐标", "Y坐标", "排序", "长度", "宽度", "横竖"}));
     EXPECT_EQ(w.tables()->infoModel()->rowCount(), 1);
     EXPECT_EQ(headers(w.tables()->infoModel()), QStringList({"种类", "显示", "X坐标", "Y坐标", "排序"}));
     EXPECT_EQ(w.tables()->infoDock()->windowTitle(), QStringLiteral("控件信息"));
@@ -64,12 +65,15 @@ TEST(ComponentTables, ModelsDockAndViewAtStart)
 TEST(ComponentTables, UpdateListsPlacedComponentsInKindOrder)
 {
     MainWindow w;
-    w.updateToTable();  // no panel: the rows stay
+    w.updateToTable(); // no panel: the rows stay
     EXPECT_EQ(w.tables()->infoModel()->rowCount(), 1);
 
     w.settingCtlNumber(36, 20, 18, 18, 8);
     w.createCtl();
-    const auto put = [](QPushButton* b, int x, int y) { b->show(); b->move(x, y); };
+    const auto put = [](QPushButton* b, int x, int y) {
+        b->show();
+        b->move(x, y);
+    };
     put(w.panel()->greenLedButtons()[1], 70, 80);
     put(w.panel()->switchButtons()[4], 1, 2);
     put(w.panel()->switchButtons()[0], 3, 4);
@@ -80,8 +84,8 @@ TEST(ComponentTables, UpdateListsPlacedComponentsInKindOrder)
     ASSERT_EQ(w.tables()->infoModel()->rowCount(), 6);
     EXPECT_EQ(w.tables()->infoRowCount(), 6);
     const QStringList want[] = {
-        {"开关0", "1", "3", "4", "0"},   {"开关4", "1", "1", "2", "4"},     {"开关9", "1", "5", "6", "9"},
-        {"按键2", "1", "7", "8", "2"},   {"指示灯18", "1", "60", "80", "0"}, {"指示灯19", "1", "70", "80", "1"},
+        {"开关0", "1", "3", "4", "0"}, {"开关4", "1", "1", "2", "4"},      {"开关9", "1", "5", "6", "9"},
+        {"按键2", "1", "7", "8", "2"}, {"指示灯18", "1", "60", "80", "0"}, {"指示灯19", "1", "70", "80", "1"},
     };
     for (int r = 0; r < 6; ++r)
         EXPECT_EQ(row(w.tables()->infoModel(), r), want[r]) << r;
@@ -121,15 +125,17 @@ TEST(ComponentTables, CreateContainerRecordsReadBackNewestFirst)
 
 TEST(MultiselectComboBox, KeepsThePopupOpenOnlyOverTheListBelow)
 {
-    struct Case { QPoint offset; bool keep; };
+    struct Case {
+        QPoint offset;
+        bool keep;
+    };
     const QSize box(100, 20);
     const Case cases[] = {
-        {{0, 20}, true}, {{100, 20}, true}, {{50, 820}, true}, {{50, 821}, false},
+        {{0, 20}, true},   {{100, 20}, true}, {{50, 820}, true},  {{50, 821}, false},
         {{50, 19}, false}, {{-1, 30}, false}, {{101, 30}, false}, {{50, 5}, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MultiselectComboBox::keepsPopupOpen(c.offset, box), c.keep)
-            << c.offset.x() << "," << c.offset.y();
+        EXPECT_EQ(MultiselectComboBox::keepsPopupOpen(c.offset, box), c.keep) << c.offset.x() << "," << c.offset.y();
 }
 
 TEST(MultiselectComboBox, ThePointerDecidesWhetherHidePopupCloses)
@@ -145,10 +151,10 @@ TEST(MultiselectComboBox, ThePointerDecidesWhetherHidePopupCloses)
     combo->showPopup();
     QWidget* popup = combo->view()->window();
     ASSERT_TRUE(popup->isVisible());
-    QCursor::setPos(combo->mapToGlobal(QPoint(50, 40)));  // inside the list below the box
+    QCursor::setPos(combo->mapToGlobal(QPoint(50, 40))); // inside the list below the box
     combo->hidePopup();
     EXPECT_TRUE(popup->isVisible());
-    QCursor::setPos(combo->mapToGlobal(QPoint(250, 40)));  // beside it
+    QCursor::setPos(combo->mapToGlobal(QPoint(250, 40))); // beside it
     combo->hidePopup();
     EXPECT_FALSE(popup->isVisible());
 

@@ -22,8 +22,12 @@ TEST(PannelSetting, LayoutRangesAndPresets)
     EXPECT_EQ(tabs->minimumWidth(), 250);
     EXPECT_EQ(tabs->maximumWidth(), 250);
 
-    struct Case { QSpinBox* spin; int maximum; };
-    const Case cases[] = {{dlg.switchSpin, 36}, {dlg.keySpin, 20}, {dlg.redLedSpin, 18}, {dlg.greenLedSpin, 18}, {dlg.digitSpin, 8}};
+    struct Case {
+        QSpinBox* spin;
+        int maximum;
+    };
+    const Case cases[] = {
+        {dlg.switchSpin, 36}, {dlg.keySpin, 20}, {dlg.redLedSpin, 18}, {dlg.greenLedSpin, 18}, {dlg.digitSpin, 8}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.spin->minimum(), 0) << c.spin->objectName().toStdString();
         EXPECT_EQ(c.spin->maximum(), c.maximum);
@@ -37,7 +41,8 @@ TEST(PannelSetting, LayoutRangesAndPresets)
     QStringList labels;
     for (auto* l : dlg.findChildren<QLabel*>())
         labels << l->text();
-    for (const char* want : {"名称：", "标识：", "开关数量：", "按键数量：", "红灯数量：", "绿灯数量：", "数码管数量："})
+    for (const char* want :
+         {"名称：", "标识：", "开关数量：", "按键数量：", "红灯数量：", "绿灯数量：", "数码管数量："})
         EXPECT_TRUE(labels.contains(QString::fromUtf8(want))) << want;
 }
 
@@ -49,13 +54,13 @@ TEST(PannelSetting, OkStoresWhatWasTypedCancelRejects)
     QTest::keyClicks(dlg.identifierEdit, QStringLiteral("exp1"));
     dlg.switchSpin->setValue(10);
     dlg.digitSpin->selectAll();
-    QTest::keyClicks(dlg.digitSpin, QStringLiteral("9"));  // past the range: refused by the spin box
+    QTest::keyClicks(dlg.digitSpin, QStringLiteral("9")); // past the range: refused by the spin box
     QTest::mouseClick(dlg.okButton, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.switchCount, 10);
     EXPECT_EQ(dlg.keyCount, 20);
     EXPECT_LE(dlg.digitCount, 8);
-    EXPECT_EQ(dlg.panelName, QStringLiteral("  DE2  lab "));  // simplified by the window when stored
+    EXPECT_EQ(dlg.panelName, QStringLiteral("  DE2  lab ")); // simplified by the window when stored
     EXPECT_EQ(dlg.experimentName, QStringLiteral("exp1"));
 
     pannelSetting other;

@@ -34,10 +34,7 @@ bool recordRestart(const QString&, const QStringList& arguments)
     return true;
 }
 
-QAction* action(const MainWindow& w, const char* name)
-{
-    return w.findChild<QAction*>(QString::fromLatin1(name));
-}
+QAction* action(const MainWindow& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
 
 void enterDesign(MainWindow& w)
 {
@@ -87,18 +84,23 @@ struct Work : ::testing::Test {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Work, UnreadableFilesAreRefusedAndSaveKeepsTheirBytes)
 {
     const QByteArray whole = readAll(good);
-    struct Case { const char* name; QByteArray bytes; const char* reason; };
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    };
     const Case cases[] = {
         {"notjson.jvp", "this is not a panel", "不是完整的 JSON 文本"},
         {"array.jvp", "[1, 2, 3]", "顶层不是 JSON 对象"},
         {"truncated.jvp", whole.left(whole.size() / 2), "不是完整的 JSON 文本"},
         {"picture.jvp", R"({"backgroundImage":"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAAB",
-            "components":[{"type":"switch","index":3}]})", "背景图片无法解码"},
+            "components":[{"type":"switch","index":3}]})",
+         "背景图片无法解码"},
         {"panel.txt", whole, "不是虚拟面板文件"},
         {"upper.JVP", whole, "不是虚拟面板文件"},
         {"missing.vp2", QByteArray(), "文件无法打开"},
@@ -123,7 +125,7 @@ TEST_F(Work, UnreadableFilesAreRefusedAndSaveKeepsTheirBytes)
         EXPECT_EQ(w.files()->filePath(), good);
         // The habitual Save right after writes the panel that is open, where it came from.
         action(w, "saveAction")->trigger();
-        EXPECT_EQ(FileDialog::asked().size(), 1);  // only the Open above
+        EXPECT_EQ(FileDialog::asked().size(), 1); // only the Open above
         EXPECT_EQ(readAll(file), c.bytes);
         EXPECT_EQ(readAll(good), whole);
     }
@@ -136,21 +138,31 @@ TEST_F(Work, OnlyDesignerChangesCountAsUnsaved)
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
         QApplication::sendEvent(target, &press);
     };
-    struct Case { const char* name; bool design; Step step; bool modified; };
+    struct Case {
+        const char* name;
+        bool design;
+        Step step;
+        bool modified;
+    };
     const Case cases[] = {
         {"run-mode switch click", false,
          [](MainWindow& w) {
              w.turnSimulation(true);
              QTest::mouseClick(w.panel()->switchButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
              EXPECT_NE(w.runMode()->boardData()->switchValue(0), 0);
-         }, false},
+         },
+         false},
         {"run-mode key press", false,
          [](MainWindow& w) {
              w.turnSimulation(true);
              QTest::mouseClick(w.panel()->keyButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-         }, false},
+         },
+         false},
         {"click without a move", true,
-         [](MainWindow& w) { QTest::mouseClick(w.panel()->switchButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3)); }, false},
+         [](MainWindow& w) {
+             QTest::mouseClick(w.panel()->switchButtons()[0], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+         },
+         false},
         {"place from the list", true, [](MainWindow& w) { w.addoneSwitch(4); }, true},
         {"drag", true,
          [](MainWindow& w) {
@@ -159,27 +171,31 @@ TEST_F(Work, OnlyDesignerChangesCountAsUnsaved)
              QMouseEvent move(QEvent::MouseMove, QPoint(13, 8), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
              QApplication::sendEvent(b, &move);
              QTest::mouseRelease(b, Qt::LeftButton, Qt::NoModifier, QPoint(13, 8));
-         }, true},
+         },
+         true},
         {"rotate", true,
          [space](MainWindow& w) {
              QPushButton* sw = w.panel()->switchButtons()[1];
              sw->setStyleSheet(QStringLiteral("QWidget { background-color:gray; }"));
              w.returnKey(1);
              space(sw);
-         }, true},
+         },
+         true},
         {"add a label and type", true,
          [](MainWindow& w) {
              w.addText();
              w.panel()->setModified(false);
              QTest::keyClicks(w.panel()->textLabels().last(), QStringLiteral("A"));
-         }, true},
+         },
+         true},
         {"remove", true, [](MainWindow& w) { w.removingCtl(w.panel()->switchButtons()[1]); }, true},
         {"digit size", true, [](MainWindow& w) { w.changeCTLSize(9); }, true},
         {"change then save", true,
          [](MainWindow& w) {
              w.addoneSwitch(4);
              action(w, "saveAction")->trigger();
-         }, false},
+         },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,9 +212,14 @@ TEST_F(Work, OnlyDesignerChangesCountAsUnsaved)
 
 TEST_F(Work, EveryWayOfDiscardingAsksFirst)
 {
-    struct Trigger { const char* name; std::function<void(MainWindow&)> run; std::function<bool(MainWindow&)> went; };
+    struct Trigger {
+        const char* name;
+        std::function<void(MainWindow&)> run;
+        std::function<bool(MainWindow&)> went;
+    };
     const Trigger triggers[] = {
-        {"exit", [](MainWindow& w) { action(w, "exitAction")->trigger(); }, [](MainWindow& w) { return !w.isVisible(); }},
+        {"exit", [](MainWindow& w) { action(w, "exitAction")->trigger(); },
+         [](MainWindow& w) { return !w.isVisible(); }},
         {"close button", [](MainWindow& w) { w.close(); }, [](MainWindow& w) { return !w.isVisible(); }},
         {"new",
          [](MainWindow& w) {
@@ -229,11 +250,11 @@ TEST_F(Work, EveryWayOfDiscardingAsksFirst)
             settingsDialogs = 0;
             open(w, good);
             enterDesign(w);
-            w.addoneSwitch(4);  // switch 3 put on the panel, not saved
+            w.addoneSwitch(4); // switch 3 put on the panel, not saved
             MessageBox::clearShown();
             FileDialog::clearAsked();
             if (QLatin1String(t.name) == QLatin1String("language"))
-                MessageBox::setNextAnswer(QMessageBox::Yes);  // the restart question comes first
+                MessageBox::setNextAnswer(QMessageBox::Yes); // the restart question comes first
             MessageBox::setNextAnswer(answer);
             t.run(w);
             const QList<MessageBox::Shown>& shown = MessageBox::shown();

@@ -27,7 +27,7 @@ TEST(Vp2Format, WritesLinesAndReadsThemBack)
     EXPECT_EQ(lines[6], QByteArray("sstube0,0,0,0,0,"));
 
     const Vp2Panel back = decodeVp2(splitVp2Lines(bytes));
-    EXPECT_EQ(back.backgroundFileName, QStringLiteral("panel.back.png"));  // comma in name did not shift it
+    EXPECT_EQ(back.backgroundFileName, QStringLiteral("panel.back.png")); // comma in name did not shift it
     EXPECT_EQ(back.backgroundSize, QSize(640, 480));
     ASSERT_EQ(back.switches.size(), 2);
     EXPECT_TRUE(back.switches[1].lying);
@@ -102,7 +102,9 @@ TEST(PanelReaders, SurviveDamagedInput)
 
 TEST(Vp2Format, NamesAndLineBreaksReadBackAsWritten)
 {
-    struct Case { QString name, description, wantName, wantDescription; };
+    struct Case {
+        QString name, description, wantName, wantDescription;
+    };
     const Case cases[] = {
         {"a,b", "x,y,z", QString("a") + QChar(0xFF0C) + "b", QString("x") + QChar(0xFF0C) + "y" + QChar(0xFF0C) + "z"},
         {"two\nlines", "cr\r\nlf", "two lines", "cr lf"},

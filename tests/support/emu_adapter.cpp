@@ -104,8 +104,7 @@ BulkEmu bulkEmu;
 
 uint32_t word(const Bytes &b, size_t at)
 {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
 
 void putWord(uint8_t *p, uint32_t v)
@@ -262,8 +261,14 @@ static long frameLength(const Bytes &p)
         return -1;
     switch (p[2]) {
     case 0x10: return 14;
-    case 0x0C: case 0x0D: return 6;
-    case 0x0E: case 0x0F: case 0x13: case 0x15: case 0x16: case 0x17: return 5;
+    case 0x0C:
+    case 0x0D: return 6;
+    case 0x0E:
+    case 0x0F:
+    case 0x13:
+    case 0x15:
+    case 0x16:
+    case 0x17: return 5;
     case 0x11: return 9;
     case 0x12: {
         if (p.size() < 7)
@@ -355,8 +360,8 @@ Bytes Adapter::scanReply(const Bytes &f)
     Bytes out(std::max<size_t>(1, size_t((bits + 7) / 8)), 0);
     uint8_t status = 0x01;
     if (target)
-        status = target->scan(uint8_t(instruction), in.empty() ? nullptr : in.data(), bits,
-                              bits ? out.data() : nullptr);
+        status =
+            target->scan(uint8_t(instruction), in.empty() ? nullptr : in.data(), bits, bits ? out.data() : nullptr);
     if (!capture)
         return {0xFF, 0xFE, 0x02, status, 0xFE, 0xFF};
     Bytes r = {0xFF, 0xFE, 0x01, 0x00, status};
@@ -438,8 +443,7 @@ void Adapter::process(const Bytes &f)
         fpgaPieceSizes.push_back(int(f.size()) - 9);
         if (onFpgaPiece)
             onFpgaPiece(int(fpgaPieceSizes.size()) - 1);
-        reply(cmd, normal({int(fpgaPieceSizes.size()) - 1 == failFpgaPiece ? uint8_t(1) : fpgaDataStatus,
-                           0, 0, 0}));
+        reply(cmd, normal({int(fpgaPieceSizes.size()) - 1 == failFpgaPiece ? uint8_t(1) : fpgaDataStatus, 0, 0, 0}));
         return;
     case 0x13:
         fpgaDone = true;
@@ -467,9 +471,18 @@ void Adapter::reply(int command, Bytes frame)
         case Fault::NoReply: return;
         case Fault::Truncate: frame.resize(std::min(frame.size(), size_t(std::max(0, f.value)))); break;
         case Fault::Extend: frame.insert(frame.end(), size_t(std::max(0, f.value)), 0); break;
-        case Fault::BadStart: if (!frame.empty()) frame[0] = 0x00; break;
-        case Fault::BadEnd: if (!frame.empty()) frame.back() = 0x00; break;
-        case Fault::WrongKind: if (frame.size() > 2) frame[2] = uint8_t(f.value); break;
+        case Fault::BadStart:
+            if (!frame.empty())
+                frame[0] = 0x00;
+            break;
+        case Fault::BadEnd:
+            if (!frame.empty())
+                frame.back() = 0x00;
+            break;
+        case Fault::WrongKind:
+            if (frame.size() > 2)
+                frame[2] = uint8_t(f.value);
+            break;
         case Fault::ErrorReply: frame = {0xFF, 0xFE, 0x00, uint8_t(f.value), 0xFE, 0xFF}; break;
         case Fault::Status:
             // Acknowledgements carry their status in byte 3, every other reply in byte 4.
@@ -477,7 +490,10 @@ void Adapter::reply(int command, Bytes frame)
                 frame[frame.size() == 6 && frame[2] == 0x02 ? 3 : 4] = uint8_t(f.value);
             break;
         case Fault::Raw: frame = f.bytes; break;
-        case Fault::RawReports: raw = f.reports; rawReports = true; break;
+        case Fault::RawReports:
+            raw = f.reports;
+            rawReports = true;
+            break;
         case Fault::Delay: due = nowMs() + f.value; break;
         case Fault::Trickle:
             if (kind_ == Kind::Hid) {

@@ -14,8 +14,8 @@ namespace emu {
 
 class HidService {
 public:
-    HidService();   // listens on a fresh socket in the temporary directory
-    ~HidService();  // stops serving; adapters stay the caller's
+    HidService();  // listens on a fresh socket in the temporary directory
+    ~HidService(); // stops serving; adapters stay the caller's
     HidService(const HidService &) = delete;
     HidService &operator=(const HidService &) = delete;
 

@@ -168,7 +168,8 @@ void LabServer::serve(int client)
         if (m == MalformedXml)
             xml.replace(xml.find("<soap:Body>"), 11, "<soap:Body<");
         std::string out = "HTTP/1.1 200 OK\r\nContent-Type: application/soap+xml; charset=utf-8\r\n"
-                          "Content-Length: " + std::to_string(xml.size()) + "\r\n\r\n" + xml;
+                          "Content-Length: " +
+                          std::to_string(xml.size()) + "\r\n\r\n" + xml;
         if (m == CloseEarly)
             out.resize(out.size() / 2);
         ::send(client, out.data(), out.size(), MSG_NOSIGNAL);

@@ -26,7 +26,7 @@ public:
     void dropConnections();
 
     struct Request {
-        std::string raw;                                  // head and body as received
+        std::string raw;                                         // head and body as received
         std::vector<std::pair<std::string, std::string>> params; // element name, text
     };
     std::vector<Request> requests();

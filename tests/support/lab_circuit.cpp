@@ -7,10 +7,7 @@ namespace emu {
 
 using lab::shiftOut;
 
-LabCircuit::LabCircuit()
-    : info_(32, 0), mainChain_(MainChainBits, false), controlChain_(ControlChainBitsOld, false)
-{
-}
+LabCircuit::LabCircuit() : info_(32, 0), mainChain_(MainChainBits, false), controlChain_(ControlChainBitsOld, false) {}
 
 void LabCircuit::setChipVersion(uint32_t version)
 {
@@ -26,8 +23,7 @@ void LabCircuit::setChipText(const char *text, uint8_t byte31)
 
 uint32_t LabCircuit::chipVersion() const
 {
-    return uint32_t(info_[0]) | uint32_t(info_[1]) << 8 | uint32_t(info_[2]) << 16 |
-           uint32_t(info_[3]) << 24;
+    return uint32_t(info_[0]) | uint32_t(info_[1]) << 8 | uint32_t(info_[2]) << 16 | uint32_t(info_[3]) << 24;
 }
 
 int LabCircuit::controlChainBits() const
@@ -134,8 +130,7 @@ void LabCircuit::command(uint8_t value)
         controlMemory[controlChainAddress()] = controlChainWord();
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -211,9 +206,7 @@ uint8_t LabCircuit::scan(uint8_t instruction, const uint8_t *in, int bits, uint8
         shiftChain(controlChain_, in, bits, out);
         break;
     }
-    default:
-        shiftOut({}, bits, out);
-        break;
+    default: shiftOut({}, bits, out); break;
     }
     return linkStatus;
 }

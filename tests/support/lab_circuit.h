@@ -44,7 +44,11 @@ public:
     // byte 31 of the 256-bit information block.
     void setChipVersion(uint32_t version);
     void setChipText(const char *text, uint8_t byte31);
-    void setInfoBlock(const Bytes &block32) { info_ = block32; info_.resize(32, 0); }
+    void setInfoBlock(const Bytes &block32)
+    {
+        info_ = block32;
+        info_.resize(32, 0);
+    }
     uint32_t chipVersion() const;
     int controlChainBits() const;
     // Status byte of every scan reply; 0x01 is a good link, anything else makes tamro fail.
@@ -65,7 +69,7 @@ public:
     // --- inputs that reached the circuit -----------------------------------------------
     using Input = lab::InputRegister;
     const Input &input(Selector selector) const { return inputs_[selector]; }
-    uint64_t inputValue(Selector selector) const; // first 64 bits of input(selector)
+    uint64_t inputValue(Selector selector) const;                      // first 64 bits of input(selector)
     const std::vector<uint8_t> &commands() const { return commands_; } // run commands, in order
     int labResets() const { return labResets_; }
 

@@ -104,7 +104,11 @@ TEST_F(Tamro, ReadRegisterFillsExactlyItsBytesOnBothTransports)
     for (const auto kind : {Adapter::Kind::Bulk, Adapter::Kind::Hid}) {
         Adapter a(kind, &circuit);
         use(a);
-        struct Case { int bits; size_t request; size_t bytes; };
+        struct Case {
+            int bits;
+            size_t request;
+            size_t bytes;
+        };
         for (const Case c : {Case{32, 59, 4}, Case{16, 57, 2}, Case{5, 50, 1}, Case{2048, 311, 256}}) {
             SCOPED_TRACE(c.bits);
             a.clearRecords();
@@ -152,9 +156,12 @@ TEST_F(Tamro, HidChunksFramesIntoReports)
     EXPECT_EQ(a.reports[1], five);
 
     // Frames of 126 and 127 bytes: F = 70 and 71 -> 2048 is too long, use data pieces.
-    struct Case { int piece; std::vector<int> counts; };
-    for (const Case &c : {Case{117, {7, 63, 54, 2}}, Case{0, {7, 2}},
-                          Case{500, {7, 63, 63, 63, 63, 63, 63, 63, 59, 2}}}) {
+    struct Case {
+        int piece;
+        std::vector<int> counts;
+    };
+    for (const Case &c :
+         {Case{117, {7, 63, 54, 2}}, Case{0, {7, 2}}, Case{500, {7, 63, 63, 63, 63, 63, 63, 63, 59, 2}}}) {
         SCOPED_TRACE(c.piece);
         a.clearRecords();
         Bytes data(size_t(c.piece));
@@ -175,7 +182,10 @@ TEST_F(Tamro, HidChunkedWriteAtReportBoundaries)
     Adapter a(Adapter::Kind::Hid, &circuit);
     a.outputReportLength = 65;
     use(a);
-    struct Case { int bits; std::vector<int> counts; };
+    struct Case {
+        int bits;
+        std::vector<int> counts;
+    };
     // F + 56 bytes: 126 -> F = 70 (bits 561..568), 127 -> F = 71.
     for (const Case &c : {Case{568, {63, 63}}, Case{569, {63, 63, 1}}}) {
         SCOPED_TRACE(c.bits);
@@ -207,7 +217,11 @@ TEST_F(Tamro, HidReadTakesOnlyTheBytesReadAndTimesOut)
 
 TEST_F(Tamro, ReplyFaultsGiveTheirCodes)
 {
-    struct Case { Fault fault; int command; int code; };
+    struct Case {
+        Fault fault;
+        int command;
+        int code;
+    };
     const std::vector<Case> cases = {
         {{Fault::ErrorReply, 5}, 0x00, TAMRO_NOT_SUPPORTED},
         {{Fault::ErrorReply, 2}, 0x00, TAMRO_ADAPTER_BAD_DATA},
@@ -282,8 +296,7 @@ TEST_F(Tamro, FeatureFrames)
     ASSERT_EQ(TAMROfeatureSet(7, 0x100, 1, 1), TAMRO_OK); // speed flag's low byte is 0
     EXPECT_EQ(a.reports.back(), (Bytes{0xFF, 0xFE, 0x0D, 0x01, 0xFE, 0xFF}));
     ASSERT_EQ(TAMROfeatureSet(0x102, 1, 0x200, 1), TAMRO_OK);
-    EXPECT_EQ(a.reports.back(),
-              (Bytes{0xFF, 0xFE, 0x0C, 0x02, 0xFE, 0xFF, 0xFF, 0xFE, 0x0D, 0x00, 0xFE, 0xFF}));
+    EXPECT_EQ(a.reports.back(), (Bytes{0xFF, 0xFE, 0x0C, 0x02, 0xFE, 0xFF, 0xFF, 0xFE, 0x0D, 0x00, 0xFE, 0xFF}));
     const size_t before = a.reports.size();
     ASSERT_EQ(TAMROfeatureSet(1, 0, 1, 0), TAMRO_OK);
     EXPECT_EQ(a.reports.size(), before);
@@ -402,8 +415,8 @@ TEST_F(Tamro, DiscoveryNamesOrderAndLimits)
         emu::attach(a);
     ASSERT_EQ(ScanDevice(list, nullptr, 0), TAMRO_OK);
     ASSERT_EQ(countOf(list), 6);
-    const char *expected[] = {"TA-MRO", nullptr, "(Unnamed STM32 device)", "TA-HID", "TA-HID :2",
-                              "(Unnamed HID device)"};
+    const char *expected[] = {"TA-MRO", nullptr,     "(Unnamed STM32 device)",
+                              "TA-HID", "TA-HID :2", "(Unnamed HID device)"};
     for (int i = 0; i < 6; ++i)
         if (expected[i]) {
             EXPECT_STREQ(list + 128 * i, expected[i]) << i;
@@ -540,8 +553,9 @@ TEST_F(Tamro, ReplyDeadlineBoundsATricklingAdapter)
         a.queueFault(trickle, c.recordLength ? 0x16 : 0x00);
         char date[20];
         uint8_t out[4];
-        const int code = c.recordLength ? GetTamroInfo(nullptr, date, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
-                                        : ReadRegister(14, 32, out);
+        const int code = c.recordLength
+                             ? GetTamroInfo(nullptr, date, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
+                             : ReadRegister(14, 32, out);
         EXPECT_EQ(code, c.code);
         EXPECT_LE(a.inputReports, c.maxReports);
         emu::detachAll();

@@ -102,8 +102,16 @@ TEST_F(Remote, ScansTravelAsParametersAndReturnTheirBits)
 
     unsigned char data[2] = {};
     ASSERT_EQ(ReadRegister(3, 16, data), TAMRO_OK);
-    EXPECT_EQ(last(), (Params{{"00", "1"}, {"01", ""}, {"03", ""}, {"06", "0403"}, {"04", ""}, {"02", ""},
-                              {"05", "0101"}, {"06", "0801"}, {"04", ""}, {"07", ""}}));
+    EXPECT_EQ(last(), (Params{{"00", "1"},
+                              {"01", ""},
+                              {"03", ""},
+                              {"06", "0403"},
+                              {"04", ""},
+                              {"02", ""},
+                              {"05", "0101"},
+                              {"06", "0801"},
+                              {"04", ""},
+                              {"07", ""}}));
     EXPECT_EQ(data[0], 0x12);
     EXPECT_EQ(data[1], 0xAB);
 
@@ -141,13 +149,22 @@ TEST_F(Remote, LongDataTextGoesAsElementsOfAHundred)
         hex += b;
     }
     ASSERT_EQ(hex.size(), 250u);
-    EXPECT_EQ(last(), (Params{{"00", "0"}, {"01", ""}, {"03", ""}, {"06", "0409"}, {"04", ""}, {"02", ""},
-                              {"05", hex.substr(0, 100)}, {"05", hex.substr(100, 100)}, {"05", hex.substr(200)},
-                              {"06", "081c"}, {"04", ""}, {"07", ""}}));
+    EXPECT_EQ(last(), (Params{{"00", "0"},
+                              {"01", ""},
+                              {"03", ""},
+                              {"06", "0409"},
+                              {"04", ""},
+                              {"02", ""},
+                              {"05", hex.substr(0, 100)},
+                              {"05", hex.substr(100, 100)},
+                              {"05", hex.substr(200)},
+                              {"06", "081c"},
+                              {"04", ""},
+                              {"07", ""}}));
     // On the wire: three consecutive elements, exactly as the server must read them.
     const std::string raw = server.requests().back().raw;
-    EXPECT_NE(raw.find("<05>\n" + hex.substr(0, 100) + "</05>\n<05>\n" + hex.substr(100, 100) +
-                       "</05>\n<05>\n" + hex.substr(200) + "</05>\n<06>\n081c</06>\n"),
+    EXPECT_NE(raw.find("<05>\n" + hex.substr(0, 100) + "</05>\n<05>\n" + hex.substr(100, 100) + "</05>\n<05>\n" +
+                       hex.substr(200) + "</05>\n<06>\n081c</06>\n"),
               std::string::npos);
     ASSERT_FALSE(target.scans.empty());
     EXPECT_EQ(target.scans.back().bits, 1000);
@@ -260,7 +277,8 @@ TEST_F(Remote, UnreachableServerFailsSelection)
 // still ends with the time-out, however often it is interrupted.
 TEST_F(Remote, SignalsDoNotLiftTheAnswerTimeLimit)
 {
-    struct sigaction quiet {}, before {};
+    struct sigaction quiet {
+    }, before{};
     quiet.sa_handler = [](int) {};
     sigemptyset(&quiet.sa_mask);
     quiet.sa_flags = 0; // no SA_RESTART: blocking calls return EINTR

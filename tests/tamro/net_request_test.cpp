@@ -34,14 +34,15 @@ TEST(NetParameters, ScansLayOutTheirElementsInOrder)
 {
     ParameterList p;
     ASSERT_TRUE(scanParameters(false, 5, 0, nullptr, p));
-    EXPECT_EQ(slots(p), (std::vector<std::pair<int, std::string>>{
-                            {0, "0"}, {1, ""}, {3, ""}, {6, "0405"}, {4, ""}, {7, ""}}));
+    EXPECT_EQ(slots(p),
+              (std::vector<std::pair<int, std::string>>{{0, "0"}, {1, ""}, {3, ""}, {6, "0405"}, {4, ""}, {7, ""}}));
 
     const uint8_t two[] = {0x12, 0xab};
     ASSERT_TRUE(scanParameters(true, 3, 16, two, p));
-    EXPECT_EQ(slots(p), (std::vector<std::pair<int, std::string>>{
-                            {0, "1"}, {1, ""}, {3, ""}, {6, "0403"}, {4, ""}, {2, ""},
-                            {5, "0112"}, {6, "08ab"}, {4, ""}, {7, ""}}));
+    EXPECT_EQ(
+        slots(p),
+        (std::vector<std::pair<int, std::string>>{
+            {0, "1"}, {1, ""}, {3, ""}, {6, "0403"}, {4, ""}, {2, ""}, {5, "0112"}, {6, "08ab"}, {4, ""}, {7, ""}}));
 
     const uint8_t one[] = {0x05};
     ASSERT_TRUE(scanParameters(false, 0x11a, 3, one, p));
@@ -73,14 +74,14 @@ TEST(NetRequest, HeadAndBodyByteForByte)
     ASSERT_TRUE(p.add(12, kAccessCode));
     std::string request;
     ASSERT_TRUE(buildRequest(p, "10.0.0.7", request));
-    const std::string body =
-        "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n"
-        "<?xml-stylesheet href=\"show1.css\" Type=\"text/css\" ?>\r\n"
-        "<!--远程实验系统嵌入式Web Services数据通信~-->\r\n"
-        "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">\n"
-        "<soap:Body>\n<0C>\n7B3E-C902-4F1A-E86D</0C>\n</soap:Body>\n</soap:Envelope>\r\n";
+    const std::string body = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n"
+                             "<?xml-stylesheet href=\"show1.css\" Type=\"text/css\" ?>\r\n"
+                             "<!--远程实验系统嵌入式Web Services数据通信~-->\r\n"
+                             "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">\n"
+                             "<soap:Body>\n<0C>\n7B3E-C902-4F1A-E86D</0C>\n</soap:Body>\n</soap:Envelope>\r\n";
     const std::string head = "POST /webservices/qqOnlineWebService.asmx HTTP/1.1\r\n"
-                             "Host: 10.0.0.7\r\nContent-Length: " + std::to_string(body.size()) +
+                             "Host: 10.0.0.7\r\nContent-Length: " +
+                             std::to_string(body.size()) +
                              "\r\nContent-Type: application/soap+xml; charset=utf-8\r\n\r\n";
     EXPECT_EQ(request, head + body);
 }
@@ -109,26 +110,23 @@ TEST(NetAnswer, ParserKeepsOnlyTheThirdLevelAnswerElements)
         {"need", answer(envelope("<NeedReturn>0012ab</NeedReturn>\n")), 1, TagNeedReturn, "0012ab"},
         {"none", answer(envelope("<NoneReturn>x</NoneReturn>")), 1, TagNoneReturn, "x"},
         {"error", answer(envelope("<ErrorOccur>bad</ErrorOccur>")), 1, TagErrorOccur, "bad"},
-        {"blanks and attributes", answer(envelope("<NeedReturn a=\"1\"> 00 12\tab </NeedReturn>")), 1,
-         TagNeedReturn, "0012ab"},
+        {"blanks and attributes", answer(envelope("<NeedReturn a=\"1\"> 00 12\tab </NeedReturn>")), 1, TagNeedReturn,
+         "0012ab"},
         {"comment and cdata skipped",
-         answer(envelope("<!-- <NeedReturn>no</NeedReturn> --><![CDATA[<x>]]><NeedReturn>01</NeedReturn>")),
-         1, TagNeedReturn, "01"},
+         answer(envelope("<!-- <NeedReturn>no</NeedReturn> --><![CDATA[<x>]]><NeedReturn>01</NeedReturn>")), 1,
+         TagNeedReturn, "01"},
         {"too deep", answer(envelope("<R><NeedReturn>01</NeedReturn></R>")), 0, TagNone, ""},
         {"nothing after a deeper element",
-         answer(envelope("<NeedReturn><b>x</b></NeedReturn><NeedReturn>01</NeedReturn>")), 0, TagNone,
-         ""},
-        {"second body ignored",
-         answer("<a><b></b><c><NeedReturn>01</NeedReturn></c></a>"), 0, TagNone, ""},
+         answer(envelope("<NeedReturn><b>x</b></NeedReturn><NeedReturn>01</NeedReturn>")), 0, TagNone, ""},
+        {"second body ignored", answer("<a><b></b><c><NeedReturn>01</NeedReturn></c></a>"), 0, TagNone, ""},
         {"unknown name", answer(envelope("<Needreturn>01</Needreturn>")), 0, TagNone, ""},
         {"no head", envelope("<NeedReturn>01</NeedReturn>"), 0, TagNone, ""},
         {"stray > stops", answer(envelope("> <NeedReturn>01</NeedReturn>")), 0, TagNone, ""},
         {"< in tag stops", answer(envelope("<Need<Return>01</NeedReturn>")), 0, TagNone, ""},
-        {"long text splits", answer(envelope("<NeedReturn>" + std::string(150, 'f') + "</NeedReturn>")),
-         2, TagNeedReturn, std::string(100, 'f')},
+        {"long text splits", answer(envelope("<NeedReturn>" + std::string(150, 'f') + "</NeedReturn>")), 2,
+         TagNeedReturn, std::string(100, 'f')},
         // Found by fuzzing: an empty-named element used to read before the name's first byte.
-        {"nameless empty element", answer(envelope("< /><NeedReturn>01</NeedReturn>")), 1,
-         TagNeedReturn, "01"},
+        {"nameless empty element", answer(envelope("< /><NeedReturn>01</NeedReturn>")), 1, TagNeedReturn, "01"},
         {"nameless blank tag", answer(envelope("< ><NeedReturn>01</NeedReturn>")), 0, TagNone, ""},
     };
     for (const Case &c : cases) {

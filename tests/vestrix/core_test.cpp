@@ -13,11 +13,21 @@ using namespace vestrix;
 
 TEST(VestrixCore, FirmwareDateCode)
 {
-    struct Case { const char *date; int code; };
+    struct Case {
+        const char *date;
+        int code;
+    };
     const Case cases[] = {
-        {"2015.12.10", 0}, {"2015-12-10", 0}, {"2015.12.31", 0}, {"2016.01.01", 0},
-        {"2099.01.01", 0}, {"2015.12.09", 18}, {"2015.12.01", 18}, {"2015.11.30", 18},
-        {"2014.12.31", 18}, {"1999.99.99", 18},
+        {"2015.12.10", 0},
+        {"2015-12-10", 0},
+        {"2015.12.31", 0},
+        {"2016.01.01", 0},
+        {"2099.01.01", 0},
+        {"2015.12.09", 18},
+        {"2015.12.01", 18},
+        {"2015.11.30", 18},
+        {"2014.12.31", 18},
+        {"1999.99.99", 18},
         {"\0\0\0\0\0\0\0\0\0\0", 18}, // an adapter that sent no date is not trusted
     };
     for (const Case &c : cases)
@@ -52,15 +62,16 @@ TEST(VestrixCore, ChainPacking)
 TEST(VestrixCore, ResolveScanChianCutsFields)
 {
     const unsigned char data[6] = {0xCD, 0xAB, 0x01, 0xF0, 0x0F, 0x80};
-    struct Case { int index, offset, bytes, bits; std::vector<uint8_t> out; int next; };
+    struct Case {
+        int index, offset, bytes, bits;
+        std::vector<uint8_t> out;
+        int next;
+    };
     const Case cases[] = {
-        {0, 4, 1, 4, {0xBC, 0x0A}, 2},
-        {0, 3, 0, 5, {0x19}, 1},             // ends on a byte boundary: the next byte
-        {0, 0, 2, 0, {0xCD, 0xAB}, 2},
-        {1, 0, 0, 3, {0x03}, 1},
-        {2, 4, 2, 0, {0x00, 0xFF}, 4},       // each byte from two neighbours
-        {3, 7, 0, 7, {0x1F}, 4},
-        {5, 7, 0, 1, {0x01}, 6},             // the last bit of the data
+        {0, 4, 1, 4, {0xBC, 0x0A}, 2}, {0, 3, 0, 5, {0x19}, 1}, // ends on a byte boundary: the next byte
+        {0, 0, 2, 0, {0xCD, 0xAB}, 2}, {1, 0, 0, 3, {0x03}, 1},
+        {2, 4, 2, 0, {0x00, 0xFF}, 4},                          // each byte from two neighbours
+        {3, 7, 0, 7, {0x1F}, 4},       {5, 7, 0, 1, {0x01}, 6}, // the last bit of the data
         {0, 0, 0, 0, {}, 0},
     };
     for (const Case &c : cases) {
@@ -82,10 +93,14 @@ TEST(VestrixCore, ResolveScanChianCutsFields)
 
 TEST(VestrixCore, PiecesAndBarRange)
 {
-    struct Case { uint32_t size; int pieces; int maximum; };
+    struct Case {
+        uint32_t size;
+        int pieces;
+        int maximum;
+    };
     const Case cases[] = {
-        {1, 1, 0}, {500, 1, 0}, {501, 2, 1}, {1000, 2, 1}, {1001, 3, 2}, {10000, 20, 18},
-        {368011, 737, 663}, {0xFFFFFFFFu, 8589935, 0xFFFF}, // the bar keeps 16 bits
+        {1, 1, 0},    {500, 1, 0},     {501, 2, 1},        {1000, 2, 1},
+        {1001, 3, 2}, {10000, 20, 18}, {368011, 737, 663}, {0xFFFFFFFFu, 8589935, 0xFFFF}, // the bar keeps 16 bits
     };
     for (const Case &c : cases) {
         EXPECT_EQ(pieceCount(c.size), c.pieces) << c.size;

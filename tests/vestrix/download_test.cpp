@@ -60,7 +60,11 @@ protected:
 
 TEST_F(Download, PiecesAndBarFollowTheFileSize)
 {
-    struct Case { size_t size; std::vector<int> pieces; int maximum; };
+    struct Case {
+        size_t size;
+        std::vector<int> pieces;
+        int maximum;
+    };
     const Case cases[] = {
         {1, {1}, 0},
         {500, {500}, 0},
@@ -113,7 +117,11 @@ TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
     // A named pipe nobody writes to: opening it for reading used to block for ever.
     const std::string fifo = std::string(dir) + "/pipe.rbf";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    struct Case { std::string path; int code; const char *text; };
+    struct Case {
+        std::string path;
+        int code;
+        const char *text;
+    };
     const Case cases[] = {
         {"/tmp/vestrix-no-such-file.rbf", VESTRIX_FILE_OPEN_FAILED, "无法打开指定的文件！"},
         {dir, VESTRIX_FILE_OPEN_FAILED, "无法打开指定的文件！"},
@@ -148,7 +156,13 @@ TEST_F(Download, FilesThatCannotBeSentAreRefusedBeforeAnythingIsSent)
 TEST_F(Download, FailuresAtEachStep)
 {
     TempFile file(10000);
-    struct Case { const char *name; int sizeStatus, failPiece, doneStatus; int code; int pieces; bool done; };
+    struct Case {
+        const char *name;
+        int sizeStatus, failPiece, doneStatus;
+        int code;
+        int pieces;
+        bool done;
+    };
     const Case cases[] = {
         {"size announcement", 1, -1, 0, VESTRIX_NOT_SUPPORTED, 0, false},
         {"first piece", 0, 0, 0, VESTRIX_FPGA_DATA_FAILED, 1, false},

@@ -6,7 +6,9 @@
 
 namespace {
 
-struct Shown { std::string caption, text; };
+struct Shown {
+    std::string caption, text;
+};
 
 // The one box shown since the last look.
 Shown onlyBox()
@@ -20,7 +22,12 @@ Shown onlyBox()
 
 TEST_F(Lab, AdapterWindowInBothLanguages)
 {
-    struct Case { int language; bool record; const char *caption; const char *text; };
+    struct Case {
+        int language;
+        bool record;
+        const char *caption;
+        const char *text;
+    };
     const Case cases[] = {
         {0, true, "调试适配器信息", "PCB版本：PCB-V3.1\n固件版本：02.05 (2021.09.15)\n序列号：00C0FFEE"},
         {7, true, "About Debug Adapter",
@@ -49,7 +56,11 @@ TEST_F(Lab, AdapterWindowInBothLanguages)
 
 TEST_F(Lab, SilentAdapterInfoFillsOnlyItsBuffers)
 {
-    struct Case { bool record; std::string date, pcb; std::string wantDate, wantPcb; };
+    struct Case {
+        bool record;
+        std::string date, pcb;
+        std::string wantDate, wantPcb;
+    };
     const Case cases[] = {
         {true, "2021.09.15", "PCB-V3.1", "2021.09.15", "PCB-V3.1"},
         // Fields the adapter fills to the brim still end inside the stated sizes.
@@ -92,7 +103,13 @@ TEST_F(Lab, AdapterInfoFailuresShowNothing)
 TEST_F(Lab, ChipWindowByVersionAndLanguage)
 {
     circuit.setChipText("EXP-CPU-V2!", 0x5A);
-    struct Case { uint32_t version; int language; const char *caption; const char *text; std::vector<int> widths; };
+    struct Case {
+        uint32_t version;
+        int language;
+        const char *caption;
+        const char *text;
+        std::vector<int> widths;
+    };
     const Case cases[] = {
         {0x20190114, 0, "片上调试器信息", "20190114\n旧版电路请升级！", {32}},
         {0x00001234, 1, "About On-chip Debugger", "    1234\n旧版电路请升级！", {32}},

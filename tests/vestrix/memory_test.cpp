@@ -166,7 +166,11 @@ TEST_F(Lab, MemoryOperationsStopAtTheFirstFailure)
 {
     const uint32_t words[3] = {0xAAAA0001, 0xAAAA0002, 0xAAAA0003};
     uint32_t back[3];
-    struct Case { const char *name; std::function<int()> call; size_t scans; };
+    struct Case {
+        const char *name;
+        std::function<int()> call;
+        size_t scans;
+    };
     const Case cases[] = {
         {"WriteCM", [&] { return WriteCM(0x10, 3, words); }, 7},
         {"ReadCM", [&] { return ReadCM(0x10, 3, back); }, 5},

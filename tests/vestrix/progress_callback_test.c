@@ -11,20 +11,20 @@
 #include <unistd.h>
 
 static int failures = 0;
-#define CHECK_EQ(a, b, what)                                                                   \
-    do {                                                                                       \
-        long long a_ = (long long)(a), b_ = (long long)(b);                                    \
-        if (a_ != b_) {                                                                        \
-            fprintf(stderr, "%s:%d: %s: %lld != %lld\n", __FILE__, __LINE__, what, a_, b_);    \
-            ++failures;                                                                        \
-        }                                                                                      \
+#define CHECK_EQ(a, b, what)                                                                \
+    do {                                                                                    \
+        long long a_ = (long long)(a), b_ = (long long)(b);                                 \
+        if (a_ != b_) {                                                                     \
+            fprintf(stderr, "%s:%d: %s: %lld != %lld\n", __FILE__, __LINE__, what, a_, b_); \
+            ++failures;                                                                     \
+        }                                                                                   \
     } while (0)
 
 struct Seen {
     int calls;
     int lastDone;
     int total;
-    int inOrder; /* every call's done count is one more than the call before */
+    int inOrder;  /* every call's done count is one more than the call before */
     int cancelAt; /* return nonzero when done reaches this; -1 never */
 };
 
@@ -53,10 +53,10 @@ int main(void)
         int size, cancelAt;
         int result, pieces, bytes, done, calls;
     } cases[] = {
-        {1001, -1, 0, 3, 1001, 1, 4},                      /* 0, 1, 2, 3 of 3 */
+        {1001, -1, 0, 3, 1001, 1, 4},                          /* 0, 1, 2, 3 of 3 */
         {10000, 5, VESTRIX_DOWNLOAD_CANCELLED, 5, 2500, 0, 6}, /* stops after piece 5 */
-        {1000, 0, VESTRIX_DOWNLOAD_CANCELLED, 0, 0, 0, 1},   /* stops before the first piece */
-        {1000, 2, VESTRIX_DOWNLOAD_CANCELLED, 2, 1000, 0, 3}, /* even after the last piece */
+        {1000, 0, VESTRIX_DOWNLOAD_CANCELLED, 0, 0, 0, 1},     /* stops before the first piece */
+        {1000, 2, VESTRIX_DOWNLOAD_CANCELLED, 2, 1000, 0, 3},  /* even after the last piece */
     };
     char path[] = "/tmp/brixo_progress_XXXXXX";
     int fd = mkstemp(path);

@@ -19,7 +19,12 @@ TEST_F(Lab, ScanListsTheAdapterAndCountsIt)
 
 TEST_F(Lab, FirmwareDateDecidesTheConnection)
 {
-    struct Case { const char *date; bool supported; uint8_t bcd[4]; int code; };
+    struct Case {
+        const char *date;
+        bool supported;
+        uint8_t bcd[4];
+        int code;
+    };
     const Case cases[] = {
         {"2015.12.09", true, {}, VESTRIX_FIRMWARE_TOO_OLD},
         {"2015-12-10", true, {}, VESTRIX_OK},
@@ -118,7 +123,12 @@ TEST_F(Lab, PanelRegistersReachTheCircuit)
 {
     const unsigned char switches[5] = {0x21, 0x43, 0x65, 0x87, 0xF9}; // 36 bits: high nibble dropped
     const unsigned char keys[3] = {0xAB, 0xCD, 0x0E};
-    struct Case { std::function<int()> call; Sel selector; int bits; uint64_t value; };
+    struct Case {
+        std::function<int()> call;
+        Sel selector;
+        int bits;
+        uint64_t value;
+    };
     const Case cases[] = {
         {[&] { return SetSwitchStatus(switches, 36); }, Sel::Switches, 36, 0x987654321ull},
         {[&] { return SetButtonStatus(keys, 20); }, Sel::Keys, 20, 0xECDABull},
@@ -145,7 +155,11 @@ TEST_F(Lab, PanelOutputsComeBackFromTheirRegisters)
     circuit.setDigits({0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07});
     circuit.setCpuData({0xEF, 0xBE, 0xAD, 0xDE});
     circuit.setSignals({0x5A, 0x03});
-    struct Case { std::function<int(int, void *)> read; int bits; std::vector<uint8_t> expected; };
+    struct Case {
+        std::function<int(int, void *)> read;
+        int bits;
+        std::vector<uint8_t> expected;
+    };
     const Case cases[] = {
         {GetLedStatus, 36, {0x01, 0x02, 0x03, 0x04, 0x0F}},
         {GetHexStatus, 64, {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07}},
@@ -181,7 +195,11 @@ TEST_F(Lab, RunIdleGuardTable)
 {
     const uint32_t words[2] = {0x11111111, 0x22222222};
     uint32_t out[2];
-    struct Case { const char *name; std::function<int()> call; std::vector<int> idle; };
+    struct Case {
+        const char *name;
+        std::function<int()> call;
+        std::vector<int> idle;
+    };
     const Case cases[] = {
         {"micro-step", [] { return RunMicroInstructionStep(); }, {6, 5, 12, 12, 11, 11}},
         {"step", [] { return RunInstructionStep(0x40); }, {6, 4, 5, 11, 11}},
@@ -189,8 +207,7 @@ TEST_F(Lab, RunIdleGuardTable)
         {"continuous", [] { return RunContinuous(1); }, {6, 5}},
         {"WriteCM", [&] { return WriteCM(3, 2, words); }, {6, 12, 5, 12, 5}},
         {"ReadCM", [&] { return ReadCM(3, 2, out); }, {6, 12, 12, 12}},
-        {"WriteMM", [&] { return WriteMM(3, 2, reinterpret_cast<const int32_t *>(words), 1); },
-         {6, 11, 11, 11, 11}},
+        {"WriteMM", [&] { return WriteMM(3, 2, reinterpret_cast<const int32_t *>(words), 1); }, {6, 11, 11, 11, 11}},
         {"ReadMM", [&] { return ReadMM(3, 2, reinterpret_cast<int32_t *>(out), 1); }, {6, 11, 11, 11}},
     };
     for (const Case &c : cases) {
@@ -220,7 +237,11 @@ TEST_F(Lab, RunIdleGuardTable)
 
 TEST_F(Lab, RunTargetCarriesTheWordAndTwoModeBits)
 {
-    struct Case { std::function<int()> call; uint64_t target; uint8_t command; };
+    struct Case {
+        std::function<int()> call;
+        uint64_t target;
+        uint8_t command;
+    };
     const Case cases[] = {
         {[] { return RunWithBreakpoint(7, 0x12345678); }, 0x312345678ull, 2},
         {[] { return RunWithBreakpoint(2, int32_t(0xFFFFFFFF)); }, 0x2FFFFFFFFull, 2},
@@ -238,7 +259,12 @@ TEST_F(Lab, RunTargetCarriesTheWordAndTwoModeBits)
 
 TEST_F(Lab, StoppingLooksForItsOwnKindOfRun)
 {
-    struct Case { const char *name; std::function<int()> call; uint8_t status; std::vector<uint8_t> commands; };
+    struct Case {
+        const char *name;
+        std::function<int()> call;
+        uint8_t status;
+        std::vector<uint8_t> commands;
+    };
     const Case cases[] = {
         {"stop continuous while idle", [] { return RunContinuous(0); }, 0, {}},
         {"stop continuous during continuous", [] { return RunContinuous(0x100); }, 5, {6}},
@@ -299,7 +325,11 @@ TEST_F(Lab, ARunStaysBusyUntilTheCircuitFinishes)
 // and the device of a chain operation is closed again.
 TEST_F(Lab, CompoundOperationsStopAtTheFirstFailure)
 {
-    struct Case { const char *name; std::function<int()> call; size_t scans; };
+    struct Case {
+        const char *name;
+        std::function<int()> call;
+        size_t scans;
+    };
     const Case cases[] = {
         {"reset", [] { return ResetCpu(); }, 5},
         {"micro-step", [] { return RunMicroInstructionStep(); }, 6},

@@ -19,8 +19,7 @@
 #define VESTRIX_VERSION_MAJOR 1
 #define VESTRIX_VERSION_MINOR 0
 #define VESTRIX_VERSION_PATCH 0
-#define VESTRIX_VERSION \
-    ((VESTRIX_VERSION_MAJOR << 16) | (VESTRIX_VERSION_MINOR << 8) | VESTRIX_VERSION_PATCH)
+#define VESTRIX_VERSION ((VESTRIX_VERSION_MAJOR << 16) | (VESTRIX_VERSION_MINOR << 8) | VESTRIX_VERSION_PATCH)
 
 #if defined(VESTRIX_BUILDING)
 #define VESTRIX_API __attribute__((visibility("default")))
@@ -39,33 +38,33 @@ typedef int32_t VestrixResult;
 /* Every code a vestrix call can return: the library's own, and tamro's, which it passes on
  * unchanged under these names (same values). Values never change; codes are only appended.
  * The list form lets a client walk every code, for example to check it has a text for each. */
-#define VESTRIX_RESULT_CODES(X)                                                                  \
-    X(VESTRIX_OK, 0)                                                                             \
-    X(VESTRIX_NO_ADAPTER, -1)               /* no adapter listed, or an unusable entry */        \
-    X(VESTRIX_UNKNOWN_CONNECT_ERROR, -3)    /* the adapter's open reply has an unknown status */ \
-    X(VESTRIX_FPGA_LINK_FAILED, -4)         /* the adapter did not reach the FPGA */             \
-    X(VESTRIX_NO_DEVICE_SELECTED, -5)       /* nothing selected, or it cannot be opened */       \
-    X(VESTRIX_ADAPTER_BAD_DATA, -6)         /* the adapter found the request malformed */        \
-    X(VESTRIX_BAD_REPLY, -7)                /* a reply of the wrong length, marks or kind */     \
-    X(VESTRIX_ADAPTER_BAD_CONNECT_DATA, -8) /* the adapter refused the open request */           \
-    X(VESTRIX_NO_REPLY, -9)                 /* nothing came back within the time limit */        \
+#define VESTRIX_RESULT_CODES(X)                                                                    \
+    X(VESTRIX_OK, 0)                                                                               \
+    X(VESTRIX_NO_ADAPTER, -1)               /* no adapter listed, or an unusable entry */          \
+    X(VESTRIX_UNKNOWN_CONNECT_ERROR, -3)    /* the adapter's open reply has an unknown status */   \
+    X(VESTRIX_FPGA_LINK_FAILED, -4)         /* the adapter did not reach the FPGA */               \
+    X(VESTRIX_NO_DEVICE_SELECTED, -5)       /* nothing selected, or it cannot be opened */         \
+    X(VESTRIX_ADAPTER_BAD_DATA, -6)         /* the adapter found the request malformed */          \
+    X(VESTRIX_BAD_REPLY, -7)                /* a reply of the wrong length, marks or kind */       \
+    X(VESTRIX_ADAPTER_BAD_CONNECT_DATA, -8) /* the adapter refused the open request */             \
+    X(VESTRIX_NO_REPLY, -9)                 /* nothing came back within the time limit */          \
     X(VESTRIX_NOT_SUPPORTED, -16)           /* the adapter or the transport refuses the command */ \
-    X(VESTRIX_FPGA_DATA_FAILED, -17)                                                             \
-    X(VESTRIX_FPGA_CONFIG_FAILED, -18)                                                           \
-    X(VESTRIX_REPORT_WRITE_FAILED, -19)     /* an HID report write failed */                     \
-    X(VESTRIX_SOCKET_CREATE_FAILED, -20)                                                         \
-    X(VESTRIX_BAD_SERVER_ADDRESS, -21)                                                           \
-    X(VESTRIX_SERVER_CONNECT_FAILED, -22)                                                        \
-    X(VESTRIX_REQUEST_TOO_LARGE, -23)                                                            \
-    X(VESTRIX_SEND_FAILED, -24)                                                                  \
-    X(VESTRIX_SERVER_TIMEOUT, -25)                                                               \
-    X(VESTRIX_REMOTE_CONNECT_FAILED, -26)                                                        \
-    X(VESTRIX_SHORT_REMOTE_REPLY, -27)                                                           \
-    X(VESTRIX_PREVIOUS_STEP_RUNNING, -256)  /* the lab CPU has not finished the last step */     \
-    X(VESTRIX_FILE_OPEN_FAILED, -257)       /* the configuration file cannot be opened */        \
-    X(VESTRIX_FILE_EMPTY, -258)             /* the configuration file is empty */                \
-    X(VESTRIX_FIRMWARE_TOO_OLD, 18)         /* adapter firmware dated before 2015-12-10 */ \
-    X(VESTRIX_DOWNLOAD_CANCELLED, -259)     /* the progress callback stopped the download */
+    X(VESTRIX_FPGA_DATA_FAILED, -17)                                                               \
+    X(VESTRIX_FPGA_CONFIG_FAILED, -18)                                                             \
+    X(VESTRIX_REPORT_WRITE_FAILED, -19) /* an HID report write failed */                           \
+    X(VESTRIX_SOCKET_CREATE_FAILED, -20)                                                           \
+    X(VESTRIX_BAD_SERVER_ADDRESS, -21)                                                             \
+    X(VESTRIX_SERVER_CONNECT_FAILED, -22)                                                          \
+    X(VESTRIX_REQUEST_TOO_LARGE, -23)                                                              \
+    X(VESTRIX_SEND_FAILED, -24)                                                                    \
+    X(VESTRIX_SERVER_TIMEOUT, -25)                                                                 \
+    X(VESTRIX_REMOTE_CONNECT_FAILED, -26)                                                          \
+    X(VESTRIX_SHORT_REMOTE_REPLY, -27)                                                             \
+    X(VESTRIX_PREVIOUS_STEP_RUNNING, -256) /* the lab CPU has not finished the last step */        \
+    X(VESTRIX_FILE_OPEN_FAILED, -257)      /* the configuration file cannot be opened */           \
+    X(VESTRIX_FILE_EMPTY, -258)            /* the configuration file is empty */                   \
+    X(VESTRIX_FIRMWARE_TOO_OLD, 18)        /* adapter firmware dated before 2015-12-10 */          \
+    X(VESTRIX_DOWNLOAD_CANCELLED, -259)    /* the progress callback stopped the download */
 
 #define VESTRIX_RESULT_ENUMERATOR(name, value) name = value,
 enum VestrixResultCode { VESTRIX_RESULT_CODES(VESTRIX_RESULT_ENUMERATOR) };
@@ -108,12 +107,12 @@ VESTRIX_API VestrixResult ConnectDevice(int index);
 
 /* --- lab registers --------------------------------------------------------------------- */
 
-VESTRIX_API VestrixResult SetSwitchStatus(const void *data, int bits);  /* register 9 */
-VESTRIX_API VestrixResult SetButtonStatus(const void *data, int bits);  /* register 7 */
-VESTRIX_API VestrixResult GetLedStatus(int bits, void *buffer);         /* register 8 */
-VESTRIX_API VestrixResult GetHexStatus(int bits, void *buffer);         /* register 3 */
-VESTRIX_API VestrixResult ReadCpuData(int bits, void *buffer);          /* register 1 */
-VESTRIX_API VestrixResult ReadSignalData(int bits, void *buffer);       /* register 10 */
+VESTRIX_API VestrixResult SetSwitchStatus(const void *data, int bits); /* register 9 */
+VESTRIX_API VestrixResult SetButtonStatus(const void *data, int bits); /* register 7 */
+VESTRIX_API VestrixResult GetLedStatus(int bits, void *buffer);        /* register 8 */
+VESTRIX_API VestrixResult GetHexStatus(int bits, void *buffer);        /* register 3 */
+VESTRIX_API VestrixResult ReadCpuData(int bits, void *buffer);         /* register 1 */
+VESTRIX_API VestrixResult ReadSignalData(int bits, void *buffer);      /* register 10 */
 /* Panel input on (low byte nonzero) or off. */
 VESTRIX_API VestrixResult SetVirtualMode(int on);
 VESTRIX_API VestrixResult ResetLab(void);
@@ -153,8 +152,8 @@ VESTRIX_API VestrixResult ResetMMScanChain(void);
  * *bitOffset (0 to 7) of data[byteIndex] into `output`: the full bytes first, then the
  * remaining bits in the low bits of one more byte. Returns the index of the byte holding the
  * first bit after the field. Touches no hardware. */
-VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsigned char *output,
-                                 const int *bitOffset, const int *byteCount, const int *bitCount);
+VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsigned char *output, const int *bitOffset,
+                                 const int *byteCount, const int *bitCount);
 
 /* --- FPGA configuration download ------------------------------------------------------ */
 

@@ -35,10 +35,7 @@ class File {
 public:
     // Non-blocking, so that a named pipe without a writer is refused instead of hanging the
     // caller in open(); reads of a plain file do not notice the flag.
-    explicit File(const char *path)
-        : fd_(path ? ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1)
-    {
-    }
+    explicit File(const char *path) : fd_(path ? ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1) {}
     ~File()
     {
         if (fd_ >= 0)

@@ -25,10 +25,7 @@ std::string bounded(const char *text, size_t size)
 
 } // namespace
 
-std::string tamroCaption(int32_t language)
-{
-    return language ? "About Debug Adapter" : "调试适配器信息";
-}
+std::string tamroCaption(int32_t language) { return language ? "About Debug Adapter" : "调试适配器信息"; }
 
 std::string tamroText(int32_t language, const char *pcb, const char *firmware, const char *serial)
 {
@@ -38,10 +35,7 @@ std::string tamroText(int32_t language, const char *pcb, const char *firmware, c
     return l[0] + std::string(pcb) + l[1] + firmware + l[2] + serial;
 }
 
-std::string chipCaption(int32_t language)
-{
-    return language ? "About On-chip Debugger" : "片上调试器信息";
-}
+std::string chipCaption(int32_t language) { return language ? "About On-chip Debugger" : "片上调试器信息"; }
 
 std::string chipText(int32_t version, const char *text)
 {
@@ -52,10 +46,7 @@ std::string chipText(int32_t version, const char *text)
 
 std::string voltText(const char *voltage) { return "电压值：" + std::string(voltage) + "V"; }
 
-std::string fallbackFirmwareText(const char *buildTime)
-{
-    return bounded(buildTime, 11) + kOldFirmwareMark;
-}
+std::string fallbackFirmwareText(const char *buildTime) { return bounded(buildTime, 11) + kOldFirmwareMark; }
 
 void copyText(char *to, size_t size, const char *from, size_t fromSize)
 {
@@ -76,8 +67,8 @@ extern "C" {
 VESTRIX_API VestrixResult ShowTamroInfo(char *dateText, char *pcbVersion, int /*form*/)
 {
     // Sized for what tamro writes on either path, one spare byte keeping each terminated.
-    char pcb[17] = {}, date[31] = {}, serial[10] = {}, reserved4[8] = {}, identifier[26] = {},
-         firmware[21] = {}, reserved7[40] = {}, reserved8[31] = {};
+    char pcb[17] = {}, date[31] = {}, serial[10] = {}, reserved4[8] = {}, identifier[26] = {}, firmware[21] = {},
+         reserved7[40] = {}, reserved8[31] = {};
     std::string firmwareText;
     int rc = GetTamroInfo(pcb, date, serial, reserved4, identifier, firmware, reserved7, reserved8);
     if (rc == NotSupported) {
@@ -90,10 +81,10 @@ VESTRIX_API VestrixResult ShowTamroInfo(char *dateText, char *pcbVersion, int /*
     if (rc != Ok)
         return rc;
     if (!dateText) {
-        hostui::showMessage(state().parentWindow,
-                            tamroText(state().language, bounded(pcb, 16).c_str(),
-                                      firmwareText.c_str(), bounded(serial, 9).c_str()),
-                            tamroCaption(state().language));
+        hostui::showMessage(
+            state().parentWindow,
+            tamroText(state().language, bounded(pcb, 16).c_str(), firmwareText.c_str(), bounded(serial, 9).c_str()),
+            tamroCaption(state().language));
         return Ok;
     }
     copyText(dateText, VESTRIX_TAMRO_DATE_SIZE, date, 30);
@@ -128,8 +119,7 @@ VESTRIX_API VestrixResult ShowChipInfo(char *text, unsigned char *kind)
     if (!text) {
         block[31] = 0;
         hostui::showMessage(state().parentWindow,
-                            chipText(version, bounded(reinterpret_cast<char *>(block) + 20, 11).c_str()),
-                            caption);
+                            chipText(version, bounded(reinterpret_cast<char *>(block) + 20, 11).c_str()), caption);
         return Ok;
     }
     if (kind)
@@ -143,8 +133,7 @@ VESTRIX_API VestrixResult ShowTamroVolt(void)
     char voltage[8] = {};
     const int rc = GetIOVoltage(voltage);
     if (rc == Ok)
-        hostui::showMessage(state().parentWindow, voltText(bounded(voltage, 7).c_str()),
-                            kVoltCaption);
+        hostui::showMessage(state().parentWindow, voltText(bounded(voltage, 7).c_str()), kVoltCaption);
     return rc;
 }
 

@@ -28,7 +28,7 @@ enum Code : int {
 struct State {
     uint8_t messagesEnabled = 0; // library boxes: only the run-idle guard and the download
     void *parentWindow = nullptr;
-    int32_t language = 0; // 0 Chinese, anything else English where there is a text
+    int32_t language = 0;                       // 0 Chinese, anything else English where there is a text
     VestrixProgressCallback progress = nullptr; // replaces the bar while set
     void *progressUser = nullptr;
 };

@@ -95,10 +95,7 @@ VESTRIX_API VestrixResult ReadSignalData(int bits, void *buffer)
     return ReadRegister(RegResetSignals, bits, static_cast<unsigned char *>(buffer));
 }
 
-VESTRIX_API VestrixResult SetVirtualMode(int on)
-{
-    return writeNibble(RegVirtualMode, (on & 0xFF) ? 0x0F : 0x00);
-}
+VESTRIX_API VestrixResult SetVirtualMode(int on) { return writeNibble(RegVirtualMode, (on & 0xFF) ? 0x0F : 0x00); }
 
 VESTRIX_API VestrixResult ResetLab(void) { return writeNibble(RegResetSignals, 1); }
 

@@ -10,10 +10,7 @@
 
 namespace vestrix {
 
-int controlChainBits(int32_t chipVersion)
-{
-    return chipVersion >= kWideControlChainVersion ? 48 : 41;
-}
+int controlChainBits(int32_t chipVersion) { return chipVersion >= kWideControlChainVersion ? 48 : 41; }
 
 void packControlChain(uint32_t word, uint32_t address, uint8_t out[kControlChainBytes])
 {
@@ -34,8 +31,7 @@ void packMainChain(uint32_t data, uint32_t address, uint8_t strobes, uint8_t out
 
 uint32_t chainWord(const uint8_t *chain)
 {
-    return uint32_t(chain[0]) | uint32_t(chain[1]) << 8 | uint32_t(chain[2]) << 16 |
-           uint32_t(chain[3]) << 24;
+    return uint32_t(chain[0]) | uint32_t(chain[1]) << 8 | uint32_t(chain[2]) << 16 | uint32_t(chain[3]) << 24;
 }
 
 namespace {
@@ -101,8 +97,7 @@ VESTRIX_API VestrixResult ReadCM(int address, int count, void *words)
     if (device.code != Ok)
         return device.code;
     auto *to = static_cast<uint8_t *>(words);
-    uint8_t request[kControlChainBytes], saved[kControlChainBytes] = {},
-        captured[kControlChainBytes] = {};
+    uint8_t request[kControlChainBytes], saved[kControlChainBytes] = {}, captured[kControlChainBytes] = {};
     packControlChain(0, uint32_t(address), request);
     rc = scan(RegControlChain, bits, request, saved);
     for (int i = 0; rc == Ok && i < count - 1; ++i) {
@@ -204,8 +199,8 @@ VESTRIX_API VestrixResult ResetMMScanChain(void)
     return rc;
 }
 
-VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsigned char *output,
-                                 const int *bitOffset, const int *byteCount, const int *bitCount)
+VESTRIX_API int ResolveScanChian(const unsigned char *data, int byteIndex, unsigned char *output, const int *bitOffset,
+                                 const int *byteCount, const int *bitCount)
 {
     const int offset = bitOffset ? *bitOffset : 0;
     const int fullBytes = byteCount ? *byteCount : 0;
