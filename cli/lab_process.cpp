@@ -38,6 +38,8 @@ bool reap(int pid, int limitMs, int &status)
 
 std::string labServerProgram(const std::string &self)
 {
+    if (const char *named = std::getenv("BRIXO_LABD"); named && *named)
+        return named;
     const size_t slash = self.rfind('/');
     if (slash != std::string::npos) {
         const std::string beside = self.substr(0, slash + 1) + "brixo-labd";

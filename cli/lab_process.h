@@ -37,8 +37,8 @@ private:
     int exitStatus_ = -1;
 };
 
-// The server program to start: brixo-labd beside `self` when it exists there, else the bare
-// name for a PATH search.
+// The server program to start: the one BRIXO_LABD names, else brixo-labd beside `self` when it
+// exists there, else the bare name for a PATH search.
 std::string labServerProgram(const std::string &self);
 // The port of a ready line "listening on 127.0.0.1:40123"; 0 when the line is not one.
 int readyLinePort(const std::string &line);
