@@ -1,6 +1,6 @@
 #include "app/dialogconnnect.h"
 
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 #include "board/design_server.h"
 #include "board/tamroadpter.h"
 #include "ui/messagebox.h"

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/startup_language.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 
 #include <QApplication>
 #include <QStandardPaths>

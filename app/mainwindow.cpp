@@ -5,7 +5,7 @@
 #include "board/errormessage.h"
 #include "board/panel_keys.h"
 #include "board/register_packing.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 #include "board/runmode.h"
 #include "board/simulated_board.h"
 #include "board/tamroadpter.h"
@@ -58,7 +58,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     files_ = new PanelFiles(panel_, tables_, this);
     designer_ = new Designer(panel_, tables_, this);
     runMode_ = new RunMode(panel_, this);
-    simulatedBoard_ = new SimulatedBoard(this);
+    simulatedBoard_ =
+        new SimulatedBoard({this, panel_, files_, designer_, tables_, runMode_,
+                            [this] { return sysconfig::joinPath(configDirectory, QStringLiteral("config.json")); }},
+                           this);
 
     createMenuAndBar();
     // The component tables come right after the menus.

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "ui/messagebox.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 #include "panel/panelfiles.h"
 #include "panel/panelmodel.h"
 

@@ -1,5 +1,5 @@
 #include "app/startup_language.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,9 +1,8 @@
 #include "simulated_board.h"
 
 #include "ui/filedialog.h"
-#include "app/mainwindow.h"
 #include "ui/messagebox.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 #include "design_panel.h"
 #include "panel/componenttables.h"
 #include "panel/designer.h"
@@ -21,6 +20,7 @@
 #include <QFontDatabase>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -60,7 +60,7 @@ void showMessages(QWidget* parent, const QString& title, const QString& reason, 
 
 } // namespace
 
-SimulatedBoard::SimulatedBoard(MainWindow* window) : QObject(window), w_(window)
+SimulatedBoard::SimulatedBoard(const Parts& parts, QObject* parent) : QObject(parent), parts_(parts)
 {
     setObjectName(QStringLiteral("simulatedBoard"));
     connect(&server_, &DesignServer::ready, this, &SimulatedBoard::serverReady);
@@ -80,31 +80,26 @@ void SimulatedBoard::setActions(QAction* simulate, QAction* reload, QAction* new
     setBusy(false);
 }
 
-QString SimulatedBoard::configFile() const
-{
-    return sysconfig::joinPath(w_->configDirectory, QStringLiteral("config.json"));
-}
-
 bool SimulatedBoard::rememberedKeysActiveLow(const QString& firstFile) const
 {
-    const QJsonObject designs = sysconfig::readObject(configFile()).value(QLatin1String(kDesignsKey)).toObject();
+    const QJsonObject designs = sysconfig::readObject(parts_.configFile()).value(QLatin1String(kDesignsKey)).toObject();
     return designs.value(firstFile).toObject().value(QStringLiteral("keysActiveLow")).toBool();
 }
 
 void SimulatedBoard::rememberKeysActiveLow(const QString& firstFile, bool activeLow)
 {
-    QJsonObject designs = sysconfig::readObject(configFile()).value(QLatin1String(kDesignsKey)).toObject();
+    QJsonObject designs = sysconfig::readObject(parts_.configFile()).value(QLatin1String(kDesignsKey)).toObject();
     QJsonObject entry = designs.value(firstFile).toObject();
     entry.insert(QStringLiteral("keysActiveLow"), activeLow);
     designs.insert(firstFile, entry);
     // Remembering is a convenience: an unwritable config.json only costs the next question.
-    sysconfig::writeValue(configFile(), QLatin1String(kDesignsKey), designs, sysconfig::userLanguageFile());
+    sysconfig::writeValue(parts_.configFile(), QLatin1String(kDesignsKey), designs, sysconfig::userLanguageFile());
 }
 
 void SimulatedBoard::simulateDesign()
 {
-    QStringList files =
-        FileDialog::getOpenFileNames(w_, tr("仿真Verilog设计"), lastDirectory_, tr("Verilog设计文件 (*.v *.sv)"));
+    QStringList files = FileDialog::getOpenFileNames(parts_.window, tr("仿真Verilog设计"), lastDirectory_,
+                                                     tr("Verilog设计文件 (*.v *.sv)"));
     if (files.isEmpty())
         return;
     for (QString& f : files)
@@ -116,7 +111,7 @@ void SimulatedBoard::simulateDesign()
         names << QFileInfo(f).fileName();
     QMessageBox box(QMessageBox::Question, tr("仿真Verilog设计"),
                     tr("用仿真器运行这个设计：\n%1").arg(names.join(QLatin1Char('\n'))),
-                    QMessageBox::Ok | QMessageBox::Cancel, w_);
+                    QMessageBox::Ok | QMessageBox::Cancel, parts_.window);
     box.setObjectName(QStringLiteral("simulateDesignBox"));
     auto* activeLow = new QCheckBox(tr("按键按下时为0（低电平有效）"), &box);
     activeLow->setObjectName(QStringLiteral("keysActiveLow"));
@@ -143,7 +138,7 @@ void SimulatedBoard::launch(const QStringList& files, bool keysActiveLow, bool r
         leaveBoard();
     reloading_ = reload;
     setBusy(true);
-    w_->statusBar()->showMessage(tr("正在编译设计 %1 …").arg(QFileInfo(files.first()).fileName()));
+    parts_.window->statusBar()->showMessage(tr("正在编译设计 %1 …").arg(QFileInfo(files.first()).fileName()));
     server_.start(files, keysActiveLow);
 }
 
@@ -166,33 +161,34 @@ void SimulatedBoard::serverReady()
     const int index = adapter.indexOf(QStringLiteral("Lantrovex"));
     if (index < 0) {
         server_.stop();
-        w_->statusBar()->clearMessage();
-        showMessages(w_, tr("仿真Verilog设计"), tr("仿真服务器没有应答。"), server_.messages());
+        parts_.window->statusBar()->clearMessage();
+        showMessages(parts_.window, tr("仿真Verilog设计"), tr("仿真服务器没有应答。"), server_.messages());
         return;
     }
     if (adapter.connect(index) != 0) {
         server_.stop();
-        w_->statusBar()->clearMessage();
+        parts_.window->statusBar()->clearMessage();
         return;
     }
     connected_ = true;
     // The design computes the outputs now, not the program's built-in experiments.
     if (builtInSimulationAction_)
         builtInSimulationAction_->setChecked(false);
-    w_->runMode()->turnSimulation(false);
-    w_->statusBar()->showMessage(tr("正在仿真设计 %1（%2:%3）").arg(ports_.top, server_.host()).arg(server_.port()));
-    if (!reloading_ && !w_->panel()->hasPanel() &&
+    parts_.runMode->turnSimulation(false);
+    parts_.window->statusBar()->showMessage(
+        tr("正在仿真设计 %1（%2:%3）").arg(ports_.top, server_.host()).arg(server_.port()));
+    if (!reloading_ && !parts_.panel->hasPanel() &&
         MessageBox::question(tr("没有打开的虚拟面板。按设计的端口新建一个面板吗？")) == QMessageBox::Yes)
         buildPanel();
-    else if (w_->panel()->hasPanel())
-        w_->runMode()->boardData()->writeInputs();
+    else if (parts_.panel->hasPanel())
+        parts_.runMode->boardData()->writeInputs();
 }
 
 void SimulatedBoard::serverFailed(const QString& reason, const QString& messages)
 {
     setBusy(false);
-    w_->statusBar()->clearMessage();
-    showMessages(w_, tr("仿真Verilog设计"), reason, messages);
+    parts_.window->statusBar()->clearMessage();
+    showMessages(parts_.window, tr("仿真Verilog设计"), reason, messages);
 }
 
 void SimulatedBoard::serverEnded(const QString& messages)
@@ -201,8 +197,8 @@ void SimulatedBoard::serverEnded(const QString& messages)
     if (wasBoard)
         leaveBoard();
     setBusy(false);
-    w_->statusBar()->clearMessage();
-    showMessages(w_, tr("仿真Verilog设计"), tr("仿真服务器已经结束。"), messages);
+    parts_.window->statusBar()->clearMessage();
+    showMessages(parts_.window, tr("仿真Verilog设计"), tr("仿真服务器已经结束。"), messages);
 }
 
 void SimulatedBoard::leaveBoard()
@@ -217,7 +213,7 @@ void SimulatedBoard::otherBoardConnected()
 {
     connected_ = false;
     server_.stop();
-    w_->statusBar()->clearMessage();
+    parts_.window->statusBar()->clearMessage();
     setBusy(false);
 }
 
@@ -226,10 +222,10 @@ void SimulatedBoard::newPanelFromDesign()
     if (!hasDesign_)
         return;
     // Unsaved changes get the save question, which also covers clearing the panel.
-    if (w_->panel()->isModified()) {
-        if (!w_->files()->maySaveChanges())
+    if (parts_.panel->isModified()) {
+        if (!parts_.files->maySaveChanges())
             return;
-    } else if (w_->panel()->hasPanel() &&
+    } else if (parts_.panel->hasPanel() &&
                MessageBox::question(tr("按设计新建面板会清除当前面板，继续吗？")) != QMessageBox::Yes) {
         return;
     }
@@ -239,8 +235,8 @@ void SimulatedBoard::newPanelFromDesign()
 void SimulatedBoard::buildPanel()
 {
     // The same steps as a new panel from the settings dialog, with the design's counts.
-    PanelModel* panel = w_->panel();
-    Designer* designer = w_->designer();
+    PanelModel* panel = parts_.panel;
+    Designer* designer = parts_.designer;
     panel->settingCtlNumber(ports_.switches, ports_.keys, ports_.red, ports_.green, ports_.digits);
     panel->setExperiment(QString());
     panel->deleteAllFace();
@@ -248,7 +244,7 @@ void SimulatedBoard::buildPanel()
     panel->backgroundScene().clear();
     designer->removeCombo();
     panel->setPanelName(ports_.top);
-    w_->tables()->clear();
+    parts_.tables->clear();
     panel->createCtl();
     const design::PanelLayout at =
         design::panelLayout(ports_, {panel->switchSize(), panel->buttonSize(), panel->ledSize(), panel->sstubeSize()});
@@ -266,17 +262,17 @@ void SimulatedBoard::buildPanel()
     if (designer->isDesigning())
         designer->designUIChange();
     else
-        w_->runMode()->designUIrecovery();
+        parts_.runMode->designUIrecovery();
     designer->addCombo();
-    w_->tables()->updateToTable();
+    parts_.tables->updateToTable();
     // Ready to save: Save asks for a name, as for any new panel.
     PanelBackground& bg = panel->background();
     bg.image = QPixmap();
     bg.fileName.clear();
     bg.path.clear();
-    w_->files()->beginNewPanel();
+    parts_.files->beginNewPanel();
     panel->setModified(false);
     panel->announceExperiment();
     if (connected_ && !designer->isDesigning())
-        w_->runMode()->boardData()->writeInputs();
+        parts_.runMode->boardData()->writeInputs();
 }

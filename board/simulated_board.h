@@ -6,13 +6,31 @@
 
 #include <QObject>
 
-class MainWindow;
+#include <functional>
+
+class ComponentTables;
+class Designer;
+class PanelFiles;
+class PanelModel;
 class QAction;
+class QMainWindow;
+class RunMode;
 
 class SimulatedBoard : public QObject {
     Q_OBJECT
 public:
-    explicit SimulatedBoard(MainWindow* window);
+    // What a simulated design works with: the window (status bar, dialogs' parent), the panel and
+    // its controllers, and config.json, where a design's options are remembered.
+    struct Parts {
+        QMainWindow* window;
+        PanelModel* panel;
+        PanelFiles* files;
+        Designer* designer;
+        ComponentTables* tables;
+        RunMode* runMode;
+        std::function<QString()> configFile;
+    };
+    SimulatedBoard(const Parts& parts, QObject* parent);
     // The window's Simulate, Reload and New-panel-from-design commands, and the boardless
     // simulation toggle, which a simulated design turns off.
     void setActions(QAction* simulate, QAction* reload, QAction* newPanel, QAction* builtInSimulation);
@@ -39,11 +57,10 @@ private:
     void buildPanel();
     void setBusy(bool busy);
     void leaveBoard();
-    QString configFile() const;
     bool rememberedKeysActiveLow(const QString& firstFile) const;
     void rememberKeysActiveLow(const QString& firstFile, bool activeLow);
 
-    MainWindow* w_;
+    Parts parts_;
     QAction* simulateAction_ = nullptr;
     QAction* reloadAction_ = nullptr;
     QAction* newPanelAction_ = nullptr;

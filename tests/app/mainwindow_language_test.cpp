@@ -5,7 +5,7 @@
 #include "panel/designer.h"
 #include "panel/designtoolbox.h"
 #include "ui/messagebox.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Start-up language: the program's catalogue, the lab library's language, and the toolkit's own
 // texts (standard buttons, file dialog) all follow the one choice in config.json.
 #include "app/startup_language.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 
 #include <QFile>
 #include <QJsonObject>

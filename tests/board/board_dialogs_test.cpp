@@ -6,7 +6,7 @@
 #include "board/error_texts.h"
 #include "board/errormessage.h"
 
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 #include "support/emu_lab_server.h"
 
 #include <QCoreApplication>

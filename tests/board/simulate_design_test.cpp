@@ -4,7 +4,7 @@
 #include "ui/filedialog.h"
 #include "app/mainwindow.h"
 #include "ui/messagebox.h"
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 #include "board/runmode.h"
 #include "board/simulated_board.h"
 #include "board/virtualcomponentdata.h"

@@ -1,5 +1,5 @@
 // config.json / Language.json: any bytes through the language test.
-#include "app/sysconfig.h"
+#include "ui/sysconfig.h"
 
 #include <cstddef>
 #include <cstdint>
