@@ -41,7 +41,7 @@ private:
     int line() const { return peek() ? peek()->line : (t_.empty() ? 0 : t_.back().line); }
 
     // The tokens up to the bracket that closes the one just passed, split at top-level commas.
-    std::vector<std::vector<Token>> group(const char *open, const char *close)
+    std::vector<std::vector<Token>> group()
     {
         std::vector<std::vector<Token>> items(1);
         int depth = 1;
@@ -58,8 +58,6 @@ private:
             }
             items.back().push_back(t);
         }
-        (void)open;
-        (void)close;
         return {};
     }
 
@@ -175,7 +173,7 @@ private:
         if (is("#") && is("(", 1)) {
             at_ += 2;
             const size_t start = at_;
-            group("(", ")");
+            group();
             const size_t end = at_;
             at_ = start;
             parameters(params, true);
@@ -184,7 +182,7 @@ private:
         std::vector<std::vector<Token>> items;
         if (is("(")) {
             ++at_;
-            items = group("(", ")");
+            items = group();
         }
         bool ansi = false;
         for (const auto &it : items)
