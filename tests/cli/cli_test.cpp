@@ -11,6 +11,7 @@
 #include "support/emu_lab_server.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <set>
 
 namespace {
 
@@ -284,6 +286,40 @@ TEST_F(Cli, SimStartsTheLabServerAndEndsIt)
         EXPECT_EQ(f.readLine().trimmed().toStdString(), c.labdArgs);
         // The server is gone with the client: reaped, so not even a zombie is left.
         EXPECT_NE(::kill(pid, 0), 0) << pid;
+    }
+}
+
+// The long options a text names, with the manual's escaped hyphens read as hyphens.
+std::set<std::string> longOptions(QString text)
+{
+    text.replace(QLatin1String("\\-"), QLatin1String("-"));
+    std::set<std::string> options;
+    QRegularExpressionMatchIterator m = QRegularExpression(QStringLiteral("--[a-z][a-z-]*")).globalMatch(text);
+    while (m.hasNext())
+        options.insert(m.next().captured().toStdString());
+    return options;
+}
+
+// Each installed manual page names the same options as its program's --help.
+TEST_F(Cli, ManualPagesNameTheOptionsOfTheHelp)
+{
+    const struct {
+        std::string program, page;
+    } programs[] = {
+        {BRIXO_CLI, BRIXO_SOURCE_DIR "/cli/brixo-cli.1"},
+#ifdef LABD_DIR
+        {LABD_DIR "/brixo-labd", BRIXO_SOURCE_DIR "/labd/brixo-labd.1"},
+#endif
+    };
+    for (const auto &p : programs) {
+        SCOPED_TRACE(p.page);
+        const ProcessResult help = runProcess({p.program, "--help"}, {"LANG=C", "LC_ALL=", "LC_MESSAGES="});
+        ASSERT_EQ(help.exitCode, 0);
+        QFile page(QString::fromStdString(p.page));
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        const std::set<std::string> inHelp = longOptions(QString::fromStdString(help.out));
+        EXPECT_GE(inHelp.size(), 10);
+        EXPECT_EQ(longOptions(QString::fromUtf8(page.readAll())), inHelp);
     }
 }
 
