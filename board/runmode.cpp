@@ -152,9 +152,10 @@ void RunMode::refreshVirtualPanel()
         showGreenLED(i, componentData_->greenLed(i) != 0);
     for (int i = 0; i < panel_->count(ComponentKind::Digit) && i < panel_->digitButtons().size(); ++i) {
         const int pattern = componentData_->digit(i);
-        if (!digitShows(i, pattern))
+        if (!digitShows(i, pattern)) {
             panel_->showSSTube(i, static_cast<char>(pattern));
-        markDigitDrawn(i, pattern);
+            markDigitDrawn(i, pattern);
+        }
     }
     showData(componentData_->dataTexts());
 }

@@ -1,4 +1,5 @@
 #include "lab_process.h"
+#include "options.h"
 
 #include <cerrno>
 #include <chrono>
@@ -52,18 +53,11 @@ std::string labServerProgram(const std::string &self)
 int readyLinePort(const std::string &line)
 {
     const std::string prefix = "listening on ";
-    if (line.rfind(prefix, 0) != 0)
-        return 0;
-    const size_t colon = line.rfind(':');
-    if (colon == std::string::npos || colon < prefix.size() || colon + 1 >= line.size())
-        return 0;
+    std::string host;
     int port = 0;
-    for (size_t i = colon + 1; i < line.size(); ++i) {
-        if (line[i] < '0' || line[i] > '9' || port > 65535)
-            return 0;
-        port = port * 10 + (line[i] - '0');
-    }
-    return port > 0 && port <= 65535 ? port : 0;
+    if (line.rfind(prefix, 0) != 0 || !splitHostPort(line.substr(prefix.size()), host, port))
+        return 0;
+    return port;
 }
 
 LabProcess::~LabProcess() { stop(); }
