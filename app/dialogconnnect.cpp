@@ -14,7 +14,15 @@
 
 namespace {
 const char* const kServerKey = "labServer";
+
+DialogConnnect::LabOpener& labOpener()
+{
+    static DialogConnnect::LabOpener opener;
+    return opener;
 }
+} // namespace
+
+void DialogConnnect::setLabOpener(LabOpener opener) { labOpener() = std::move(opener); }
 
 DialogConnnect::DialogConnnect(QWidget* parent, const QString& configFile)
     : QDialog(parent), configFile_(configFile.isEmpty() ? sysconfig::defaultConfigFile() : configFile)
@@ -42,6 +50,11 @@ DialogConnnect::DialogConnnect(QWidget* parent, const QString& configFile)
     serverEdit->setPlaceholderText(tr("不用远程服务器时留空"));
     serverEdit->setText(sysconfig::readObject(configFile_).value(QLatin1String(kServerKey)).toString());
     verticalLayout->addWidget(serverEdit);
+    labButton = new QPushButton(tr("实验室服务器…"), this);
+    labButton->setObjectName(QStringLiteral("labServerButton"));
+    labButton->setAutoDefault(false);
+    labButton->setEnabled(static_cast<bool>(labOpener()));
+    verticalLayout->addWidget(labButton);
     horizontalLayout = new QHBoxLayout();
     horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
     button1 = new QPushButton(tr("刷新"), this);
@@ -64,6 +77,12 @@ DialogConnnect::DialogConnnect(QWidget* parent, const QString& configFile)
     connect(button1, &QPushButton::clicked, this, &DialogConnnect::Refresh);
     connect(button2, &QPushButton::clicked, this, &DialogConnnect::Connecting);
     connect(button3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(labButton, &QPushButton::clicked, this, [this] {
+        if (labOpener() && labOpener()(this)) {
+            labChosen_ = true;
+            accept();
+        }
+    });
     Refresh(true);
 }
 

@@ -2,6 +2,8 @@
 // Lists the debug adapters and connects the one the user picks.
 #include <QDialog>
 
+#include <functional>
+
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -25,6 +27,11 @@ public:
     // The reconnect step the program hands to ErrorMessage: the dialog with `why` above the
     // list; true when the user connected an adapter.
     static bool reconnect(const QString& why);
+    // What "Lab server…" opens (the program's lab server dialog); true when a lab board is held.
+    using LabOpener = std::function<bool(QWidget* parent)>;
+    static void setLabOpener(LabOpener opener);
+    // After an accepted run: the board is a lab server's, not an adapter.
+    bool labChosen() const { return labChosen_; }
 
 private slots:
     void Refresh(bool silence = true);
@@ -41,6 +48,8 @@ private:
     QPushButton* button1 = nullptr;
     QPushButton* button2 = nullptr;
     QPushButton* button3 = nullptr;
+    QPushButton* labButton = nullptr;
+    bool labChosen_ = false;
     TamroAdpter* adapter = nullptr;
     QString configFile_;
     QString connectedName_;

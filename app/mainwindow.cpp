@@ -2,8 +2,12 @@
 
 #include "app/about.h"
 #include "app/dialogconnnect.h"
+#include "board/boardthread.h"
 #include "board/errormessage.h"
+#include "board/lab_connection.h"
+#include "board/lab_server_dialog.h"
 #include "board/panel_keys.h"
+#include "board/recording.h"
 #include "board/register_packing.h"
 #include "ui/sysconfig.h"
 #include "board/runmode.h"
@@ -28,9 +32,12 @@
 #include <QScreen>
 #include <QToolBar>
 
+#include <mutex>
 #include <vector>
 
+#include <board_layout.h>
 #include <vestrix.h>
+#include <vestrix_board.h>
 
 static void initResources()
 {
@@ -57,11 +64,25 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     tables_ = new ComponentTables(panel_, this);
     files_ = new PanelFiles(panel_, tables_, this);
     designer_ = new Designer(panel_, tables_, this);
-    runMode_ = new RunMode(panel_, this);
+    boardThread_ = new BoardThread;
+    runMode_ = new RunMode(panel_, this, boardThread_->worker());
     simulatedBoard_ =
         new SimulatedBoard({this, panel_, files_, designer_, tables_, runMode_,
                             [this] { return sysconfig::joinPath(configDirectory, QStringLiteral("config.json")); }},
                            this);
+    recording_ = new Recording(this, runMode_);
+    labConnection_ = new LabConnection(this, boardThread_->worker());
+    // The held board's panel opens as a panel file would, in run mode.
+    connect(labConnection_, &LabConnection::boardReady, this, [this](const QString&, const QString& panelFile) {
+        simulatedBoard_->otherBoardConnected();
+        if (!panelFile.isEmpty())
+            openPanelAtStart(panelFile);
+    });
+    DialogConnnect::setLabOpener([this](QWidget* parent) {
+        LabServerDialog dialog(labConnection_, sysconfig::joinPath(configDirectory, QStringLiteral("config.json")),
+                               parent);
+        return MessageBox::execDialog(dialog) == QDialog::Accepted;
+    });
 
     createMenuAndBar();
     // The component tables come right after the menus.
@@ -90,7 +111,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     startBoardLink();
 }
 
-MainWindow::~MainWindow() { deleteAllFace(); }
+MainWindow::~MainWindow()
+{
+    deleteAllFace();   // keys still down are let go on the board
+    delete recording_; // a recording still running is finished while the board worker lives
+    labConnection_->release();
+    DialogConnnect::setLabOpener({}); // it opens this window's dialog
+    delete boardThread_;
+}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
@@ -99,6 +127,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    labConnection_->release();
 }
 
 static QAction* makeAction(QObject* owner, const char* name, const QString& text, const QString& icon = QString())
@@ -150,6 +179,10 @@ void MainWindow::createMenuAndBar()
     // triggered, not toggled: unchecking from the program must not call the slot again.
     connect(autoRefreshAction_, &QAction::triggered, this, &MainWindow::turnAutoRefreshBoard);
 
+    QAction* recordAction = makeAction(this, "recordAction", tr("录制波形(&R)..."));
+    QAction* exportDiagramAction = makeAction(this, "exportDiagramAction", tr("导出时序图(&T)..."));
+    recording_->setActions(recordAction, exportDiagramAction);
+
     // The Design menu works in design mode only: turnDesign enables it, and a command that is
     // triggered outside design mode anyway does nothing.
     const auto inDesign = [this](void (MainWindow::*slot)()) {
@@ -191,6 +224,8 @@ void MainWindow::createMenuAndBar()
     QMenu* modeMenu = menuBar()->addMenu(tr("模式(&M)"));
     modeMenu->setObjectName(QStringLiteral("modeMenu"));
     modeMenu->addActions({simulationAction, designAction_, autoRefreshAction_});
+    modeMenu->addSeparator();
+    modeMenu->addActions({recordAction, exportDiagramAction});
     QMenu* designMenu = menuBar()->addMenu(tr("设计(&S)"));
     designMenu->setObjectName(QStringLiteral("designMenu"));
     designMenu->addActions(designCommands_);
@@ -222,6 +257,12 @@ void MainWindow::wireControllers()
     connect(designer_, &Designer::newPanelBuilt, files_, &PanelFiles::beginNewPanel);
     connect(runMode_, &RunMode::autoRefreshStopped, autoRefreshAction_,
             [this] { autoRefreshAction_->setChecked(false); });
+    // An FPGA download holds the board: the commands that would wait on it are not offered.
+    connect(runMode_, &RunMode::downloadRunning, this, [this](bool running) {
+        for (const char* name : {"connectAction", "configureFpgaAction", "adapterInfoAction", "chipInfoAction"})
+            if (QAction* a = findChild<QAction*>(QLatin1String(name)))
+                a->setEnabled(!running);
+    });
     // The board reads every data slot in one request: the designer refuses widths past it.
     designer_->setSlotLimit({[](const QList<QPair<int, int>>& entriesIn) {
                                  std::vector<board::DataSlot> entries;
@@ -229,7 +270,7 @@ void MainWindow::wireControllers()
                                      entries.push_back(board::DataSlot{s.first, s.second});
                                  return board::dataSlotsFit(entries);
                              },
-                             board::kMaxCpuDataBytes * 8});
+                             brixo::BoardLayout::cpuDataBits});
     designer_->setSaveQuestion([this] { return files_->maySaveChanges(); });
     files_->setResultReporter([](int code) { ErrorMessage::showResult(code); });
     // A board command that finds no adapter offers the connect dialog, then tries once more.
@@ -242,6 +283,7 @@ void MainWindow::startBoardLink()
         TamroAdpter adapter;
         adapter.autoConnect();
     }
+    std::lock_guard<std::recursive_mutex> lock(brixo::vestrixMutex());
     SetParentWnd(reinterpret_cast<void*>(winId()));
 }
 
@@ -297,8 +339,10 @@ void MainWindow::showlinkDlg()
 {
     DialogConnnect dialog(this, sysconfig::joinPath(configDirectory, QStringLiteral("config.json")));
     // A board chosen here takes the place of a simulated design, whose server then ends.
-    if (MessageBox::execDialog(dialog) == QDialog::Accepted)
+    if (MessageBox::execDialog(dialog) == QDialog::Accepted && !dialog.labChosen()) {
+        labConnection_->release();
         simulatedBoard_->otherBoardConnected();
+    }
 }
 
 void MainWindow::showAbout()

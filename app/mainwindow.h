@@ -7,8 +7,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+class BoardThread;
 class ComponentTables;
 class Designer;
+class LabConnection;
 class PanelFiles;
 class PanelModel;
 class QAction;
@@ -17,6 +19,7 @@ class QGraphicsView;
 class QMenu;
 class QPushButton;
 class QToolBar;
+class Recording;
 class RunMode;
 class SimulatedBoard;
 
@@ -37,6 +40,8 @@ public:
     ComponentTables* tables() const { return tables_; }
     RunMode* runMode() const { return runMode_; }
     SimulatedBoard* simulatedBoard() const { return simulatedBoard_; }
+    Recording* recording() const { return recording_; }
+    LabConnection* labConnection() const { return labConnection_; }
     bool isEnglish() const { return isEnglish_; }
     bool lastSaveFailed() const { return lastSaveFailed_; }
 
@@ -158,6 +163,9 @@ private:
     ComponentTables* tables_ = nullptr;
     PanelFiles* files_ = nullptr;
     Designer* designer_ = nullptr;
+    BoardThread* boardThread_ = nullptr; // the board work, off the window's thread
     RunMode* runMode_ = nullptr;
     SimulatedBoard* simulatedBoard_ = nullptr; // the student's Verilog design as the board
+    Recording* recording_ = nullptr;           // run mode recorded as a waveform
+    LabConnection* labConnection_ = nullptr;   // a lab server's board, when one is held
 };

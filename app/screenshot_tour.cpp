@@ -102,12 +102,14 @@ int main(int argc, char* argv[])
         w.show();
         settle();
         FileDialog::setNextAnswers({examplesDir + QStringLiteral("/verilog/adder.v")});
-        MessageBox::setNextDialog([](QDialog&) { return int(QMessageBox::Ok); });
+        MessageBox::setNextDialog([](QDialog&) { return int(QDialog::Accepted); });
         MessageBox::setNextAnswer(QMessageBox::Yes); // a panel from the design's ports
         w.findChild<QAction*>(QStringLiteral("simulateDesignAction"))->trigger();
         if (QTest::qWaitFor([&w] { return w.simulatedBoard()->isConnected(); }, 30000)) {
             for (int s : {0, 2, 4, 5, 8})
                 click(w.panel()->switchButtons()[s]);
+            // The design answers on the board's thread: the picture waits for its last answer.
+            ok &= QTest::qWaitFor([&w] { return !w.runMode()->boardBusy(); }, 10000);
             ok &= save(&w, "simulate_design.png");
         } else {
             std::fprintf(stderr, "the adder design did not come up\n");

@@ -1,13 +1,15 @@
-// `brixo-cli test` of 256 rows, its runner driven in this process against the emulated HID
-// adapter (the same vestrix and tamro code the program loads, with no USB latency). Reports
-// per row are set against the protocol's minimum for the row's register operations (each an
-// open handshake and one scan: 2 reports out, 2 in); CPU per row against a baseline in the
-// same run that makes the same vestrix calls directly, without reading or comparing a table.
-#include "board_io.h"
+// `brixo-cli test` of 256 rows, its runner driven in this process through the lab library's
+// board session against the emulated HID adapter (the same vestrix and tamro code the program
+// loads, with no USB latency). Reports per row are set against the protocol's minimum for the
+// row's register operations (each an open handshake and one scan: 2 reports out, 2 in); CPU per
+// row against a baseline in the same run that makes the same vestrix calls directly, without a
+// session, a table or a comparison.
+#include "board_layout.h"
 #include "support/emu_adapter.h"
 #include "support/lab_circuit.h"
 #include "vector_runner.h"
 #include "vector_table.h"
+#include "vestrix_board.h"
 
 #include <tamro.h>
 #include <vestrix.h>
@@ -17,6 +19,8 @@
 #include <string>
 
 namespace {
+
+using Layout = brixo::BoardLayout;
 
 constexpr int kRows = 256;
 
@@ -35,6 +39,7 @@ std::string vectors()
 struct Setup {
     emu::LabCircuit circuit;
     emu::Adapter adapter{emu::Adapter::Kind::Hid, &circuit};
+    brixo::VestrixBoard board{false};
     Setup()
     {
         emu::install();
@@ -42,6 +47,8 @@ struct Setup {
         char list[VESTRIX_LIST_SIZE];
         ScanTAMRO(list, nullptr, 0);
         ConnectDevice(0);
+        // brixo-cli switches panel input on once per run: not a per-row cost.
+        board.enablePanelInput();
         adapter.clearRecords();
     }
     ~Setup() { emu::uninstall(); }
@@ -72,12 +79,15 @@ void BM_RunnerRows256(benchmark::State &state)
     for (auto _ : state) {
         // Reading the file is part of what a run costs.
         cli::readVectorTable(vectors(), nullptr, table, error);
-        failures |= cli::runVectors(table, results);
+        failures |= cli::runVectors(s.board, table, results);
     }
-    // runVectors switches panel input on once per run: not a per-row cost.
-    s.adapter.reports.resize(s.adapter.reports.size() - 2 * size_t(state.iterations()));
-    s.adapter.inputReports -= 2 * int(state.iterations());
     report(state, s, failures);
+}
+
+int writeKeys(uint32_t keys)
+{
+    const std::vector<uint8_t> bits = Layout::pack(keys, Layout::keyBits);
+    return SetButtonStatus(bits.data(), Layout::keyBits);
 }
 
 void BM_DirectCallsRows256(benchmark::State &state)
@@ -87,13 +97,14 @@ void BM_DirectCallsRows256(benchmark::State &state)
     s.adapter.clearRecords();
     for (auto _ : state) {
         for (int row = 0; row < kRows; ++row) {
-            cli::BoardOutputs out;
-            failures |= cli::writeSwitches(uint64_t(row));
-            failures |= cli::writeKeys(0);
-            failures |= cli::writeKeys(1);
-            failures |= cli::writeKeys(0);
-            failures |= cli::readLeds(out);
-            failures |= cli::readDigits(out);
+            const std::vector<uint8_t> switches = Layout::pack(uint64_t(row), Layout::switchBits);
+            uint8_t leds[Layout::bytesFor(Layout::ledBits)], digits[Layout::digits];
+            failures |= SetSwitchStatus(switches.data(), Layout::switchBits);
+            failures |= writeKeys(0);
+            failures |= writeKeys(1);
+            failures |= writeKeys(0);
+            failures |= GetLedStatus(Layout::ledBits, leds);
+            failures |= GetHexStatus(Layout::digitBits, digits);
         }
     }
     report(state, s, failures);

@@ -3,9 +3,9 @@
 // 1. A full refresh of the largest panel (18 red and 18 green LEDs, 8 digits, 16 data slots)
 //    with refreshVirtualPanel, against a naive redraw in the same run that loads and rescales
 //    every picture on each call.
-// 2. One switch click end to end through vestrix and tamro to the emulated HID adapter: the
-//    register operations and HID reports it costs, and the time that takes at one report per
-//    1 ms USB frame.
+// 2. One switch click end to end through the board worker, vestrix and tamro to the emulated
+//    HID adapter: the register operations and HID reports it costs, and the time that takes at
+//    one report per 1 ms USB frame.
 #include "app/mainwindow.h"
 #include "board/runmode.h"
 #include "board/virtualcomponentdata.h"
@@ -15,9 +15,11 @@
 #include "support/lab_circuit.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGraphicsScene>
 #include <QLoggingCategory>
 #include <QPushButton>
+#include <QThread>
 #include <benchmark/benchmark.h>
 
 #include <hostui.h>
@@ -74,6 +76,17 @@ MainWindow* window()
     return w;
 }
 
+// The board's answer comes from its worker thread: until it is in (10 s at most).
+void waitForBoard(MainWindow* w)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (w->runMode()->boardBusy() && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents();
+        QThread::usleep(20);
+    }
+}
+
 // Two board states that differ in every LED, digit and data slot.
 void loadBoardState(MainWindow* w, bool odd)
 {
@@ -84,6 +97,7 @@ void loadBoardState(MainWindow* w, bool odd)
     // Read without the redraw the signal would start: the measured loop does the drawing.
     const QSignalBlocker quiet(w->runMode()->boardData());
     w->runMode()->boardData()->readOutputs();
+    waitForBoard(w);
 }
 
 // What a redraw costs without the caching refreshVirtualPanel does: every LED picture and
@@ -183,6 +197,7 @@ void BM_SwitchClickEndToEnd(benchmark::State& state)
         state.ResumeTiming();
         on = !on;
         w->panel()->switchButtons()[35]->click();
+        waitForBoard(w);
         state.PauseTiming();
         reportsOut += adapter().reports.size();
         reportsIn += static_cast<std::size_t>(adapter().inputReports);

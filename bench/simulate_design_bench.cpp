@@ -11,6 +11,7 @@
 #include "ui/messagebox.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QPushButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,9 +26,12 @@ void simulate(benchmark::State& state, const char* simulator)
     for (auto _ : state) {
         MainWindow w;
         w.simulatedBoard()->server()->program = QStringLiteral(BRIXO_LABD);
-        w.simulatedBoard()->server()->simulator = QLatin1String(simulator);
         FileDialog::setNextAnswers({QStringLiteral(BRIXO_SOURCE_DIR "/examples/verilog/adder.v")});
-        MessageBox::setNextDialog([](QDialog&) { return int(QMessageBox::Ok); });
+        MessageBox::setNextDialog([simulator](QDialog& d) {
+            auto* box = d.findChild<QComboBox*>(QStringLiteral("simulator"));
+            box->setCurrentIndex(std::max(0, box->findData(QLatin1String(simulator))));
+            return int(QDialog::Accepted);
+        });
         MessageBox::setNextAnswer(QMessageBox::Yes);
         QElapsedTimer clock;
         clock.start();
@@ -46,7 +50,7 @@ void simulate(benchmark::State& state, const char* simulator)
     }
 }
 
-void BM_SimulateAdderIcarus(benchmark::State& state) { simulate(state, ""); }
+void BM_SimulateAdderIcarus(benchmark::State& state) { simulate(state, "iverilog"); }
 void BM_SimulateAdderVerilator(benchmark::State& state) { simulate(state, "verilator"); }
 
 void BM_BaselineOpenAdderPanel(benchmark::State& state)

@@ -1,189 +1,259 @@
 #include "design_server.h"
 
+#include "boardthread.h"
+
+#include "host_port.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
 
 namespace design {
 
 bool parseListening(const QByteArray& line, QString* host, int* port)
 {
-    static const QByteArray prefix("listening on ");
-    if (!line.startsWith(prefix))
+    std::string h;
+    int p = 0;
+    if (!brixo::parseListeningLine(line.toStdString(), h, p))
         return false;
-    return parseServerAddress(QString::fromUtf8(line.mid(prefix.size())), host, port);
+    *host = QString::fromStdString(h);
+    *port = p;
+    return true;
+}
+
+DesignPorts portsOf(const brixo::BoardDescription& b)
+{
+    DesignPorts p;
+    p.top = QString::fromStdString(b.top);
+    p.switches = b.switches;
+    p.keys = b.keys;
+    p.red = b.red;
+    p.green = b.green;
+    p.digits = b.digits;
+    p.cpuDataBits = b.cpuDataBits;
+    p.clock = QString::fromStdString(b.clock);
+    return p;
 }
 
 bool parseDesign(const QByteArray& line, DesignPorts* ports)
 {
-    static const QByteArray prefix("design ");
-    if (!line.startsWith(prefix))
+    brixo::BoardDescription board;
+    if (!brixo::parseDesignLine(line.toStdString(), board))
         return false;
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(line.mid(prefix.size()), &err);
-    if (err.error != QJsonParseError::NoError || !doc.isObject())
-        return false;
-    const QJsonObject o = doc.object();
-    // A panel holds no more than the board's registers carry; the server already refuses
-    // wider ports, so clamping only guards against a server of another version.
-    const auto count = [&o](const char* name, int max) { return qBound(0, o.value(QLatin1String(name)).toInt(), max); };
-    ports->top = o.value(QStringLiteral("top")).toString();
-    ports->switches = count("switches", 36);
-    ports->keys = count("keys", 20);
-    ports->red = count("red", 18);
-    ports->green = count("green", 18);
-    ports->digits = count("digits", 8);
-    ports->cpuDataBits = count("cpu_data_bits", 2048);
-    ports->clock = o.value(QStringLiteral("clock")).toString();
+    *ports = portsOf(board);
     return true;
 }
 
 bool parseServerAddress(const QString& text, QString* host, int* port)
 {
-    const QString t = text.trimmed();
-    const int colon = t.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
+    std::string h;
+    int p = 0;
+    if (!brixo::parseHostPort(text.toStdString(), h, p))
         return false;
-    bool ok = false;
-    const int p = t.mid(colon + 1).toInt(&ok);
-    if (!ok || p < 1 || p > 65535)
-        return false;
-    *host = t.left(colon);
+    *host = QString::fromStdString(h);
     *port = p;
     return true;
 }
 
 } // namespace design
 
-namespace {
-constexpr int kErrorKeep = 64 * 1024;
-constexpr int kOutputLimit = 64 * 1024;
-}
+// Lives on the server thread: starts the servers, watches the ones that run, ends them.
+class DesignServerRunner : public QObject {
+    Q_OBJECT
+public:
+    DesignServerRunner()
+    {
+        // A server that ends by itself is noticed within this long.
+        watch_.setInterval(200);
+        connect(&watch_, &QTimer::timeout, this, &DesignServerRunner::look);
+    }
+    void run(quint64 serial, std::shared_ptr<brixo::LabServer> server, brixo::LabServerOptions options, int limitMs)
+    {
+        const brixo::LabServer::Status status = server->start(options, limitMs);
+        if (status == brixo::LabServer::Ready) {
+            running_.push_back({serial, server});
+            watch_.start();
+        }
+        emit started(serial, int(status), QString::fromStdString(server->errors()));
+    }
+    // The server is given up: it ends here, not on the window's thread.
+    void release(const std::shared_ptr<brixo::LabServer>& server)
+    {
+        for (auto at = running_.begin(); at != running_.end(); ++at) {
+            if (at->second == server) {
+                running_.erase(at);
+                server->stop();
+                break;
+            }
+        }
+        if (running_.empty())
+            watch_.stop();
+    }
 
-DesignServer::DesignServer(QObject* parent) : QObject(parent)
+signals:
+    void started(quint64 serial, int status, const QString& errors);
+    void ended(quint64 serial, const QString& errors);
+
+private:
+    void look()
+    {
+        for (std::size_t i = 0; i < running_.size(); ++i) {
+            const auto [serial, server] = running_[i];
+            if (server->running())
+                continue;
+            const QString errors = QString::fromStdString(server->errors());
+            release(server);
+            emit ended(serial, errors);
+            return; // the others are looked at next time
+        }
+    }
+    std::vector<std::pair<quint64, std::shared_ptr<brixo::LabServer>>> running_;
+    QTimer watch_{this}; // a child, so it moves to the server thread with the runner
+};
+
+DesignServer::DesignServer(QObject* parent) : QObject(parent), thread_(new QThread), runner_(new DesignServerRunner)
 {
-    program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("brixo-labd"));
-    readyTimer_.setSingleShot(true);
-    connect(&readyTimer_, &QTimer::timeout, this,
-            [this] { fail(tr("仿真服务器在%1秒内没有准备好。").arg(readyLimitMs / 1000)); });
+    program = QString::fromStdString(
+        brixo::labServerProgram(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString()));
+    thread_->setObjectName(QStringLiteral("design server"));
+    runner_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, runner_, &QObject::deleteLater);
+    connect(runner_, &DesignServerRunner::started, this, &DesignServer::started);
+    connect(runner_, &DesignServerRunner::ended, this, &DesignServer::endedBy);
+    thread_->start();
 }
 
-DesignServer::~DesignServer() { stop(); }
-
-QString DesignServer::messages() const { return QString::fromUtf8(errors_); }
-
-void DesignServer::start(const QStringList& files, bool keysActiveLow)
+DesignServer::~DesignServer()
 {
     stop();
-    files_ = files;
-    keysActiveLow_ = keysActiveLow;
-    output_.clear();
-    errors_.clear();
-    host_.clear();
-    port_ = 0;
-    ports_ = DesignPorts();
-    QStringList args{QStringLiteral("--verilog")};
-    args += files;
-    if (keysActiveLow)
-        args << QStringLiteral("--keys-active-low");
-    if (!simulator.isEmpty())
-        args << QStringLiteral("--simulator") << simulator;
-    // Its standard input stays open as long as we run, so a crash of ours never leaves it behind.
-    args << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:0") << QStringLiteral("--stdin-lifetime");
-    process_ = new QProcess(this);
-    process_->setProgram(program);
-    process_->setArguments(args);
-    connect(process_, &QProcess::readyReadStandardOutput, this, &DesignServer::readOutput);
-    connect(process_, &QProcess::readyReadStandardError, this, &DesignServer::readErrors);
-    connect(process_, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &DesignServer::finished);
-    connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            fail(tr("无法启动仿真服务器 %1：%2").arg(program, process_->errorString()));
-    });
+    // After the servers are let go: events for the runner are served in order.
+    QThread* thread = thread_;
+    QMetaObject::invokeMethod(
+        runner_, [thread] { thread->quit(); }, Qt::QueuedConnection);
+    BoardThread::letGo(thread_, kStopLimitMs);
+}
+
+void DesignServer::release(Design& design)
+{
+    if (design.server) {
+        // A start under way returns at once; the server thread ends and reaps it.
+        design.server->cancel();
+        DesignServerRunner* runner = runner_;
+        QMetaObject::invokeMethod(
+            runner_, [runner, server = design.server] { runner->release(server); }, Qt::QueuedConnection);
+    }
+    // What it ran stays described, for a Reload of the same files.
+    design.server.reset();
+}
+
+void DesignServer::start(const QStringList& files, const DesignChoices& choices)
+{
+    // The board stays on the one it is on: previous_ until dropPrevious(), else current_.
+    if (state_ == State::Starting || previous_.server)
+        release(current_);
+    else if (state_ == State::Running)
+        previous_ = current_;
+    messages_.clear();
+    brixo::LabServerOptions options;
+    options.program = program.toLocal8Bit().toStdString();
+    for (const QString& f : files)
+        options.files.push_back(f.toLocal8Bit().toStdString());
+    options.top = choices.top.toStdString();
+    options.simulator = choices.simulator.toStdString();
+    options.clockHz = choices.clockHz;
+    options.keysActiveLow = choices.keysActiveLow;
+    options.captureErrors = true;
+    current_ = Design();
+    current_.server = std::make_shared<brixo::LabServer>();
+    current_.serial = ++serial_;
+    current_.files = files;
+    current_.choices = choices;
     state_ = State::Starting;
-    readyTimer_.start(readyLimitMs);
-    process_->start(QIODevice::ReadWrite);
+    DesignServerRunner* runner = runner_;
+    const int limit = readyLimitMs;
+    QMetaObject::invokeMethod(
+        runner_,
+        [runner, serial = current_.serial, server = current_.server, options, limit] {
+            runner->run(serial, server, options, limit);
+        },
+        Qt::QueuedConnection);
 }
 
 void DesignServer::stop()
 {
-    readyTimer_.stop();
     state_ = State::Stopped;
-    if (!process_)
-        return;
-    QProcess* p = process_;
-    process_ = nullptr;
-    p->disconnect(this);
-    if (p->state() != QProcess::NotRunning) {
-        p->closeWriteChannel();
-        p->terminate();
-        if (!p->waitForFinished(2000)) {
-            p->kill();
-            p->waitForFinished(1000);
-        }
-    }
-    // May be inside one of its own signals.
-    p->deleteLater();
+    ++serial_;
+    release(current_);
+    release(previous_);
+    previous_ = Design();
 }
 
-void DesignServer::readOutput()
+void DesignServer::dropPrevious()
 {
-    if (!process_)
-        return;
-    const QByteArray bytes = process_->readAllStandardOutput();
-    if (state_ != State::Starting)
-        return;
-    output_ += bytes;
-    const int first = output_.indexOf('\n');
-    const int second = first < 0 ? -1 : output_.indexOf('\n', first + 1);
-    if (second < 0) {
-        if (output_.size() > kOutputLimit)
-            fail(tr("仿真服务器的输出无法识别。"));
-        return;
-    }
-    const QByteArray listening = output_.left(first).trimmed();
-    const QByteArray designLine = output_.mid(first + 1, second - first - 1).trimmed();
-    if (!design::parseListening(listening, &host_, &port_) || !design::parseDesign(designLine, &ports_)) {
-        fail(tr("仿真服务器的输出无法识别。"));
-        return;
-    }
-    readyTimer_.stop();
+    release(previous_);
+    previous_ = Design();
+}
+
+bool DesignServer::restorePrevious()
+{
+    if (!previous_.server)
+        return false;
+    release(current_);
+    current_ = previous_;
+    previous_ = Design();
     state_ = State::Running;
-    emit ready();
+    return true;
 }
 
-void DesignServer::readErrors()
+void DesignServer::started(quint64 serial, int status, const QString& errors)
 {
-    if (!process_)
+    if (serial != current_.serial || state_ != State::Starting)
         return;
-    errors_ += process_->readAllStandardError();
-    if (errors_.size() > kErrorKeep)
-        errors_ = errors_.right(kErrorKeep);
-}
-
-void DesignServer::finished(int exitCode, QProcess::ExitStatus status)
-{
-    readErrors();
-    const State was = state_;
-    if (was == State::Starting) {
-        if (status == QProcess::NormalExit && exitCode == 1)
-            fail(tr("设计无法仿真，仿真器报告了以下问题："));
-        else
-            fail(tr("仿真服务器意外结束（状态%1）。").arg(exitCode));
+    messages_ = errors;
+    const std::shared_ptr<brixo::LabServer> server = current_.server;
+    if (status == brixo::LabServer::Ready) {
+        // Read once it is ready: the server thread no longer changes them.
+        current_.host = QString::fromStdString(server->host());
+        current_.port = server->port();
+        current_.ports = design::portsOf(server->board());
+        state_ = State::Running;
+        emit ready();
         return;
     }
-    stop();
-    if (was == State::Running)
-        emit ended(messages());
+    QString reason;
+    switch (status) {
+    case brixo::LabServer::NotFound:
+        reason = tr("无法启动仿真服务器 %1：%2").arg(program, QString::fromStdString(server->startError()));
+        break;
+    case brixo::LabServer::Failed:
+        reason = server->exitStatus() == 1 ? tr("设计无法仿真，仿真器报告了以下问题：")
+                                           : tr("仿真服务器意外结束（状态%1）。").arg(server->exitStatus());
+        break;
+    case brixo::LabServer::NotReady: reason = tr("仿真服务器在%1秒内没有准备好。").arg(readyLimitMs / 1000); break;
+    default: reason = tr("仿真服务器的输出无法识别。"); break;
+    }
+    release(current_);
+    state_ = State::Stopped;
+    restorePrevious();
+    emit failed(reason, messages_);
 }
 
-void DesignServer::fail(const QString& reason)
+void DesignServer::endedBy(quint64 serial, const QString& errors)
 {
-    if (state_ != State::Starting)
+    if (previous_.server && serial == previous_.serial) {
+        previous_ = Design();
+        // While the next one compiles it is still the board; once that is ready it is not.
+        if (state_ == State::Starting)
+            emit ended(errors);
         return;
-    if (process_)
-        errors_ += process_->readAllStandardError();
-    stop();
-    emit failed(reason, messages());
+    }
+    if (serial != current_.serial || state_ != State::Running)
+        return;
+    messages_ = errors;
+    state_ = State::Stopped;
+    current_.server.reset();
+    emit ended(messages_);
 }
+
+#include "design_server.moc"

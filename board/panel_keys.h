@@ -30,8 +30,10 @@ public:
     // Binds (key 0 unbinds) and refreshes the tool tips; false for a refused binding.
     bool bind(panelfile::Kind kind, int index, int key);
 
-    // One more reason for a key to be down; the board gets a press when it was up. Returns the
-    // press's result (0 also when the key was down already).
+    // One more reason for a key to be down; the board gets a press when it was up. Returns 0
+    // when the press is on its way (or the key was down already), else the code of a press
+    // refused at once. A press that fails on the board lets every key go (linkFailed), so
+    // it sends no release and is drawn up.
     int hold(int key, board::KeyHolds::Source source);
     // One reason less; the board gets a release when it was the last.
     void letGo(int key, board::KeyHolds::Source source);

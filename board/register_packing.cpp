@@ -31,9 +31,15 @@ int bitAt(const std::array<std::uint8_t, N> &reg, int bit)
 
 } // namespace
 
-SwitchBuffer packSwitches(const std::uint8_t *bits, int count) { return packBits<5>(bits, count, kSwitchRegisterBits); }
+SwitchBuffer packSwitches(const std::uint8_t *bits, int count)
+{
+    return packBits<std::tuple_size<SwitchBuffer>::value>(bits, count, kSwitchRegisterBits);
+}
 
-KeyBuffer packKeys(const std::uint8_t *bits, int count) { return packBits<3>(bits, count, kKeyRegisterBits); }
+KeyBuffer packKeys(const std::uint8_t *bits, int count)
+{
+    return packBits<std::tuple_size<KeyBuffer>::value>(bits, count, kKeyRegisterBits);
+}
 
 void unpackLeds(const LedBuffer &reg, int onLevel, std::uint8_t *red, int redCount, std::uint8_t *green, int greenCount)
 {

@@ -2,6 +2,7 @@
 // unpacking of its output registers. Plain functions so that the board data
 // and the tests share one implementation.
 #pragma once
+#include "board_layout.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,20 +13,21 @@
 
 namespace board {
 
-constexpr int kSwitchRegisterBits = 36;
-constexpr int kKeyRegisterBits = 20;
-constexpr int kLedRegisterBits = 36;
-constexpr int kDigitRegisterBits = 64;
-constexpr int kGreenLedFirstBit = 18;
-constexpr int kDigitRegisterBytes = kDigitRegisterBits / 8;
+using Layout = brixo::BoardLayout;
+constexpr int kSwitchRegisterBits = Layout::switchBits;
+constexpr int kKeyRegisterBits = Layout::keyBits;
+constexpr int kLedRegisterBits = Layout::ledBits;
+constexpr int kDigitRegisterBits = Layout::digitBits;
+constexpr int kGreenLedFirstBit = Layout::greenLedFirstBit;
+constexpr int kDigitRegisterBytes = Layout::bytesFor(kDigitRegisterBits);
 // Widest data slot that gets a text; wider slots consume their bits silently.
 constexpr int kMaxDataSlotBits = 32;
-// Widest CPU-data read one register scan carries: 2048 bits (bytes of the read buffer).
-constexpr int kMaxCpuDataBytes = 2048 / 8;
+// Widest CPU-data read one register scan carries (bytes of the read buffer).
+constexpr int kMaxCpuDataBytes = Layout::bytesFor(Layout::cpuDataBits);
 
-using SwitchBuffer = std::array<std::uint8_t, 5>;
-using KeyBuffer = std::array<std::uint8_t, 3>;
-using LedBuffer = std::array<std::uint8_t, 5>;
+using SwitchBuffer = std::array<std::uint8_t, Layout::bytesFor(kSwitchRegisterBits)>;
+using KeyBuffer = std::array<std::uint8_t, Layout::bytesFor(kKeyRegisterBits)>;
+using LedBuffer = std::array<std::uint8_t, Layout::bytesFor(kLedRegisterBits)>;
 using DigitBuffer = std::array<std::uint8_t, kDigitRegisterBytes>;
 
 extern const std::array<std::uint8_t, 16> SegmentPatterns;

@@ -1,5 +1,6 @@
 #include "board/runmode.h"
 
+#include "board/boardworker.h"
 #include "board/errormessage.h"
 #include "board/panel_keys.h"
 #include "board/virtualcomponentdata.h"
@@ -20,8 +21,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
 
 #include <vestrix.h>
+#include <vestrix_board.h>
 
 using brixo::ComponentKind;
 
@@ -38,8 +41,9 @@ const QString transparentButton = QStringLiteral("QPushButton { background-color
 
 } // namespace
 
-RunMode::RunMode(PanelModel* panel, QMainWindow* window)
-    : QObject(window), panel_(panel), window_(window), componentData_(new VirtualComponentData(window))
+RunMode::RunMode(PanelModel* panel, QMainWindow* window, BoardWorker* worker)
+    : QObject(window), panel_(panel), window_(window), worker_(worker),
+      componentData_(new VirtualComponentData(worker, window))
 {
     setObjectName(QStringLiteral("runMode"));
     countdownLabel_ =
@@ -50,6 +54,13 @@ RunMode::RunMode(PanelModel* panel, QMainWindow* window)
     keys_ = new PanelKeys(panel_, componentData_, window_, this);
     connect(componentData_, &VirtualComponentData::FPGAStateChanged, this, &RunMode::refreshVirtualPanel);
     connect(autoRefreshTimer_, &QTimer::timeout, this, &RunMode::autoRefreshBoard);
+    // One box per broken link: the refresh ends with the first failed read.
+    connect(componentData_, &VirtualComponentData::outputsRead, this, [this](int code) {
+        if (code != 0 && autoRefreshTimer_->isActive())
+            stopAutoRefresh();
+    });
+    connect(componentData_, &VirtualComponentData::linkFailed, this, &RunMode::linkFailed);
+    connect(worker_, &BoardWorker::configured, this, &RunMode::fpgaConfigured);
     connect(panel_, &PanelModel::componentsBuilt, this, &RunMode::sizeBoardData);
     connect(panel_, &PanelModel::dataSlotsChanged, this, [this] { componentData_->setDataSlots(panel_->dataSlots()); });
     connect(panel_, &PanelModel::experimentChosen, componentData_, &VirtualComponentData::selectExperiment);
@@ -235,10 +246,21 @@ void RunMode::onSwitchToggle(int index, bool state)
 void RunMode::onKeyDown(int index)
 {
     keyPressPending_ = keys_->hold(index, board::KeyHolds::Mouse);
-    // A press that ended in an error box or the connect dialog never reached the board, and the
-    // box took the mouse's release: the button must not stay pushed in.
+    // A press refused at once (no experiment to simulate) took a box, and the box took the
+    // mouse's release: the button must not stay pushed in.
     if (keyPressPending_ != 0 && index >= 0 && index < panel_->keyButtons().size() && panel_->keyButtons()[index])
         panel_->keyButtons()[index]->setDown(false);
+}
+
+// A step that failed took its box, and every key is up now (PanelKeys lets them go): a press
+// under way failed with it, and no key button stays pushed in.
+void RunMode::linkFailed(int code)
+{
+    if (keyPressPending_ == 0)
+        keyPressPending_ = code;
+    for (QPushButton* key : panel_->keyButtons())
+        if (key && key->isDown())
+            key->setDown(false);
 }
 
 void RunMode::onKeyUp(int index)
@@ -278,18 +300,14 @@ int RunMode::autoRefreshBoard()
         countdownLabel_->setText(QCoreApplication::translate("MainWindow", "自动刷新剩余时间：%1s      ").arg(q));
     if (q == 0)
         stopAutoRefresh();
-    // A failed read shows a modal box, and the timer keeps ticking inside its event loop: those
-    // ticks count down but must not stack a box per tick on top of it.
-    if (refreshReading_)
+    // A tick while the board is still answering counts down but asks nothing: the answer under
+    // way (or its error box) brings the outputs.
+    if (componentData_->busy())
         return 0;
-    refreshReading_ = true;
-    const int r = componentData_->readOutputs();
-    refreshReading_ = false;
-    // One box per broken link: the refresh ends with the first failed read.
-    if (r != 0)
-        stopAutoRefresh();
-    return r;
+    return componentData_->readOutputs();
 }
+
+bool RunMode::boardBusy() const { return downloading_ || componentData_->busy(); }
 
 void RunMode::stopAutoRefresh()
 {
@@ -301,27 +319,62 @@ void RunMode::stopAutoRefresh()
 
 void RunMode::fpgaProgram()
 {
+    if (downloading_)
+        return;
     const QString file = chooseFpgaFile_
                              ? chooseFpgaFile_(window_, QCoreApplication::translate("MainWindow", "指定FPGA配置文件"),
                                                QCoreApplication::translate("MainWindow", "FPGA配置文件 (*.rbf)"))
                              : QString();
     if (file.isEmpty())
         return;
-    const QByteArray path = file.toLocal8Bit(); // the library opens the file by its local name
-    int r = ConfigureFPGA(path.constData());
-    if (r != 0) {
-        if (ErrorMessage::showResult(r) != 0)
-            return;
+    fpgaPath_ = file.toLocal8Bit(); // the library opens the file by its local name
+    fpgaRetried_ = false;
+    setDownloading(true);
+    worker_->configure(fpgaPath_);
+}
+
+void RunMode::fpgaConfigured(int code)
+{
+    if (!downloading_)
+        return;
+    if (code != 0) {
         // The user has just reconnected: one more try, and a second failure ends quietly.
-        r = ConfigureFPGA(path.constData());
-        if (r != 0)
+        if (!fpgaRetried_ && ErrorMessage::showResult(code) == 0) {
+            fpgaRetried_ = true;
+            worker_->configure(fpgaPath_);
             return;
+        }
+        setDownloading(false);
+        return;
     }
+    setDownloading(false);
     QMessageBox box(QMessageBox::Information, QCoreApplication::translate("MainWindow", "信息"),
                     QCoreApplication::translate("MainWindow", "配置FPGA成功！"), QMessageBox::Ok);
     MessageBox::exec(box);
 }
 
-void RunMode::showAdapterInfo() { ErrorMessage::showResult(ShowTamroInfo(nullptr, nullptr, 1)); }
+void RunMode::setDownloading(bool running)
+{
+    downloading_ = running;
+    emit downloadRunning(running);
+}
 
-void RunMode::showFPGAInfo() { ErrorMessage::showResult(ShowChipInfo(nullptr, nullptr)); }
+void RunMode::showAdapterInfo()
+{
+    int r;
+    {
+        std::lock_guard<std::recursive_mutex> lock(brixo::vestrixMutex());
+        r = ShowTamroInfo(nullptr, nullptr, 1);
+    }
+    ErrorMessage::showResult(r);
+}
+
+void RunMode::showFPGAInfo()
+{
+    int r;
+    {
+        std::lock_guard<std::recursive_mutex> lock(brixo::vestrixMutex());
+        r = ShowChipInfo(nullptr, nullptr);
+    }
+    ErrorMessage::showResult(r);
+}

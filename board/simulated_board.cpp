@@ -3,22 +3,22 @@
 #include "ui/filedialog.h"
 #include "ui/messagebox.h"
 #include "ui/sysconfig.h"
+#include "boardworker.h"
 #include "design_panel.h"
+#include "errormessage.h"
 #include "panel/componenttables.h"
 #include "panel/designer.h"
 #include "panel/panelfiles.h"
 #include "panel/panelmodel.h"
 #include "runmode.h"
+#include "simulate_dialog.h"
 #include "virtualcomponentdata.h"
-#include "tamroadpter.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QJsonObject>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -26,11 +26,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include <vestrix.h>
-
 namespace {
-
-const char* const kDesignsKey = "designs";
 
 // The simulator's messages as they are, in a fixed font the student can copy from.
 void showMessages(QWidget* parent, const QString& title, const QString& reason, const QString& messages)
@@ -66,6 +62,8 @@ SimulatedBoard::SimulatedBoard(const Parts& parts, QObject* parent) : QObject(pa
     connect(&server_, &DesignServer::ready, this, &SimulatedBoard::serverReady);
     connect(&server_, &DesignServer::failed, this, &SimulatedBoard::serverFailed);
     connect(&server_, &DesignServer::ended, this, &SimulatedBoard::serverEnded);
+    connect(parts_.runMode->worker(), &BoardWorker::serverConnected, this, &SimulatedBoard::serverConnected);
+    parts_.runMode->boardData()->setNoBoardNotice([this] { return sayNoDesign(); });
 }
 
 void SimulatedBoard::setActions(QAction* simulate, QAction* reload, QAction* newPanel, QAction* builtInSimulation)
@@ -80,22 +78,6 @@ void SimulatedBoard::setActions(QAction* simulate, QAction* reload, QAction* new
     setBusy(false);
 }
 
-bool SimulatedBoard::rememberedKeysActiveLow(const QString& firstFile) const
-{
-    const QJsonObject designs = sysconfig::readObject(parts_.configFile()).value(QLatin1String(kDesignsKey)).toObject();
-    return designs.value(firstFile).toObject().value(QStringLiteral("keysActiveLow")).toBool();
-}
-
-void SimulatedBoard::rememberKeysActiveLow(const QString& firstFile, bool activeLow)
-{
-    QJsonObject designs = sysconfig::readObject(parts_.configFile()).value(QLatin1String(kDesignsKey)).toObject();
-    QJsonObject entry = designs.value(firstFile).toObject();
-    entry.insert(QStringLiteral("keysActiveLow"), activeLow);
-    designs.insert(firstFile, entry);
-    // Remembering is a convenience: an unwritable config.json only costs the next question.
-    sysconfig::writeValue(parts_.configFile(), QLatin1String(kDesignsKey), designs, sysconfig::userLanguageFile());
-}
-
 void SimulatedBoard::simulateDesign()
 {
     QStringList files = FileDialog::getOpenFileNames(parts_.window, tr("仿真Verilog设计"), lastDirectory_,
@@ -106,40 +88,29 @@ void SimulatedBoard::simulateDesign()
         f = QFileInfo(f).absoluteFilePath();
     lastDirectory_ = QFileInfo(files.first()).absolutePath();
 
-    QStringList names;
-    for (const QString& f : files)
-        names << QFileInfo(f).fileName();
-    QMessageBox box(QMessageBox::Question, tr("仿真Verilog设计"),
-                    tr("用仿真器运行这个设计：\n%1").arg(names.join(QLatin1Char('\n'))),
-                    QMessageBox::Ok | QMessageBox::Cancel, parts_.window);
-    box.setObjectName(QStringLiteral("simulateDesignBox"));
-    auto* activeLow = new QCheckBox(tr("按键按下时为0（低电平有效）"), &box);
-    activeLow->setObjectName(QStringLiteral("keysActiveLow"));
-    activeLow->setChecked(rememberedKeysActiveLow(files.first()));
-    box.setCheckBox(activeLow);
-    box.setDefaultButton(QMessageBox::Ok);
-    if (MessageBox::execDialog(box) != QMessageBox::Ok)
+    SimulateDialog dialog(files, design::rememberedChoices(parts_.configFile(), files), parts_.window);
+    if (MessageBox::execDialog(dialog) != QDialog::Accepted)
         return;
-    rememberKeysActiveLow(files.first(), activeLow->isChecked());
-    launch(files, activeLow->isChecked(), false);
+    const DesignChoices choices = dialog.choices();
+    design::rememberChoices(parts_.configFile(), files, choices);
+    launch(files, choices, false);
 }
 
 void SimulatedBoard::reloadDesign()
 {
-    if (server_.files().isEmpty() || server_.state() == DesignServer::State::Starting)
+    if (server_.files().isEmpty() || server_.state() == DesignServer::State::Starting || connecting_)
         return;
-    launch(server_.files(), server_.keysActiveLow(), true);
+    launch(server_.files(), server_.choices(), true);
 }
 
-void SimulatedBoard::launch(const QStringList& files, bool keysActiveLow, bool reload)
+void SimulatedBoard::launch(const QStringList& files, const DesignChoices& choices, bool reload)
 {
-    // The old server goes away with the restart; until the new one answers there is no board.
-    if (connected_)
-        leaveBoard();
+    // The design that runs stays the board until the new one answers.
     reloading_ = reload;
+    startingName_ = QFileInfo(files.first()).fileName();
     setBusy(true);
-    parts_.window->statusBar()->showMessage(tr("正在编译设计 %1 …").arg(QFileInfo(files.first()).fileName()));
-    server_.start(files, keysActiveLow);
+    parts_.window->statusBar()->showMessage(tr("正在编译设计 %1 …").arg(startingName_));
+    server_.start(files, choices);
 }
 
 void SimulatedBoard::setBusy(bool busy)
@@ -153,31 +124,57 @@ void SimulatedBoard::setBusy(bool busy)
 
 void SimulatedBoard::serverReady()
 {
+    // Connected on the board's thread, after any board work already asked for; the design
+    // before it answers until then.
+    connecting_ = true;
+    parts_.runMode->worker()->connectServer(server_.host(), server_.port());
+}
+
+void SimulatedBoard::serverConnected(int code, bool listed)
+{
+    if (!connecting_)
+        return;
+    connecting_ = false;
+    if (server_.state() != DesignServer::State::Running)
+        return; // given up while it was being connected
+    if (!listed || code != 0) {
+        const QString reason = !listed ? tr("仿真服务器没有应答。") : tr("无法连接仿真服务器（错误%1）。").arg(code);
+        const QString messages = server_.messages();
+        if (server_.restorePrevious()) {
+            // Back to the design that ran: the board moves to it again.
+            restoring_ = true;
+            connecting_ = true;
+            parts_.runMode->worker()->connectServer(server_.host(), server_.port());
+            reportKept(reason, messages);
+            return;
+        }
+        server_.stop();
+        restoring_ = false;
+        if (connected_)
+            leaveBoard();
+        setBusy(false);
+        parts_.window->statusBar()->clearMessage();
+        showMessages(parts_.window, tr("仿真Verilog设计"), reason, messages);
+        return;
+    }
+    // The board is on the new server now: the one before it can go.
+    server_.dropPrevious();
+    // Back on the design that ran before: the status bar keeps saying why.
+    const bool restored = restoring_;
+    restoring_ = false;
+    connected_ = true;
+    designWasBoard_ = true;
     ports_ = server_.ports();
     hasDesign_ = true;
     setBusy(false);
-    TamroAdpter adapter;
-    adapter.scan(true, server_.host(), server_.port());
-    const int index = adapter.indexOf(QStringLiteral("Lantrovex"));
-    if (index < 0) {
-        server_.stop();
-        parts_.window->statusBar()->clearMessage();
-        showMessages(parts_.window, tr("仿真Verilog设计"), tr("仿真服务器没有应答。"), server_.messages());
-        return;
-    }
-    if (adapter.connect(index) != 0) {
-        server_.stop();
-        parts_.window->statusBar()->clearMessage();
-        return;
-    }
-    connected_ = true;
     // The design computes the outputs now, not the program's built-in experiments.
     if (builtInSimulationAction_)
         builtInSimulationAction_->setChecked(false);
     parts_.runMode->turnSimulation(false);
-    parts_.window->statusBar()->showMessage(
-        tr("正在仿真设计 %1（%2:%3）").arg(ports_.top, server_.host()).arg(server_.port()));
-    if (!reloading_ && !parts_.panel->hasPanel() &&
+    if (!restored)
+        parts_.window->statusBar()->showMessage(
+            tr("正在仿真设计 %1（%2:%3）").arg(ports_.top, server_.host()).arg(server_.port()));
+    if (!reloading_ && !restored && !parts_.panel->hasPanel() &&
         MessageBox::question(tr("没有打开的虚拟面板。按设计的端口新建一个面板吗？")) == QMessageBox::Yes)
         buildPanel();
     else if (parts_.panel->hasPanel())
@@ -187,31 +184,60 @@ void SimulatedBoard::serverReady()
 void SimulatedBoard::serverFailed(const QString& reason, const QString& messages)
 {
     setBusy(false);
+    if (server_.state() == DesignServer::State::Running && connected_) {
+        reportKept(reason, messages);
+        return;
+    }
     parts_.window->statusBar()->clearMessage();
     showMessages(parts_.window, tr("仿真Verilog设计"), reason, messages);
 }
 
+void SimulatedBoard::reportKept(const QString& reason, const QString& messages)
+{
+    const QString kept = tr("设计 %1 没有载入，仍在仿真之前的设计 %2。").arg(startingName_, ports_.top);
+    parts_.window->statusBar()->showMessage(kept);
+    showMessages(parts_.window, tr("仿真Verilog设计"), reason + QLatin1String("\n\n") + kept, messages);
+}
+
 void SimulatedBoard::serverEnded(const QString& messages)
 {
-    const bool wasBoard = connected_;
-    if (wasBoard)
+    if (connected_)
         leaveBoard();
-    setBusy(false);
-    parts_.window->statusBar()->clearMessage();
+    // A design still compiling keeps its place in the status bar.
+    if (server_.state() != DesignServer::State::Starting) {
+        setBusy(false);
+        parts_.window->statusBar()->clearMessage();
+    }
     showMessages(parts_.window, tr("仿真Verilog设计"), tr("仿真服务器已经结束。"), messages);
 }
 
 void SimulatedBoard::leaveBoard()
 {
-    // Nothing stays selected, so the next board command asks for an adapter instead of
-    // waiting on a server that is gone.
+    // Nothing stays selected, so the next board command does not wait on a server that is gone.
     connected_ = false;
-    ConnectDevice(-1);
+    parts_.runMode->boardData()->boardLeft();
+    parts_.runMode->worker()->deselect();
+}
+
+bool SimulatedBoard::sayNoDesign()
+{
+    if (!designWasBoard_ || connected_)
+        return false;
+    const bool compiling = server_.state() == DesignServer::State::Starting || connecting_;
+    const QString text = compiling ? tr("设计还在编译，完成后才能使用。")
+                                   : tr("没有载入设计：请用“仿真Verilog设计”或“重新载入设计”载入一个设计。");
+    if (!compiling)
+        parts_.window->statusBar()->showMessage(tr("没有载入设计"));
+    QMessageBox box(QMessageBox::Information, tr("仿真Verilog设计"), text, QMessageBox::Ok, parts_.window);
+    MessageBox::exec(box);
+    return true;
 }
 
 void SimulatedBoard::otherBoardConnected()
 {
     connected_ = false;
+    connecting_ = false;
+    designWasBoard_ = false;
     server_.stop();
     parts_.window->statusBar()->clearMessage();
     setBusy(false);

@@ -1,7 +1,9 @@
 #pragma once
-// The student's own Verilog design as the board: Simulate starts the lab server on the
-// design's files and connects to it, Reload restarts it on the same files keeping the panel,
-// and New panel from design builds a panel from the design's ports.
+// The student's own Verilog design as the board: Simulate asks how to run the design's files,
+// starts the lab server on them and connects to it, Reload restarts it on the same files keeping
+// the panel, and New panel from design builds a panel from the design's ports. A design that does
+// not come up leaves the one that ran before running; once a design has been the board, a click
+// with none running says so rather than asking for an adapter.
 #include "design_server.h"
 
 #include <QObject>
@@ -20,7 +22,7 @@ class SimulatedBoard : public QObject {
     Q_OBJECT
 public:
     // What a simulated design works with: the window (status bar, dialogs' parent), the panel and
-    // its controllers, and config.json, where a design's options are remembered.
+    // its controllers, and config.json, where a design's choices are remembered.
     struct Parts {
         QMainWindow* window;
         PanelModel* panel;
@@ -50,15 +52,18 @@ public slots:
     void otherBoardConnected();
 
 private:
-    void launch(const QStringList& files, bool keysActiveLow, bool reload);
+    void launch(const QStringList& files, const DesignChoices& choices, bool reload);
     void serverReady();
+    void serverConnected(int code, bool listed);
     void serverFailed(const QString& reason, const QString& messages);
     void serverEnded(const QString& messages);
     void buildPanel();
     void setBusy(bool busy);
     void leaveBoard();
-    bool rememberedKeysActiveLow(const QString& firstFile) const;
-    void rememberKeysActiveLow(const QString& firstFile, bool activeLow);
+    // A start or connect that failed while the design before it runs on: said in the status bar
+    // and in the messages window.
+    void reportKept(const QString& reason, const QString& messages);
+    bool sayNoDesign();
 
     Parts parts_;
     QAction* simulateAction_ = nullptr;
@@ -67,7 +72,11 @@ private:
     QAction* builtInSimulationAction_ = nullptr;
     DesignServer server_;
     bool reloading_ = false;
+    bool restoring_ = false;  // moving the board back to the design that ran before
+    bool connecting_ = false; // the board worker is connecting the ready server
     bool connected_ = false;
+    bool designWasBoard_ = false; // a design was the board last, and no other board since
+    QString startingName_;        // the first file of the design being started
     bool hasDesign_ = false;
     DesignPorts ports_;
     QString lastDirectory_;

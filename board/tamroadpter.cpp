@@ -1,15 +1,30 @@
 #include "tamroadpter.h"
 
 #include "errormessage.h"
+#include "vestrix_board.h"
 
 #include <cstring>
+#include <mutex>
+
+namespace {
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+std::mutex connectionMutex;
+TamroAdpter::Connection connected;
+} // namespace
 
 TamroAdpter::TamroAdpter(QObject* parent) : QObject(parent) {}
 
 int TamroAdpter::scan(bool silent, const QString& host, int port)
 {
     const QByteArray address = host.toLocal8Bit();
-    const int r = ScanTAMRO(table_, host.isEmpty() ? nullptr : address.constData(), host.isEmpty() ? 0 : port);
+    scannedHost_ = host.isEmpty() ? std::string() : address.toStdString();
+    scannedPort_ = host.isEmpty() ? 0 : port;
+    int r;
+    {
+        Lock lock(brixo::vestrixMutex());
+        r = ScanTAMRO(table_, host.isEmpty() ? nullptr : address.constData(), host.isEmpty() ? 0 : port);
+    }
     if (!silent)
         ErrorMessage::showResult(r);
     return r;
@@ -17,15 +32,24 @@ int TamroAdpter::scan(bool silent, const QString& host, int port)
 
 int TamroAdpter::connect(int index)
 {
-    const int r = index == -1 ? int(VESTRIX_NO_ADAPTER) : ConnectDevice(index);
+    int r = VESTRIX_NO_ADAPTER;
+    if (index != -1) {
+        Lock lock(brixo::vestrixMutex());
+        r = ConnectDevice(index);
+        if (r == 0) {
+            const bool server = !scannedHost_.empty() && name(index) == serverEntryName();
+            remember(server ? scannedHost_ : std::string(), server ? scannedPort_ : 0);
+        }
+    }
     ErrorMessage::showResult(r);
     return r;
 }
 
 void TamroAdpter::autoConnect()
 {
-    if (ScanTAMRO(table_, nullptr, 0) == 0)
-        ConnectDevice(0);
+    Lock lock(brixo::vestrixMutex());
+    if (ScanTAMRO(table_, nullptr, 0) == 0 && ConnectDevice(0) == 0)
+        remember({}, 0);
 }
 
 int TamroAdpter::count() const
@@ -50,4 +74,42 @@ int TamroAdpter::indexOf(const QString& name) const
         if (this->name(i) == name)
             return i;
     return -1;
+}
+
+TamroAdpter::Connection TamroAdpter::connection()
+{
+    std::lock_guard<std::mutex> lock(connectionMutex);
+    return connected;
+}
+
+void TamroAdpter::remember(const std::string& host, int port)
+{
+    std::lock_guard<std::mutex> lock(connectionMutex);
+    connected.host = host;
+    connected.port = port;
+    ++connected.serial;
+}
+
+int TamroAdpter::connectServer(const QString& host, int port, bool* listed)
+{
+    TamroAdpter adapter;
+    adapter.scannedHost_ = host.toLocal8Bit().toStdString();
+    adapter.scannedPort_ = port;
+    Lock lock(brixo::vestrixMutex());
+    ScanTAMRO(adapter.table_, adapter.scannedHost_.c_str(), port);
+    const int index = adapter.indexOf(serverEntryName());
+    *listed = index >= 0;
+    if (index < 0)
+        return VESTRIX_NO_ADAPTER;
+    const int r = ConnectDevice(index);
+    if (r == 0)
+        remember(adapter.scannedHost_, port);
+    return r;
+}
+
+void TamroAdpter::deselect()
+{
+    Lock lock(brixo::vestrixMutex());
+    ConnectDevice(-1);
+    remember({}, 0);
 }

@@ -1,7 +1,13 @@
 #pragma once
-// Finds the debug adapters that the lab library sees and connects one.
+// Finds the debug adapters that the lab library sees and connects one. It also keeps what was
+// connected last, for the board worker: a lab server's address means the worker may drive it by
+// its step route. Every library call here takes brixo::vestrixMutex(), so none runs beside a
+// step on the worker's thread.
 #include <QObject>
 #include <QString>
+
+#include <cstdint>
+#include <string>
 
 #include <vestrix.h>
 
@@ -24,7 +30,28 @@ public:
     // The first entry of the last scan with this name; -1 if there is none.
     int indexOf(const QString& name) const;
 
+    // The name a remote-lab server's entry has in the list.
+    static QString serverEntryName() { return QStringLiteral("Lantrovex"); }
+
+    // What was connected last: a lab server's host and port, or an empty host for an adapter
+    // or nothing. `serial` grows with every connection made or dropped.
+    struct Connection {
+        std::string host;
+        int port = 0;
+        std::uint64_t serial = 0;
+    };
+    static Connection connection();
+    // Scans the server at host:port and connects its entry, without a word (for any thread).
+    // Returns the connect's code; `listed` false (and -1) when the scan did not list it.
+    static int connectServer(const QString& host, int port, bool* listed);
+    // Leaves whatever is connected, so the next board call finds no adapter.
+    static void deselect();
+
 private:
+    static void remember(const std::string& host, int port);
     // 10 names of 128 bytes, then the count word, as the library fills it.
     char table_[VESTRIX_LIST_SIZE] = {};
+    // The server the last scan asked, for a connect to its entry.
+    std::string scannedHost_;
+    int scannedPort_ = 0;
 };

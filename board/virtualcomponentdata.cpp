@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "boardworker.h"
 #include "errormessage.h"
 
 #include <QDebug>
@@ -12,7 +13,11 @@
 // The data-slot texts of every read go to the debug log under this category.
 Q_LOGGING_CATEGORY(boardLog, "brixo.board")
 
-VirtualComponentData::VirtualComponentData(QObject* parent) : QObject(parent) {}
+VirtualComponentData::VirtualComponentData(BoardWorker* worker, QObject* parent) : QObject(parent), worker_(worker)
+{
+    if (worker_)
+        connect(worker_, &BoardWorker::stepped, this, &VirtualComponentData::answered);
+}
 
 VirtualComponentData::~VirtualComponentData() = default;
 
@@ -57,6 +62,7 @@ void VirtualComponentData::setDataSlots(const std::vector<DataSlot>& entries)
         table[static_cast<std::size_t>(e.index)] = e;
     }
     dataSlots_ = std::move(table);
+    ++slotsVersion_;
     dataTexts_ = QStringList();
     for (int i = 0; i < n; ++i)
         dataTexts_ << QString();
@@ -89,88 +95,183 @@ int VirtualComponentData::KeyReleased(int index)
 
 void VirtualComponentData::releaseKeysLocally() { std::fill(keys_.begin(), keys_.end(), keyIdleLevel); }
 
+brixo::Reads VirtualComponentData::reads(bool leds, bool digits) const
+{
+    brixo::Reads r;
+    r.leds = leds;
+    r.digits = digits;
+    // Slots that no scan carries ask for more than a scan holds: the board refuses that read
+    // (-23) without sending it, after the LEDs and digits.
+    r.cpuBits = board::dataSlotsFit(dataSlots_) ? board::dataSlotBits(dataSlots_) : brixo::BoardLayout::cpuDataBits + 1;
+    return r;
+}
+
+brixo::Inputs VirtualComponentData::inputs() const
+{
+    brixo::Inputs in;
+    const board::SwitchBuffer sw = board::packSwitches(switches_.data(), switchCount_);
+    in.switches = brixo::BoardLayout::unpack(sw.data(), board::kSwitchRegisterBits);
+    const board::KeyBuffer keys = board::packKeys(keys_.data(), keyCount_);
+    in.keys = static_cast<std::uint32_t>(brixo::BoardLayout::unpack(keys.data(), board::kKeyRegisterBits));
+    in.reads = reads(true, true);
+    return in;
+}
+
+bool VirtualComponentData::refuseWithoutWorker(Request::Kind kind)
+{
+    if (worker_)
+        return false;
+    ErrorMessage::showResult(VESTRIX_NO_ADAPTER);
+    if (kind != Request::DataOnly)
+        emit linkFailed(VESTRIX_NO_ADAPTER);
+    if (kind == Request::Read)
+        emit outputsRead(VESTRIX_NO_ADAPTER);
+    return true;
+}
+
 int VirtualComponentData::writeInputs()
 {
     if (simulationMode) {
-        if (simulationStep_)
+        if (simulationStep_) {
             (this->*simulationStep_)();
-        else
-            ErrorMessage::showResult(1);
-        return 0;
-    }
-    int r = SetVirtualMode(1);
-    if (r != 0) {
-        const int s = ErrorMessage::showResult(r);
-        if (s != 0) {
-            emit linkFailed(s);
-            return s;
+            return 0;
         }
-        SetVirtualMode(1); // the user has just reconnected: one more try, then go on
+        ErrorMessage::showResult(1);
+        return 1; // the code shown: nothing was simulated
     }
-    const board::SwitchBuffer sw = board::packSwitches(switches_.data(), switchCount_);
-    r = SetSwitchStatus(sw.data(), board::kSwitchRegisterBits);
-    if (r != 0) {
-        ErrorMessage::showResult(r);
-        emit linkFailed(r);
-        return r;
-    }
-    const board::KeyBuffer keys = board::packKeys(keys_.data(), keyCount_);
-    r = SetButtonStatus(keys.data(), board::kKeyRegisterBits);
-    if (r != 0) {
-        ErrorMessage::showResult(r);
-        emit linkFailed(r);
-        return r;
-    }
-    return readOutputs();
+    if (refuseWithoutWorker(Request::Write))
+        return VESTRIX_NO_ADAPTER;
+    Request request;
+    request.inputs = inputs();
+    // A step in flight: this state waits, in place of any state that waited before it.
+    if (queue_.offer(request.inputs))
+        send(request);
+    return 0;
 }
 
-int VirtualComponentData::readOutputs()
+int VirtualComponentData::readOutputs() { return sendRead(Request::Read, reads(true, true)); }
+
+int VirtualComponentData::sendRead(Request::Kind kind, const brixo::Reads& what)
 {
-    board::LedBuffer leds{};
-    int r = GetLedStatus(board::kLedRegisterBits, leds.data());
-    if (r != 0) {
-        ErrorMessage::showResult(r);
-        emit linkFailed(r);
-        return r;
-    }
-    board::unpackLeds(leds, ledOnLevel, redLeds_.data(), redLedCount_, greenLeds_.data(), greenLedCount_);
-    board::DigitBuffer digits{};
-    r = GetHexStatus(board::kDigitRegisterBits, digits.data());
-    if (r != 0) {
-        ErrorMessage::showResult(r);
-        emit linkFailed(r);
-        return r;
-    }
-    // Only the register's 8 bytes exist; digits past them keep their value.
-    board::unpackDigits(digits, digitMask, digits_.data(), digitCount_);
-    readDataSlots();
-    emit FPGAStateChanged();
+    if (refuseWithoutWorker(kind))
+        return VESTRIX_NO_ADAPTER;
+    // A step in flight brings the outputs anyway: nothing waits for this read.
+    if (!queue_.offerRead())
+        return 0;
+    Request request;
+    request.kind = kind;
+    request.inputs.reads = what;
+    send(request);
     return 0;
 }
 
 int VirtualComponentData::readDataSlots()
 {
-    QStringList texts;
-    for (std::size_t i = 0; i < dataSlots_.size(); ++i)
-        texts << QString();
-    dataTexts_ = texts;
     if (!board::dataSlotsFit(dataSlots_)) {
         // A wider read than one request carries would be corrupt: say so, send nothing.
+        for (QString& t : dataTexts_)
+            t.clear();
         const int tooLarge = VESTRIX_REQUEST_TOO_LARGE;
         ErrorMessage::showResult(tooLarge);
         return tooLarge;
     }
-    const int bits = board::dataSlotBits(dataSlots_);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(board::dataSlotBytes(dataSlots_)) + 1, 0);
-    const int r = ReadCpuData(bits, buffer.data());
-    if (r != 0) {
-        ErrorMessage::showResult(r);
-        return r;
+    return sendRead(Request::DataOnly, reads(false, false));
+}
+
+void VirtualComponentData::send(const Request& request)
+{
+    static quint64 nextId = 1; // ids stay unique across every board data of the program
+    inFlight_ = request;
+    inFlight_.slotsVersion = slotsVersion_;
+    inFlight_.boardGeneration = boardGeneration_;
+    inFlightId_ = nextId++;
+    if (request.kind == Request::Write)
+        worker_->step(inFlightId_, request.inputs);
+    else
+        worker_->read(inFlightId_, request.inputs.reads);
+}
+
+void VirtualComponentData::boardLeft() { ++boardGeneration_; }
+
+void VirtualComponentData::answered(quint64 id, const brixo::Readback& readback)
+{
+    if (id != inFlightId_ || !queue_.inFlight())
+        return;
+    Request request = inFlight_;
+    if (!readback.ok() && request.boardGeneration != boardGeneration_) {
+        // The board went away under the step (a reload, another board): nothing to report about
+        // the one connected now, and the next action carries the whole state to it.
+        queue_.finished(false);
+        if (request.kind == Request::Read)
+            emit outputsRead(readback.code);
+        return;
     }
-    dataTexts_ = board::unpackDataSlots(dataSlots_, buffer.data(), board::dataSlotBytes(dataSlots_));
+    if (readback.code == VESTRIX_NO_DEVICE_SELECTED && noBoardNotice_ && noBoardNotice_()) {
+        fail(request, readback.code);
+        return;
+    }
+    if (!readback.ok()) {
+        // Panel input refused: once the user has reconnected in the dialog, the step goes out
+        // once more, and a failure of that is reported like any other.
+        if (readback.stage == brixo::Readback::PanelInput && !request.retried) {
+            const int shown = ErrorMessage::showResult(readback.code);
+            if (shown == 0) {
+                request.retried = true;
+                send(request);
+                return;
+            }
+            fail(request, shown);
+            return;
+        }
+        // What was read before the failure is kept; a CPU-data read that failed leaves the
+        // LEDs and digits it came after to be drawn, with the data slots empty.
+        unpack(request, readback);
+        if (readback.stage == brixo::Readback::CpuData) {
+            for (QString& t : dataTexts_)
+                t.clear();
+            emit FPGAStateChanged();
+        }
+        ErrorMessage::showResult(readback.code);
+        fail(request, readback.code);
+        return;
+    }
+    unpack(request, readback);
+    emit FPGAStateChanged();
+    if (request.kind == Request::Read)
+        emit outputsRead(0);
+    if (const std::optional<brixo::Inputs> next = queue_.finished(true)) {
+        Request waiting;
+        waiting.inputs = *next;
+        send(waiting);
+    }
+}
+
+void VirtualComponentData::fail(const Request& request, int code)
+{
+    queue_.finished(false); // what waited goes: the next action carries the whole state again
+    if (request.kind != Request::DataOnly)
+        emit linkFailed(code);
+    if (request.kind == Request::Read)
+        emit outputsRead(code);
+}
+
+void VirtualComponentData::unpack(const Request& request, const brixo::Readback& r)
+{
+    if (r.hasLeds) {
+        board::LedBuffer leds{};
+        const std::vector<std::uint8_t> bytes = brixo::BoardLayout::pack(r.leds, board::kLedRegisterBits);
+        std::copy(bytes.begin(), bytes.end(), leds.begin());
+        board::unpackLeds(leds, ledOnLevel, redLeds_.data(), redLedCount_, greenLeds_.data(), greenLedCount_);
+    }
+    // Only the register's 8 bytes exist; digits past them keep their value.
+    if (r.hasDigits)
+        board::unpackDigits(r.digits, digitMask, digits_.data(), digitCount_);
+    // A read made for other slots than the panel has now would be cut wrongly: not shown.
+    if (r.cpuBits < 0 || request.slotsVersion != slotsVersion_)
+        return;
+    dataTexts_ = board::unpackDataSlots(dataSlots_, r.cpuData.data(), static_cast<int>(r.cpuData.size()));
     for (int i = 0; i < dataTexts_.size(); ++i)
         qCDebug(boardLog).noquote() << "data slot" << i << dataTexts_.at(i);
-    return 0;
 }
 
 void VirtualComponentData::selectExperiment(const QString& id)

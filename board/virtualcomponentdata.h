@@ -1,8 +1,13 @@
 #pragma once
 // The board data behind the virtual panel: the switch and key values the panel
 // sends to the lab board and the LED, digit and data-display values it shows.
+// The board is asked through the board worker, one step at a time; its answers
+// are unpacked here, on the window's thread.
+#include "board_layout.h"
+#include "board_session.h"
 #include "register_packing.h"
 #include "simulation.h"
+#include "step_queue.h"
 
 #include <QList>
 #include <QObject>
@@ -10,7 +15,10 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+class BoardWorker;
 
 using board::DataSlot;
 
@@ -18,13 +26,16 @@ class VirtualComponentData : public QObject {
     Q_OBJECT
 public:
     // What the board accepts; the panel never asks for more.
-    static constexpr int kMaxSwitches = 36;
-    static constexpr int kMaxKeys = 20;
-    static constexpr int kMaxRedLeds = 18;
-    static constexpr int kMaxGreenLeds = 18;
+    static constexpr int kMaxSwitches = brixo::BoardLayout::switches;
+    static constexpr int kMaxKeys = brixo::BoardLayout::keys;
+    static constexpr int kMaxRedLeds = brixo::BoardLayout::redLeds;
+    static constexpr int kMaxGreenLeds = brixo::BoardLayout::greenLeds;
+    // The board data's own limit, not the board's: it keeps up to 64 digits although the
+    // register carries 8 (the digits past them are never read, and keep their value).
     static constexpr int kMaxDigits = 64;
 
-    explicit VirtualComponentData(QObject* parent = nullptr);
+    // Without a worker there is no board: board steps fail as with no adapter.
+    explicit VirtualComponentData(BoardWorker* worker = nullptr, QObject* parent = nullptr);
     ~VirtualComponentData() override;
 
     // Each sizing call refuses a count above its limit with -1 and leaves the
@@ -85,14 +96,28 @@ public:
 
     bool simulationMode = false;
 
-    // Board I/O over the lab library. Each failure is reported once and ends
-    // the operation with its code; FPGAStateChanged follows only a full read.
+    // Board I/O through the worker. Each returns 0 once the step is on its way
+    // (or waits behind the one in flight), or the code of a refusal already
+    // reported. The answer comes later: its failure is reported once and
+    // linkFailed follows; a full read emits FPGAStateChanged.
     int writeInputs();
+    // A read of the outputs; while a step is in flight none is sent, as that
+    // step's answer brings them. outputsRead follows the answer.
     int readOutputs();
     int readDataSlots();
+    // A step is in flight or waits.
+    bool busy() const { return queue_.inFlight() || queue_.waiting(); }
+    // The whole input state as a step carries it, with what it reads back.
+    brixo::Inputs inputs() const;
     // Every key back to its idle level without a word to the board: after the link failed,
     // the next write that gets through carries them.
     void releaseKeysLocally();
+    // The board is being given up (a design reloaded, another board): a step still in flight
+    // to it that fails says nothing about the next board, so its failure is not shown.
+    void boardLeft();
+    // Asked before a step that found no board offers the connect dialog: true when it has told
+    // the user why instead (a simulated design that has ended), and the dialog is not offered.
+    void setNoBoardNotice(std::function<bool()> notice) { noBoardNotice_ = std::move(notice); }
 
     // Chooses the boardless experiment by its exact identifier; any other
     // text leaves none chosen.
@@ -109,6 +134,8 @@ signals:
     void FPGAStateChanged();
     // A board write or read failed (and was reported); the code is the one shown.
     void linkFailed(int code);
+    // A readOutputs() was answered: 0, or the failure that was reported.
+    void outputsRead(int code);
 
 private:
     static std::uint8_t at(const std::vector<std::uint8_t>& v, int i)
@@ -124,6 +151,30 @@ private:
     void simulateCounterShifterRegisterBus();
 
     int resize(std::vector<std::uint8_t>& array, int& count, int n, int limit, std::uint8_t initial);
+
+    // One request to the worker and what is needed to take its answer.
+    struct Request {
+        enum Kind { Write, Read, DataOnly } kind = Write;
+        brixo::Inputs inputs; // for a read, only its reads count
+        bool retried = false;
+        int slotsVersion = 0;
+        int boardGeneration = 0;
+    };
+    int boardGeneration_ = 0;
+    std::function<bool()> noBoardNotice_;
+    void send(const Request& request);
+    void answered(quint64 id, const brixo::Readback& readback);
+    bool refuseWithoutWorker(Request::Kind kind);
+    int sendRead(Request::Kind kind, const brixo::Reads& what);
+    void fail(const Request& request, int code);
+    void unpack(const Request& request, const brixo::Readback& readback);
+    brixo::Reads reads(bool leds, bool digits) const;
+
+    BoardWorker* worker_;
+    board::StepQueue queue_;
+    Request inFlight_;
+    quint64 nextId_ = 1, inFlightId_ = 0;
+    int slotsVersion_ = 0; // grows with each setDataSlots: a read of the old slots is not unpacked
 
     int switchCount_ = 0;
     int keyCount_ = 0;

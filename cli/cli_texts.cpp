@@ -38,4 +38,18 @@ QString libraryFailureText(int code)
     return text;
 }
 
+QString boardFailureText(int code, const std::string &message)
+{
+    const QString text = libraryFailureText(code);
+    if (message.empty())
+        return text;
+    // The server's words stay on the one line, and short.
+    constexpr int kMessageChars = 300;
+    QString words = QString::fromStdString(message).left(kMessageChars);
+    for (QChar &c : words)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return text + QStringLiteral(" (") + words.trimmed() + QLatin1Char(')');
+}
+
 } // namespace cli

@@ -1,9 +1,13 @@
 #include "commands.h"
 
-#include "board_io.h"
+#include "board_connection.h"
+#include "board_session.h"
 #include "cli_texts.h"
 #include "configure_command.h"
+#include "lab_commands.h"
+#include "lab_server.h"
 #include "number_text.h"
+#include "output_text.h"
 #include "test_command.h"
 
 #include <QCoreApplication>
@@ -22,6 +26,8 @@ namespace cli {
 
 namespace {
 
+using Layout = brixo::BoardLayout;
+
 QString q(const std::string &s) { return QString::fromStdString(s); }
 
 int failed(int code)
@@ -30,72 +36,10 @@ int failed(int code)
     return ExitLibrary;
 }
 
-struct DeviceList {
-    char names[VESTRIX_LIST_SIZE] = {};
-    int count() const
-    {
-        int32_t n;
-        std::memcpy(&n, names + VESTRIX_LIST_COUNT_OFFSET, sizeof n);
-        return n < 0 ? 0 : n > VESTRIX_LIST_SLOTS ? VESTRIX_LIST_SLOTS : n;
-    }
-    QString name(int i) const
-    {
-        return QString::fromUtf8(names + i * VESTRIX_LIST_SLOT_SIZE,
-                                 int(strnlen(names + i * VESTRIX_LIST_SLOT_SIZE, VESTRIX_LIST_SLOT_SIZE)));
-    }
-};
-
-// Scans, probing the remote-lab server when one is named; the code of ScanTAMRO.
-int scan(const std::string &server, DeviceList &list)
+int failed(const brixo::Readback &r)
 {
-    std::string host;
-    int port = 0;
-    if (!server.empty())
-        splitHostPort(server, host, port);
-    return ScanTAMRO(list.names, host.empty() ? nullptr : host.c_str(), port);
-}
-
-// Connects the board the options choose; the exit code on failure, else -1.
-int connectBoard(const Options &o, LabProcess &lab, bool &remote)
-{
-    std::string server = o.server;
-    if (!o.sim.files.empty()) {
-        switch (lab.start(o.sim, 120000)) {
-        case LabProcess::Ready: break;
-        case LabProcess::NotFound:
-            printError(QCoreApplication::translate("cli", "找不到 brixo-labd"));
-            return ExitLibrary;
-        case LabProcess::NotReady:
-            printError(QCoreApplication::translate("cli", "等待 brixo-labd 就绪超时"));
-            return ExitLibrary;
-        case LabProcess::Failed:
-            printError(
-                QCoreApplication::translate("cli", "brixo-labd 未能启动仿真板（状态 %1）").arg(lab.exitStatus()));
-            return ExitLibrary;
-        }
-        server = "127.0.0.1:" + std::to_string(lab.port());
-    }
-    DeviceList list;
-    scan(server, list);
-    remote = !server.empty();
-    int index = o.adapter;
-    if (remote) {
-        // The server is listed after any USB adapters.
-        index = -1;
-        for (int i = list.count() - 1; i >= 0 && index < 0; --i)
-            if (list.name(i) == QLatin1String("Lantrovex"))
-                index = i;
-        if (index < 0) {
-            printError(QCoreApplication::translate("cli", "远程实验服务器 %1 没有应答").arg(q(server)));
-            return ExitLibrary;
-        }
-    } else if (index >= list.count()) {
-        printError(
-            QCoreApplication::translate("cli", "没有第 %1 个调试适配器（找到 %2 个）").arg(index).arg(list.count()));
-        return ExitLibrary;
-    }
-    const int rc = ConnectDevice(index);
-    return rc == 0 ? -1 : failed(rc);
+    printError(boardFailureText(r.code, r.message));
+    return ExitLibrary;
 }
 
 int listCommand(const Options &o)
@@ -164,10 +108,10 @@ bool parseAssignments(const Options &o, uint64_t &switches, uint64_t &keys)
         const std::string name = eq == std::string::npos ? a : a.substr(0, eq);
         bool ok = eq != std::string::npos && parseNumber(a.substr(eq + 1), v);
         if (ok && (name == "sw" || name == "key")) {
-            ok = v < (uint64_t(1) << (name == "sw" ? 36 : 20));
+            ok = v <= Layout::mask(name == "sw" ? Layout::switchBits : Layout::keyBits);
             (name == "sw" ? switches : keys) = v;
         } else if (ok && name.size() > 1 && (name[0] == 'S' || name[0] == 'K') && parseNumber(name.substr(1), n) &&
-                   n < (name[0] == 'S' ? 36u : 20u) && v <= 1) {
+                   n < uint64_t(name[0] == 'S' ? Layout::switches : Layout::keys) && v <= 1) {
             uint64_t &reg = name[0] == 'S' ? switches : keys;
             reg = (reg & ~(uint64_t(1) << n)) | (v << n);
         } else {
@@ -182,14 +126,18 @@ bool parseAssignments(const Options &o, uint64_t &switches, uint64_t &keys)
     return true;
 }
 
-int setCommand(uint64_t switches, uint64_t keys)
+// The whole switch and key registers in one step that reads nothing back.
+int setCommand(BoardConnection &board, uint64_t switches, uint64_t keys)
 {
-    int rc = enablePanelInput();
-    if (rc == 0)
-        rc = writeSwitches(switches);
-    if (rc == 0)
-        rc = writeKeys(uint32_t(keys));
-    return rc == 0 ? ExitOk : failed(rc);
+    const int rc = board.enablePanelInput();
+    if (rc != 0)
+        return failed(rc);
+    brixo::Inputs in;
+    in.switches = switches;
+    in.keys = uint32_t(keys);
+    in.reads = {false, false, -1};
+    const brixo::Readback r = board.session->step(in);
+    return r.ok() ? ExitOk : failed(r);
 }
 
 struct ReadItems {
@@ -216,21 +164,16 @@ bool parseReadItems(const Options &o, ReadItems &items)
     return true;
 }
 
-int readCommand(const Options &o, const ReadItems &items)
+int readCommand(const Options &o, BoardConnection &board, const ReadItems &items)
 {
     const bool leds = items.leds, digits = items.digits;
     const int cpuBits = items.cpuBits;
-    BoardOutputs out;
-    int rc = leds ? readLeds(out) : 0;
-    if (rc == 0 && digits)
-        rc = readDigits(out);
-    if (rc == 0 && cpuBits)
-        rc = readCpu(cpuBits, out);
-    if (rc != 0)
-        return failed(rc);
-    const QString ledHex = q(formatNumber(out.leds, Radix::Hex, 36));
-    const QString red = q(formatNumber(out.leds & 0x3FFFF, Radix::Hex, 18));
-    const QString green = q(formatNumber(out.leds >> 18, Radix::Hex, 18));
+    const brixo::Readback out = board.session->read({leds, digits, cpuBits ? cpuBits : -1});
+    if (!out.ok())
+        return failed(out);
+    const QString ledHex = q(formatNumber(out.leds, Radix::Hex, Layout::ledBits));
+    const QString red = q(formatNumber(Layout::redOf(out.leds), Radix::Hex, Layout::redLeds));
+    const QString green = q(formatNumber(Layout::greenOf(out.leds), Radix::Hex, Layout::greenLeds));
     QString bytes, shows;
     for (size_t i = 0; i < out.digits.size(); ++i) {
         bytes += QStringLiteral("%1%2")
@@ -239,7 +182,7 @@ int readCommand(const Options &o, const ReadItems &items)
                      .toUpper();
         shows += QLatin1Char(digitCharacter(out.digits[i]));
     }
-    const QString cpu = q("0x" + hexOf(out.cpu, cpuBits));
+    const QString cpu = q("0x" + hexOf(out.cpuData, cpuBits));
     if (o.json) {
         QJsonObject json;
         if (leds)
@@ -284,35 +227,37 @@ void printError(const QString &line)
 
 int runCommand(const Options &o)
 {
+    if (o.command == "login")
+        return loginCommand(o);
+    if (o.command == "logout")
+        return logoutCommand(o);
     if (o.command == "list")
-        return listCommand(o);
+        return o.lab.empty() ? listCommand(o) : labListCommand(o);
+    if (o.command == "test")
+        return testCommand(o);
     // Everything that can be checked without the board is checked before connecting it.
     uint64_t switches = 0, keys = 0;
     ReadItems items;
-    TestPlan plan;
     if (o.command == "set" && !parseAssignments(o, switches, keys))
         return ExitUsage;
     if (o.command == "read" && !parseReadItems(o, items))
         return ExitUsage;
-    if (o.command == "test") {
-        const int rc = prepareTest(o, plan);
-        if (rc >= 0)
-            return rc;
-    }
-    LabProcess lab;
-    bool remote = false;
-    const int rc = connectBoard(o, lab, remote);
+    brixo::LabServer lab;
+    BoardConnection board;
+    const bool session = o.command == "set" || o.command == "read";
+    int rc = connectBoard(o, session, lab, board);
     if (rc >= 0)
         return rc;
     if (o.command == "info")
-        return infoCommand(o, remote);
-    if (o.command == "configure")
-        return configureCommand(o);
-    if (o.command == "set")
-        return setCommand(switches, keys);
-    if (o.command == "read")
-        return readCommand(o, items);
-    return runTest(o, plan);
+        rc = infoCommand(o, board.remote);
+    else if (o.command == "configure")
+        rc = board.labHold ? board.labHold->configure(o) : configureCommand(o);
+    else if (o.command == "set")
+        rc = setCommand(board, switches, keys);
+    else
+        rc = readCommand(o, board, items);
+    finishLab(lab);
+    return rc;
 }
 
 } // namespace cli

@@ -1,4 +1,6 @@
 // `brixo-cli test`: the vector file is read and checked before the board is touched, then run.
+// Whatever happens, the run ends with the line "N passed, M failed[, E errors]" and, when asked
+// for, a JUnit report with every row of the file as a test case.
 #pragma once
 #include "options.h"
 #include "vector_table.h"
@@ -10,12 +12,14 @@ namespace cli {
 struct TestPlan {
     QString path;
     VectorTable table;
+    int errorLine = 0; // the line a vector file's mistake is on
 };
 
-// -1 when the plan is ready, else the exit code (after the message).
-int prepareTest(const Options &options, TestPlan &plan);
-// Runs the plan on the connected board; prints the failing rows and the summary.
-int runTest(const Options &options, const TestPlan &plan);
+// -1 when the plan is ready, else the exit code (after the message, which `why` gets too).
+int prepareTest(const Options &options, TestPlan &plan, QString *why = nullptr);
+
+// The whole command: plan, board, run, report. The exit code.
+int testCommand(const Options &options);
 
 QString vectorErrorText(const VectorError &error);
 

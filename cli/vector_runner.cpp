@@ -1,13 +1,19 @@
 #include "vector_runner.h"
 
-#include "board_io.h"
+#include "board_session.h"
+#include "output_text.h"
+
+#include <vestrix.h>
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace cli {
 
 namespace {
+
+using brixo::BoardLayout;
 
 uint64_t bitsOf(const Column &col, uint64_t reg)
 {
@@ -29,14 +35,14 @@ void placeBits(const Column &col, uint64_t value, uint64_t &reg)
     }
 }
 
-void compare(const Column &col, const Cell &cell, const BoardOutputs &out, RowResult &row)
+void compare(const Column &col, const Cell &cell, const brixo::Readback &out, RowResult &row)
 {
     if (cell.kind == Cell::DontCare)
         return;
     switch (col.kind) {
     case Column::Red:
     case Column::Green: {
-        const uint64_t reg = col.kind == Column::Red ? out.leds & 0x3FFFF : out.leds >> 18;
+        const uint64_t reg = col.kind == Column::Red ? BoardLayout::redOf(out.leds) : BoardLayout::greenOf(out.leds);
         const uint64_t got = bitsOf(col, reg);
         if (got != cell.value)
             row.mismatches.push_back({col.name, formatNumber(cell.value, cell.radix, col.width()),
@@ -50,7 +56,7 @@ void compare(const Column &col, const Cell &cell, const BoardOutputs &out, RowRe
         break;
     }
     case Column::Cpu: {
-        const std::string want = hexOf(cell.wide, col.cpuBits), got = hexOf(out.cpu, col.cpuBits);
+        const std::string want = hexOf(cell.wide, col.cpuBits), got = hexOf(out.cpuData, col.cpuBits);
         if (want != got)
             row.mismatches.push_back({col.name, "0x" + want, "0x" + got});
         break;
@@ -59,68 +65,107 @@ void compare(const Column &col, const Cell &cell, const BoardOutputs &out, RowRe
     }
 }
 
-int runRow(const VectorTable &table, const Row &row, RowResult &result)
+// What one row does: its whole input state, the presses of each pulsed key, the cycles and the
+// wait, and reads of just the outputs its columns compare.
+struct RowPlan {
+    brixo::Inputs inputs;
+    uint64_t presses[BoardLayout::keys] = {};
+    uint64_t mostPresses = 0, cycles = 0, waitMs = 0;
+};
+
+RowPlan rowPlan(const VectorTable &table, const Row &row)
 {
-    uint64_t switches = 0, held = 0;
-    std::vector<int> pulses;
-    bool leds = false, digits = false;
-    int cpuBits = 0;
+    RowPlan p;
+    brixo::Inputs &in = p.inputs;
+    uint64_t held = 0;
+    in.reads = {false, false, -1};
     for (size_t i = 0; i < table.columns.size(); ++i) {
         const Column &col = table.columns[i];
         const Cell &cell = row.cells[i];
         if (col.kind == Column::Switch)
-            placeBits(col, cell.value, switches);
+            placeBits(col, cell.value, in.switches);
         else if (col.kind == Column::Key && cell.kind == Cell::Pulse)
-            pulses.push_back(col.bits[0]);
+            p.presses[col.bits[0]] = cell.value, p.mostPresses = std::max(p.mostPresses, cell.value);
         else if (col.kind == Column::Key)
             placeBits(col, cell.value, held);
-        leds |= col.kind == Column::Red || col.kind == Column::Green;
-        digits |= col.kind == Column::Digit;
+        else if (col.kind == Column::Cycles)
+            p.cycles = cell.value;
+        else if (col.kind == Column::WaitMs)
+            p.waitMs = cell.value;
+        in.reads.leds |= col.kind == Column::Red || col.kind == Column::Green;
+        in.reads.digits |= col.kind == Column::Digit;
         if (col.kind == Column::Cpu)
-            cpuBits = std::max(cpuBits, col.cpuBits);
+            in.reads.cpuBits = std::max(in.reads.cpuBits, col.cpuBits);
     }
-    int rc = writeSwitches(switches);
-    if (rc == 0)
-        rc = writeKeys(uint32_t(held));
-    for (size_t i = 0; rc == 0 && i < pulses.size(); ++i) {
-        rc = writeKeys(uint32_t(held | (uint64_t(1) << pulses[i])));
-        if (rc == 0)
-            rc = writeKeys(uint32_t(held));
+    in.keys = uint32_t(held);
+    return p;
+}
+
+// The row's steps: the inputs with the first press of every pulsed key, one step for each
+// further press, the cycles in steps of at most kCyclesPerStep, then after the wait the outputs
+// (read by the last step itself when there is no wait).
+brixo::Readback runRow(brixo::BoardSession &board, const RowPlan &p)
+{
+    const brixo::Reads none{false, false, -1};
+    uint64_t cyclesLeft = p.cycles;
+    brixo::Readback out;
+    for (uint64_t press = 1;; ++press) {
+        brixo::Inputs in = p.inputs;
+        in.pulse = 0;
+        for (int k = 0; k < BoardLayout::keys; ++k)
+            if (p.presses[k] >= press)
+                in.pulse |= 1u << k;
+        in.cycles = press >= p.mostPresses ? std::min(cyclesLeft, kCyclesPerStep) : 0;
+        cyclesLeft -= in.cycles;
+        const bool last = press >= p.mostPresses && cyclesLeft == 0;
+        in.reads = last && p.waitMs == 0 ? p.inputs.reads : none;
+        out = board.step(in);
+        if (!out.ok() || last)
+            break;
     }
-    BoardOutputs out;
-    if (rc == 0 && leds)
-        rc = readLeds(out);
-    if (rc == 0 && digits)
-        rc = readDigits(out);
-    if (rc == 0 && cpuBits > 0)
-        rc = readCpu(cpuBits, out);
-    if (rc != 0)
-        return rc;
-    for (size_t i = 0; i < table.columns.size(); ++i)
-        if (!table.columns[i].input())
-            compare(table.columns[i], row.cells[i], out, result);
-    return 0;
+    if (out.ok() && p.waitMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(p.waitMs));
+        out = board.read(p.inputs.reads);
+    }
+    return out;
 }
 
 } // namespace
 
-int runVectors(const VectorTable &table, std::vector<RowResult> &results)
+int runVectors(brixo::BoardSession &board, const VectorTable &table, std::vector<RowResult> &results,
+               const RunOptions &options)
 {
     results.clear();
-    int rc = enablePanelInput();
-    if (rc != 0)
-        return rc;
+    int stopped = 0;
     for (const Row &row : table.rows) {
         RowResult result;
         result.line = row.line;
+        if (stopped) {
+            result.error = RowResult::NotRun;
+            result.code = stopped;
+            results.push_back(result);
+            continue;
+        }
         const auto start = std::chrono::steady_clock::now();
-        result.code = runRow(table, row, result);
+        const brixo::Readback out = runRow(board, rowPlan(table, row));
+        if (out.ok()) {
+            for (size_t i = 0; i < table.columns.size(); ++i)
+                if (!table.columns[i].input())
+                    compare(table.columns[i], row.cells[i], out, result);
+        } else if (options.simulatedDesign && out.code == VESTRIX_FPGA_LINK_FAILED && !out.message.empty()) {
+            result.error = RowResult::Design;
+            result.message = out.message;
+        } else {
+            result.error = RowResult::Board;
+            result.code = stopped = out.code;
+            result.message = out.message;
+        }
         result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (options.rowDone)
+            options.rowDone(result);
         results.push_back(result);
-        if (result.code != 0)
-            return result.code;
     }
-    return 0;
+    return stopped;
 }
 
 std::string mismatchText(const RowResult &row)

@@ -84,6 +84,10 @@ bool parseColumn(const std::string &written, bool panelNumbering, Column &col)
     const std::string s = upper(written);
     col = Column();
     col.name = written;
+    if (s == "CYCLES" || s == "WAIT_MS") {
+        col.kind = s == "CYCLES" ? Column::Cycles : Column::WaitMs;
+        return true;
+    }
     if (s.rfind("CPU", 0) == 0) {
         col.kind = Column::Cpu;
         return decimal(s.substr(3), col.cpuBits) && col.cpuBits >= 1 && col.cpuBits <= kMaxCpuBits;
@@ -99,13 +103,16 @@ bool parseColumn(const std::string &written, bool panelNumbering, Column &col)
                first == 'D') {
         return false;
     }
+    using Layout = brixo::BoardLayout;
     int count, base = 0;
     switch (first) {
-    case 'S': col.kind = Column::Switch, count = 36; break;
-    case 'K': col.kind = Column::Key, count = 20; break;
-    case 'R': col.kind = Column::Red, count = 18; break;
-    case 'G': col.kind = Column::Green, count = 18, base = panelNumbering ? 18 : 0; break;
-    case 'D': col.kind = Column::Digit, count = 8; break;
+    case 'S': col.kind = Column::Switch, count = Layout::switches; break;
+    case 'K': col.kind = Column::Key, count = Layout::keys; break;
+    case 'R': col.kind = Column::Red, count = Layout::redLeds; break;
+    case 'G':
+        col.kind = Column::Green, count = Layout::greenLeds, base = panelNumbering ? Layout::greenLedFirstBit : 0;
+        break;
+    case 'D': col.kind = Column::Digit, count = Layout::digits; break;
     default: return false;
     }
     for (int n : {from, to})
@@ -129,6 +136,8 @@ bool onPanel(const Column &col, const PanelInventory &panel)
     case Column::Green: have = &panel.green; break;
     case Column::Digit: have = &panel.digits; break;
     case Column::Cpu: return col.cpuBits <= panel.cpuBits;
+    case Column::Cycles:
+    case Column::WaitMs: return true;
     }
     for (int b : col.bits)
         if (b >= int(have->size()) || !(*have)[size_t(b)])
@@ -143,10 +152,17 @@ bool parseCell(const std::string &text, const Column &col, Cell &cell)
         cell.kind = Cell::DontCare;
         return true;
     }
-    if (col.kind == Column::Key && col.bits.size() == 1 && (text == "P" || text == "p")) {
+    // "P" presses and releases the key once, "P*N" N times.
+    if (col.kind == Column::Key && col.bits.size() == 1 && !text.empty() && (text[0] == 'P' || text[0] == 'p')) {
         cell.kind = Cell::Pulse;
-        return true;
+        cell.value = 1;
+        if (text.size() == 1)
+            return true;
+        return text[1] == '*' && parseNumber(text.substr(2), cell.value) && cell.value >= 1 && cell.value <= kMaxPulses;
     }
+    if (col.kind == Column::Cycles || col.kind == Column::WaitMs)
+        return parseNumber(text, cell.value, &cell.radix) &&
+               cell.value <= (col.kind == Column::Cycles ? kMaxCycles : kMaxWaitMs);
     if (col.kind == Column::Digit) {
         if (text.size() != 1 || !(std::isxdigit(static_cast<unsigned char>(text[0])) || text[0] == '-'))
             return false;
@@ -159,7 +175,7 @@ bool parseCell(const std::string &text, const Column &col, Cell &cell)
             hex = hex.substr(2);
         if (hex.empty() || hex.size() > size_t(kMaxCpuBits / 4) + 64)
             return false;
-        cell.wide.assign(size_t((col.cpuBits + 7) / 8), 0);
+        cell.wide.assign(size_t(brixo::BoardLayout::bytesFor(col.cpuBits)), 0);
         for (size_t i = 0; i < hex.size(); ++i) {
             const char c = hex[hex.size() - 1 - i];
             if (!std::isxdigit(static_cast<unsigned char>(c)))
@@ -184,6 +200,14 @@ bool parseCell(const std::string &text, const Column &col, Cell &cell)
 }
 
 } // namespace
+
+bool VectorTable::has(Column::Kind kind) const
+{
+    for (const Column &c : columns)
+        if (c.kind == kind)
+            return true;
+    return false;
+}
 
 bool readVectorTable(const std::string &text, const PanelInventory *panel, VectorTable &table, VectorError &error)
 {
@@ -219,7 +243,8 @@ bool readVectorTable(const std::string &text, const PanelInventory *panel, Vecto
                     error.kind = VectorError::NotOnPanel, error.subject = name;
                     return false;
                 }
-                bool repeated = col.kind == Column::Cpu && cpuUsed;
+                bool repeated = (col.kind == Column::Cpu && cpuUsed) ||
+                                ((col.kind == Column::Cycles || col.kind == Column::WaitMs) && table.has(col.kind));
                 cpuUsed |= col.kind == Column::Cpu;
                 for (int b : col.bits)
                     repeated |= !used.insert({int(col.kind), b}).second;

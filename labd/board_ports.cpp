@@ -7,6 +7,8 @@ namespace labd {
 
 namespace {
 
+using Layout = brixo::BoardLayout;
+
 std::string lower(std::string s)
 {
     for (char &c : s)
@@ -23,13 +25,13 @@ struct Convention {
 };
 
 const Convention kConventions[] = {
-    {"sw", Role::Switches, true, 36, "switches"},
-    {"key", Role::Keys, true, 20, "keys"},
-    {"key_n", Role::KeysLow, true, 20, "keys"},
-    {"ledr", Role::RedLeds, false, 18, "red LEDs"},
-    {"ledg", Role::GreenLeds, false, 18, "green LEDs"},
-    {"led", Role::Leds, false, 36, "LEDs"},
-    {"cpu_data", Role::CpuData, false, 2048, "CPU data bits"},
+    {"sw", Role::Switches, true, Layout::switches, "switches"},
+    {"key", Role::Keys, true, Layout::keys, "keys"},
+    {"key_n", Role::KeysLow, true, Layout::keys, "keys"},
+    {"ledr", Role::RedLeds, false, Layout::redLeds, "red LEDs"},
+    {"ledg", Role::GreenLeds, false, Layout::greenLeds, "green LEDs"},
+    {"led", Role::Leds, false, Layout::ledBits, "LEDs"},
+    {"cpu_data", Role::CpuData, false, Layout::cpuDataBits, "CPU data bits"},
 };
 
 bool isClockName(const std::string &n) { return n == "clk" || n == "clock" || n.rfind("clock_", 0) == 0; }
@@ -112,7 +114,7 @@ bool boardPorts(const Module &top, bool keysActiveLow, Board &board, std::string
                                " must be " + directionWord(want));
             continue;
         }
-        const int maxWidth = c ? c->maxWidth : digit >= 0 ? 8 : 1;
+        const int maxWidth = c ? c->maxWidth : digit >= 0 ? Layout::digitBits / Layout::digits : 1;
         if (p.width() > maxWidth) {
             const std::string what = c ? c->what : digit >= 0 ? "segments and a point" : "clock line";
             problems.push_back("port " + p.name + " is " + std::to_string(p.width()) + " bits wide; the board has " +
@@ -149,40 +151,31 @@ uint64_t inputValue(const BoardPort &p, uint64_t registerBits, bool keysActiveLo
     return v;
 }
 
-std::string Board::json() const
+brixo::BoardDescription Board::description() const
 {
-    int switches = 0, keys = 0, red = 0, green = 0, digits = 0, cpu = 0;
-    for (const BoardPort &b : inputs)
-        (b.role == Role::Switches ? switches : keys) =
-            std::max(b.role == Role::Switches ? switches : keys, int(b.port.width()));
+    brixo::BoardDescription d;
+    d.top = top;
+    d.clock = clocks.empty() ? "" : clocks.front().port.name;
+    for (const BoardPort &b : inputs) {
+        int &count = b.role == Role::Switches ? d.switches : d.keys;
+        count = std::max(count, int(b.port.width()));
+    }
+    const int red = Layout::redLeds;
     for (const BoardPort &b : outputs) {
         const int w = int(b.port.width());
         switch (b.role) {
-        case Role::RedLeds: red = std::max(red, w); break;
-        case Role::GreenLeds: green = std::max(green, w); break;
+        case Role::RedLeds: d.red = std::max(d.red, w); break;
+        case Role::GreenLeds: d.green = std::max(d.green, w); break;
         case Role::Leds:
-            red = std::max(red, std::min(w, 18));
-            green = std::max(green, std::max(w - 18, 0));
+            d.red = std::max(d.red, std::min(w, red));
+            d.green = std::max(d.green, std::max(w - red, 0));
             break;
-        case Role::Digit: digits = std::max(digits, b.digit + 1); break;
-        case Role::CpuData: cpu = w; break;
+        case Role::Digit: d.digits = std::max(d.digits, b.digit + 1); break;
+        case Role::CpuData: d.cpuDataBits = w; break;
         default: break;
         }
     }
-    // Names are plain identifiers, but an escaped one may hold anything.
-    auto quoted = [](const std::string &s) {
-        std::string q;
-        for (char c : s)
-            q += c == '"' || c == '\\' ? std::string("\\") + c
-                 : uint8_t(c) < 0x20   ? std::string(" ")
-                                       : std::string(1, c);
-        return q;
-    };
-    const std::string clock = clocks.empty() ? "" : clocks.front().port.name;
-    return "{\"top\":\"" + quoted(top) + "\",\"switches\":" + std::to_string(switches) +
-           ",\"keys\":" + std::to_string(keys) + ",\"red\":" + std::to_string(red) +
-           ",\"green\":" + std::to_string(green) + ",\"digits\":" + std::to_string(digits) +
-           ",\"cpu_data_bits\":" + std::to_string(cpu) + ",\"clock\":\"" + quoted(clock) + "\"}";
+    return d;
 }
 
 } // namespace labd

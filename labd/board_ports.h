@@ -4,6 +4,8 @@
 #pragma once
 #include "verilog_ports.h"
 
+#include "step_json.h"
+
 #include <string>
 #include <vector>
 
@@ -25,8 +27,10 @@ struct Board {
     bool keysActiveLow = false;      // "key" reads 0 when pressed
     std::vector<std::string> unused; // ports of no board name, left unconnected
 
-    // One line of JSON describing the board: counts of what the ports carry.
-    std::string json() const;
+    // What the recognised ports carry; and that as the one line of JSON that both the ready line
+    // and GET /api/v1/board give.
+    brixo::BoardDescription description() const;
+    std::string json() const { return brixo::boardJson(description()); }
 };
 
 // Chooses the top module: `wanted` when given, else the one module nobody instantiates.

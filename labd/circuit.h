@@ -3,6 +3,8 @@
 // server scans through. The tests' emulated circuit computes its outputs in C++; brixo-labd's
 // circuit asks a simulated design. Both keep their registers with the helpers here.
 #pragma once
+#include "board_layout.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,17 +13,17 @@ namespace lab {
 
 using Bytes = std::vector<uint8_t>;
 
-// Register widths the panel program uses.
-constexpr int kSwitchBits = 36;
-constexpr int kKeyBits = 20;
-constexpr int kLedBits = 36;
-constexpr int kRedLeds = 18; // LED register bits 0..17; green LED i is bit 18 + i
-constexpr int kGreenLeds = 18;
-constexpr int kDigits = 8; // one byte per digit, segments a..g in bits 0..6, point bit 7
-constexpr int kDigitBits = 8 * kDigits;
-constexpr int kMaxScanBits = 2048; // the longest data register one scan shifts
-constexpr int kRunStatusBits = 4;
-constexpr int kVirtualModeBits = 4;
+// Register widths the panel program uses, as the board's layout has them.
+constexpr int kSwitchBits = brixo::BoardLayout::switchBits;
+constexpr int kKeyBits = brixo::BoardLayout::keyBits;
+constexpr int kLedBits = brixo::BoardLayout::ledBits;
+constexpr int kRedLeds = brixo::BoardLayout::redLeds; // LED register bits 0..17; green LED i is bit 18 + i
+constexpr int kGreenLeds = brixo::BoardLayout::greenLeds;
+constexpr int kDigits = brixo::BoardLayout::digits; // one byte per digit, segments a..g in bits 0..6, point bit 7
+constexpr int kDigitBits = brixo::BoardLayout::digitBits;
+constexpr int kMaxScanBits = brixo::BoardLayout::cpuDataBits; // the longest data register one scan shifts
+constexpr int kRunStatusBits = brixo::BoardLayout::runStatusBits;
+constexpr int kVirtualModeBits = brixo::BoardLayout::virtualModeBits;
 
 // The 256-bit chip-information block: a version word that is a BCD date (bytes 0..3, little
 // endian), an identifier text (bytes 20..30) and a kind byte (31).
@@ -52,19 +54,19 @@ struct InputRegister {
 class Circuit {
 public:
     enum Selector : uint8_t {
-        CpuData = 1,
-        VirtualMode = 2,
-        Digits = 3,
-        RunTarget = 4,
-        RunCommand = 5,
-        RunStatus = 6,
-        Keys = 7,
-        Leds = 8,
-        Switches = 9,
-        ResetSignals = 10,
-        MainChain = 11,
-        ControlChain = 12,
-        ChipInfo = 14,
+        CpuData = brixo::BoardLayout::CpuData,
+        VirtualMode = brixo::BoardLayout::VirtualMode,
+        Digits = brixo::BoardLayout::Digits,
+        RunTarget = brixo::BoardLayout::RunTarget,
+        RunCommand = brixo::BoardLayout::RunCommand,
+        RunStatus = brixo::BoardLayout::RunStatus,
+        Keys = brixo::BoardLayout::Keys,
+        Leds = brixo::BoardLayout::Leds,
+        Switches = brixo::BoardLayout::Switches,
+        ResetSignals = brixo::BoardLayout::ResetSignals,
+        MainChain = brixo::BoardLayout::MainChain,
+        ControlChain = brixo::BoardLayout::ControlChain,
+        ChipInfo = brixo::BoardLayout::ChipInfo,
     };
 
     virtual ~Circuit() = default;

@@ -1,67 +1,90 @@
-// brixo-labd: a simulated lab board behind the remote-lab protocol.
-#include "childprocess.h"
+// brixo-labd: a simulated lab board behind the remote-lab protocol and the step route.
+#include "adapter_board.h"
+#include "http_lab_routes.h"
+#include "http_server.h"
+#include "lab_command.h"
+#include "lab_mode.h"
 #include "options.h"
-#include "httpserver.h"
-#include "simcircuit.h"
+#include "sandbox.h"
+#include "serveddesign.h"
 
+#include "child_process.h"
+
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
+#include <iostream>
 #include <thread>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
 using namespace labd;
 
 namespace {
 
-std::string workDir;
-SimCircuit *circuit = nullptr;
-std::atomic<bool> ending{false};
+constexpr int kExitDesignFailed = 1, kExitServerFailed = 3;
+// A broken design's messages shown at most: the first ones say what is wrong.
+constexpr int kShownMessageLines = 100;
+constexpr size_t kShownMessageBytes = 16384;
 
-// Ends the process from any thread: the simulator and any running build go first, then the
-// work directory. Worker threads may be waiting on open client connections; they are not joined.
+// The first `count` lines of `text` (cut at kShownMessageBytes), and a line saying how much
+// more there was.
+std::string firstLines(const std::string &text, int count)
+{
+    size_t end = 0;
+    for (int i = 0; i < count && end < text.size(); ++i) {
+        const size_t nl = text.find('\n', end);
+        end = nl == std::string::npos ? text.size() : nl + 1;
+    }
+    end = std::min(end, kShownMessageBytes);
+    if (end >= text.size())
+        return text;
+    const std::string shown = text.substr(0, end) + (text[end - 1] == '\n' ? "" : "\n");
+    return shown + "brixo-labd: " + std::to_string(text.size() - end) + " more bytes of messages left out\n";
+}
+
+// Ends the process from any thread: the running builds and the simulators go first, then the
+// work directories. Nothing here waits on a client or on a step in progress; the serving and
+// handler threads are not joined.
 [[noreturn]] void finish(int status)
 {
+    static std::atomic<bool> ending{false};
     if (ending.exchange(true))
         for (;;)
             pause();
-    killRunningTool();
-    if (circuit && circuit->simulatorPid() > 0) {
-        kill(-circuit->simulatorPid(), SIGKILL);
-        kill(circuit->simulatorPid(), SIGKILL);
-    }
-    std::error_code ignored;
-    if (!workDir.empty())
-        fs::remove_all(workDir, ignored);
+    brixo::killRunningTools();
+    ServedDesign::abandonAll();
     std::fflush(stdout);
     std::fflush(stderr);
     _exit(status);
-}
-
-uint32_t todayCode()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    auto bcd = [](int v) { return uint32_t((v / 10) % 10 << 4 | v % 10); };
-    const int year = t.tm_year + 1900;
-    return bcd(year / 100) << 24 | bcd(year % 100) << 16 | bcd(t.tm_mon + 1) << 8 | bcd(t.tm_mday);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // The lab server's account and audit commands work on its database and end.
+    if (argc > 1 && (std::string(argv[1]) == "user" || std::string(argv[1]) == "audit"))
+        return lab::runLabCommand(std::vector<std::string>(argv + 1, argv + argc), std::cin, std::cout, std::cerr);
+    // The lab server for a class: this PC's boards and students' simulated boards.
+    if (argc > 1 && std::string(argv[1]) == "lab")
+        return runLabMode(std::vector<std::string>(argv + 2, argv + argc));
+    // One lab board's adapter process, which the lab server starts and talks to over pipes.
+    if (argc > 1 && std::string(argv[1]) == "adapter") {
+        const std::string index = argc == 3 ? argv[2] : "";
+        if (index.empty() || index.size() > 2 || index.find_first_not_of("0123456789") != std::string::npos) {
+            std::fprintf(stderr, "brixo-labd: adapter wants the adapter's index, 0 to 99\n");
+            return 2;
+        }
+        return runAdapterProcess(std::stoi(index));
+    }
     std::signal(SIGPIPE, SIG_IGN);
-    // One thread takes SIGTERM and SIGINT; every other thread has them blocked.
+    // One thread takes the signals that end the server (a closed terminal's too, so the work
+    // directory goes with it); every other thread has them blocked.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
+    for (int s : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        sigaddset(&stopSignals, s);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::thread([stopSignals] {
         int signal = 0;
@@ -79,6 +102,8 @@ int main(int argc, char **argv)
         std::fputs(usageText().c_str(), stdout);
         return 0;
     }
+    if (options.sandboxCheck)
+        return reportSandbox();
     if (options.stdinLifetime)
         std::thread([] {
             char buf[256];
@@ -87,33 +112,17 @@ int main(int argc, char **argv)
             finish(0);
         }).detach();
 
-    DesignFiles design;
-    design.top = options.top;
-    design.defines = options.defines;
-    for (const std::string &f : options.files) {
-        if (!std::ifstream(f).good()) {
-            std::fprintf(stderr, "brixo-labd: cannot read %s\n", f.c_str());
-            return 1;
-        }
-        design.files.push_back(fs::absolute(f).string());
-    }
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brixo-labd-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "brixo-labd: cannot make a work directory in %s\n", tmp && *tmp ? tmp : "/tmp");
-        return 1;
-    }
-    workDir = pattern;
-
-    std::unique_ptr<Simulator> sim = options.simulator == "verilator" ? makeVerilator(workDir) : makeIcarus(workDir);
-    Board board;
     std::string messages;
-    if (!prepareDesign(*sim, design, options.keysActiveLow, board, messages)) {
-        std::fprintf(stderr, "%s", messages.c_str());
-        if (!messages.empty() && messages.back() != '\n')
+    Build failure = Build::Ready;
+    std::unique_ptr<ServedDesign> design = ServedDesign::open(options, messages, failure);
+    if (!design) {
+        const std::string shown = firstLines(messages, kShownMessageLines);
+        std::fprintf(stderr, "%s", shown.c_str());
+        if (!shown.empty() && shown.back() != '\n')
             std::fputc('\n', stderr);
-        finish(1);
+        finish(failure == Build::ToolFailed ? kExitServerFailed : kExitDesignFailed);
     }
+    const Board &board = design->board();
     if (!board.unused.empty()) { // a student's "switch" for "sw" shows up here
         std::string names;
         for (const std::string &n : board.unused)
@@ -121,27 +130,17 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "brixo-labd: ports of %s with no board name, left unconnected: %s\n", board.top.c_str(),
                      names.c_str());
     }
-    CircuitSettings settings;
-    settings.clockHz = options.clockHz;
-    settings.requestLimitMs = options.stepLimitMs;
-    settings.chipDate = todayCode();
-    SimCircuit simulated(board, sim->command(), workDir, settings);
-    circuit = &simulated;
-    if (!simulated.start(error)) {
-        std::fprintf(stderr, "brixo-labd: the design does not start: %s\n", error.c_str());
-        finish(1);
-    }
-    HttpServer server(simulated);
+    // Every open connection is a descriptor: a thousand idle clients must not lock out the next.
+    const std::size_t openFiles = http::Server::raiseOpenFileLimit();
+    http::Server server(labRoutes(labBoardOf(*design)), labLimits(openFiles), options.log);
     const int port = server.bind(options.host, options.port);
     if (port < 0) {
         std::fprintf(stderr, "brixo-labd: cannot listen on %s:%d\n", options.host.c_str(), options.port);
-        finish(1);
+        finish(kExitServerFailed);
     }
+    // The same text GET /api/v1/board answers.
     std::printf("listening on %s:%d\ndesign %s\n", options.host.c_str(), port, board.json().c_str());
     std::fflush(stdout);
-    if (!server.serve()) {
-        std::fprintf(stderr, "brixo-labd: serving on %s:%d failed\n", options.host.c_str(), port);
-        finish(1);
-    }
+    server.serve(); // until a signal or the end of standard input ends the process
     finish(0);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The five component kinds of a panel, described once: everything that lists the kinds walks
-// this table instead of naming them by hand.
+// this table instead of naming them by hand. How many of each a panel holds is the board's.
+#include "board_layout.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -21,25 +23,25 @@ struct KindInfo {
     const char* picture;    // the toolbox list's picture and the design-mode face
     const char* vp2Name;    // the name a .vp2 line gives the component
     int maximum;            // largest count a panel holds, also a new panel's preset
-    int numberBase;         // green LEDs are LEDs 18 on of the board's LED chain
+    int numberBase;         // green LEDs come after the red ones on the board's LED chain
     int layer;              // creation order: later kinds lie on top where components overlap
 };
 
 inline constexpr std::array<KindInfo, 5> kComponentKinds{{
     {ComponentKind::Switch, "switch", QT_TRANSLATE_NOOP("MainWindow", "开关"),
      QT_TRANSLATE_NOOP("MainWindow", "  开关"), QT_TRANSLATE_NOOP("MainWindow", "  开关"), ":/images/switch_1", "sw",
-     36, 0, 1},
+     BoardLayout::switches, 0, 1},
     {ComponentKind::Key, "key", QT_TRANSLATE_NOOP("MainWindow", "按键"), QT_TRANSLATE_NOOP("MainWindow", "  按键"),
-     QT_TRANSLATE_NOOP("MainWindow", "  按键"), ":/images/KEY0", "key", 20, 0, 0},
+     QT_TRANSLATE_NOOP("MainWindow", "  按键"), ":/images/KEY0", "key", BoardLayout::keys, 0, 0},
     {ComponentKind::RedLed, "redLed", QT_TRANSLATE_NOOP("MainWindow", "指示灯"),
      QT_TRANSLATE_NOOP("MainWindow", "  红灯"), QT_TRANSLATE_NOOP("MainWindow", "  指示灯"), ":/images/led_red",
-     "redLed", 18, 0, 3},
+     "redLed", BoardLayout::redLeds, 0, 3},
     {ComponentKind::GreenLed, "greenLed", QT_TRANSLATE_NOOP("MainWindow", "指示灯"),
      QT_TRANSLATE_NOOP("MainWindow", "  绿灯"), QT_TRANSLATE_NOOP("MainWindow", ". 指示灯"), ":/images/led_green",
-     "greenLed", 18, 18, 2},
+     "greenLed", BoardLayout::greenLeds, BoardLayout::greenLedFirstBit, 2},
     {ComponentKind::Digit, "digit", QT_TRANSLATE_NOOP("MainWindow", "数码管"),
-     QT_TRANSLATE_NOOP("MainWindow", " 数码管"), QT_TRANSLATE_NOOP("MainWindow", " 数码管"), ":/images/BG", "sstube", 8,
-     0, 4},
+     QT_TRANSLATE_NOOP("MainWindow", " 数码管"), QT_TRANSLATE_NOOP("MainWindow", " 数码管"), ":/images/BG", "sstube",
+     BoardLayout::digits, 0, 4},
 }};
 
 constexpr const KindInfo& kindInfo(ComponentKind kind) { return kComponentKinds[static_cast<int>(kind)]; }

@@ -153,7 +153,9 @@ int receiveAnswer(Connection &c, int &length)
         }
         if (n == 0) {
             c.close();
-            std::fputs("There is no any data!\r\n", stdout);
+            // Standard error, not standard output: a library must not write into its caller's
+            // output (brixo-cli read --json would carry it).
+            std::fputs("There is no any data!\r\n", stderr);
             clientError("Failed recv!");
             return -1;
         }
@@ -184,7 +186,7 @@ int presenceProbe(const char *address, int port, ResultList &results)
 {
     results.clear();
     ParameterList params;
-    params.add(12, kAccessCode);
+    probeParameters(params);
     std::string request;
     if (!buildRequest(params, address, request))
         return RequestTooLarge;

@@ -1,7 +1,7 @@
 // The remote-lab client over a TCP connection: connect, send a request, receive the answer
 // within a time limit, and the operations built on them (presence probe, remote scan).
 #pragma once
-#include "net_request.h"
+#include "remote_lab_wire.h"
 
 namespace tamro {
 namespace net {

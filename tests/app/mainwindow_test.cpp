@@ -54,8 +54,9 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
               QStringList({"新建虚拟面板(&N)", "打开虚拟面板(&O)", "保存虚拟面板(&S)", "另存为.....", "-",
                            "连接调试适配器(&C)", "下载FPGA(&G)", "-", "仿真Verilog设计(&V)...", "重新载入设计(&R)",
                            "按设计新建面板(&P)", "-", "导出面板图片(&E)...", "复制面板图片(&I)", "-", "退出(&X)"}));
-    EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("modeMenu"))->actions()),
-              QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)"}));
+    EXPECT_EQ(
+        texts(w.findChild<QMenu*>(QStringLiteral("modeMenu"))->actions()),
+        QStringList({"无板仿真(&S)", "虚拟面板设计(&D)", "自动刷新(&A)", "-", "录制波形(&R)...", "导出时序图(&T)..."}));
     EXPECT_EQ(texts(w.findChild<QMenu*>(QStringLiteral("designMenu"))->actions()),
               QStringList({"设置虚拟面板", "添加更换背景图", "控件信息表"}));
     EXPECT_EQ(
@@ -67,7 +68,8 @@ TEST(MainWindowShell, MenusInOrderWithShortcutsIconsAndChecks)
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("reloadDesignAction"))->shortcut(), QKeySequence("Ctrl+R"));
     for (QAction* a : {w.findChild<QAction*>(QStringLiteral("simulationAction")),
                        w.findChild<QAction*>(QStringLiteral("designAction")),
-                       w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))}) {
+                       w.findChild<QAction*>(QStringLiteral("autoRefreshAction")),
+                       w.findChild<QAction*>(QStringLiteral("recordAction"))}) {
         EXPECT_TRUE(a->isCheckable());
         EXPECT_FALSE(a->isChecked());
     }

@@ -1,6 +1,7 @@
 // The board data over vestrix and tamro down to the emulated adapter and lab circuit.
 #include "board_fixture.h"
 
+#include "board/boardthread.h"
 #include "board/virtualcomponentdata.h"
 
 #include <QSignalSpy>
@@ -18,13 +19,20 @@ protected:
         data.setGreenLedCount(18);
         data.setDigitCount(8);
     }
-    VirtualComponentData data;
+    // The call's own result, once the board has answered it.
+    int settled(int result)
+    {
+        EXPECT_TRUE(waitIdle(data));
+        return result;
+    }
+    BoardThread board;
+    VirtualComponentData data{board.worker()};
 };
 
 TEST_F(BoardData, SwitchReachesItsRegisterAfterPanelInput)
 {
     QSignalSpy changed(&data, &VirtualComponentData::FPGAStateChanged);
-    EXPECT_EQ(data.SwitchChange(35, true), 0);
+    EXPECT_EQ(settled(data.SwitchChange(35, true)), 0);
     EXPECT_EQ(selectors(), (std::vector<int>{2, 9, 7, 8, 3, 1}));
     EXPECT_EQ(circuit.input(emu::LabCircuit::VirtualMode).data, (emu::Bytes{0x0F}));
     const auto& sw = circuit.input(emu::LabCircuit::Switches);
@@ -34,9 +42,9 @@ TEST_F(BoardData, SwitchReachesItsRegisterAfterPanelInput)
     EXPECT_EQ(changed.count(), 1);
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
-    EXPECT_EQ(data.KeyPressed(3), 0);
+    EXPECT_EQ(settled(data.KeyPressed(3)), 0);
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0x08u);
-    EXPECT_EQ(data.KeyReleased(3), 0);
+    EXPECT_EQ(settled(data.KeyReleased(3)), 0);
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0u);
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), 1ull << 35);
 }
@@ -44,8 +52,8 @@ TEST_F(BoardData, SwitchReachesItsRegisterAfterPanelInput)
 TEST_F(BoardData, SwitchesBeyondThePanelCountStayZero)
 {
     data.setSwitchCount(4);
-    data.SwitchChange(3, true);
-    data.SwitchChange(10, true); // not on this panel: ignored
+    settled(data.SwitchChange(3, true));
+    settled(data.SwitchChange(10, true)); // not on this panel: ignored
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Switches), 0x08u);
 }
 
@@ -63,7 +71,7 @@ TEST_F(BoardData, LedAndDigitRegistersAreUnpacked)
     for (const Case& c : cases) {
         circuit.setLeds(c.leds);
         circuit.setDigits({0xC0, 0xFF, 0x00, 0x40, 0, 0, 0, 0x7F});
-        ASSERT_EQ(data.readOutputs(), 0);
+        ASSERT_EQ(settled(data.readOutputs()), 0);
         for (int i = 0; i < 18; ++i) {
             const bool red = std::find(c.litRed.begin(), c.litRed.end(), i) != c.litRed.end();
             const bool green = std::find(c.litGreen.begin(), c.litGreen.end(), i) != c.litGreen.end();
@@ -83,7 +91,7 @@ TEST_F(BoardData, DigitsPastTheRegisterAreNeverRead)
     // The board data allows 64 digits but the register carries 8 bytes.
     ASSERT_EQ(data.setDigitCount(64), 0);
     circuit.setDigits({0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x00, 0x00});
-    ASSERT_EQ(data.readOutputs(), 0);
+    ASSERT_EQ(settled(data.readOutputs()), 0);
     for (int d = 0; d < 8; ++d)
         EXPECT_EQ(data.digit(d), 0xAA) << d;
     for (int d = 8; d < 64; ++d)
@@ -94,7 +102,7 @@ TEST_F(BoardData, DataSlotsAreCutFromTheCpuDataStream)
 {
     data.setDataSlots({{0, 4}, {1, 12}, {2, 1}});
     circuit.setCpuData({0xCD, 0xAB, 0x01});
-    ASSERT_EQ(data.readDataSlots(), 0);
+    ASSERT_EQ(settled(data.readDataSlots()), 0);
     EXPECT_EQ(data.dataTexts(), (QStringList{"D", "ABC", "1"}));
     ASSERT_FALSE(circuit.scans().empty());
     EXPECT_EQ(circuit.scans().back().instruction, 1);
@@ -103,13 +111,13 @@ TEST_F(BoardData, DataSlotsAreCutFromTheCpuDataStream)
     // Widths of 32 and past it: the wide slot's text is empty, its bits are consumed.
     data.setDataSlots({{0, 32}, {1, 33}, {2, 8}});
     circuit.setCpuData({0x78, 0x56, 0x34, 0x12, 0, 0, 0, 0, 0x5A, 0x01});
-    ASSERT_EQ(data.readDataSlots(), 0);
+    ASSERT_EQ(settled(data.readDataSlots()), 0);
     EXPECT_EQ(data.dataTexts(), (QStringList{"12345678", "", "AD"}));
 
     // A slot that no widget claims shows empty rather than an unset width.
     data.setDataSlots({{0, 8}, {3, 8}});
     circuit.setCpuData({0x2A});
-    ASSERT_EQ(data.readDataSlots(), 0);
+    ASSERT_EQ(settled(data.readDataSlots()), 0);
     EXPECT_EQ(data.dataTexts(), (QStringList{"2A", ""}));
     EXPECT_EQ(circuit.scans().back().bits, 8);
 }
@@ -131,7 +139,7 @@ TEST_F(BoardData, DataSlotsTooWideForOneReadAreReportedAndNotRead)
     emu::LabCircuit::Bytes bytes(80, 0);
     bytes[76] = 0x78, bytes[77] = 0x56, bytes[78] = 0x34, bytes[79] = 0x12;
     circuit.setCpuData(bytes);
-    ASSERT_EQ(data.readDataSlots(), 0);
+    ASSERT_EQ(settled(data.readDataSlots()), 0);
     EXPECT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(circuit.scans().back().bits, 640);
     EXPECT_EQ(data.dataTexts().at(0), "00000000");
@@ -143,7 +151,9 @@ TEST_F(BoardData, NoAdapterOpensTheConnectDialogAndRetriesPanelInputOnce)
     disconnect();
     DialogSeen seen;
     answerConnectDialog(&seen, "button2");
-    EXPECT_EQ(data.SwitchChange(0, true), 0);
+    QSignalSpy failed(&data, &VirtualComponentData::linkFailed);
+    EXPECT_EQ(settled(data.SwitchChange(0, true)), 0);
+    EXPECT_EQ(failed.count(), 0);
     EXPECT_TRUE(seen.opened);
     EXPECT_TRUE(seen.warningVisible);
     EXPECT_EQ(seen.warning, QStringLiteral("尚未选择调试适配器！请重新连接。"));
@@ -155,13 +165,34 @@ TEST_F(BoardData, NoAdapterOpensTheConnectDialogAndRetriesPanelInputOnce)
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 }
 
+TEST_F(BoardData, ARetryThatFailsAfterReconnectIsReportedAndEndsTheStep)
+{
+    disconnect();
+    // The user connects, but the link is down by the time the step goes out again.
+    MessageBox::setNextDialog([this](QDialog& d) {
+        d.findChild<QPushButton*>(QStringLiteral("button2"))->click();
+        circuit.linkStatus = 0x00;
+        return d.result();
+    });
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QSignalSpy failed(&data, &VirtualComponentData::linkFailed);
+    settled(data.SwitchChange(0, true));
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].informative, QStringLiteral("错误代码：%1").arg(failed.value(0).value(0).toInt()));
+    EXPECT_EQ(selectors(), (std::vector<int>{2})); // nothing after the failed retry, and no third try
+    EXPECT_EQ(failed.count(), 1);
+}
+
 TEST_F(BoardData, CancelledReconnectEndsTheOperation)
 {
     disconnect();
     QSignalSpy changed(&data, &VirtualComponentData::FPGAStateChanged);
+    QSignalSpy failed(&data, &VirtualComponentData::linkFailed);
     DialogSeen seen;
     answerConnectDialog(&seen, "button3");
-    EXPECT_EQ(data.SwitchChange(0, true), -5);
+    settled(data.SwitchChange(0, true));
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed[0][0].toInt(), -5);
     EXPECT_TRUE(seen.opened);
     EXPECT_TRUE(circuit.scans().empty());
     EXPECT_EQ(changed.count(), 0);
@@ -172,8 +203,11 @@ TEST_F(BoardData, BoardFailureIsReportedOnceAndStops)
 {
     circuit.linkStatus = 0x00;
     QSignalSpy changed(&data, &VirtualComponentData::FPGAStateChanged);
+    QSignalSpy failed(&data, &VirtualComponentData::linkFailed);
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    const int r = data.KeyPressed(0);
+    settled(data.KeyPressed(0));
+    ASSERT_EQ(failed.count(), 1);
+    const int r = failed[0][0].toInt();
     EXPECT_LT(r, 0);
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].informative, QStringLiteral("错误代码：%1").arg(r));
@@ -186,7 +220,7 @@ TEST_F(BoardData, SimulationWithoutExperimentSaysSoAndSendsNothing)
     data.simulationMode = true;
     QSignalSpy changed(&data, &VirtualComponentData::FPGAStateChanged);
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    EXPECT_EQ(data.KeyPressed(2), 0);
+    EXPECT_EQ(data.KeyPressed(2), 1); // the code it showed: the press went nowhere
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("该实验的仿真功能尚未实现。"));
     EXPECT_TRUE(MessageBox::shown()[0].informative.isEmpty());

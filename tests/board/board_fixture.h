@@ -3,12 +3,19 @@
 // are answered through MessageBox.
 #pragma once
 #include "app/dialogconnnect.h"
+#include "app/mainwindow.h"
 #include "board/errormessage.h"
+#include "board/runmode.h"
+#include "board/tamroadpter.h"
+#include "board/virtualcomponentdata.h"
 #include "ui/messagebox.h"
 #include "support/emu_adapter.h"
 #include "support/lab_circuit.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,7 +26,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <mutex>
 #include <vector>
+
+#include <vestrix_board.h>
 
 class BoardLink : public ::testing::Test {
 protected:
@@ -34,9 +45,9 @@ protected:
         CloseDevice();
         SelectDevice(-1);
         emu::attach(&adapter);
-        char list[VESTRIX_LIST_SIZE] = {};
-        ASSERT_EQ(ScanTAMRO(list, nullptr, 0), 0);
-        ASSERT_EQ(ConnectDevice(0), 0);
+        TamroAdpter connect;
+        ASSERT_EQ(connect.scan(true), 0);
+        ASSERT_EQ(connect.connect(0), 0);
         clear();
     }
     void TearDown() override
@@ -66,8 +77,30 @@ protected:
     // Forgets the connection, as after unplugging: the next board call gets -5.
     static void disconnect()
     {
+        std::lock_guard<std::recursive_mutex> lock(brixo::vestrixMutex()); // never beside a step
         CloseDevice();
         SelectDevice(-1);
+    }
+    // Spins the event loop until the board has answered what was asked (5 s at most).
+    static bool waitIdle(const std::function<bool()>& busy)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (busy()) {
+            if (clock.elapsed() > 5000)
+                return false;
+            QCoreApplication::processEvents();
+            QThread::usleep(200);
+        }
+        return true;
+    }
+    static bool waitIdle(const VirtualComponentData& data)
+    {
+        return waitIdle([&data] { return data.busy(); });
+    }
+    static bool waitIdle(const MainWindow& w)
+    {
+        return waitIdle([&w] { return w.runMode()->boardBusy(); });
     }
     // Answers the next connect dialog by pressing one of its buttons ("button2" connects,
     // "button3" cancels); records what the dialog showed.

@@ -1,8 +1,10 @@
-// What the lab server's ready lines and a typed server address are read as, and where a panel
-// built from a design's ports puts its components.
+// What the lab server's ready lines and a typed server address are read as, where a panel
+// built from a design's ports puts its components, and what is remembered of a design.
+#include "board/design_choices.h"
 #include "board/design_panel.h"
 
 #include <QRect>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -90,4 +92,31 @@ TEST(DesignPanelLayout, RowsWithoutOverlapInBoardOrder)
         for (int i = 0; i < std::min(p.switches, p.red); ++i)
             EXPECT_EQ(l.red[i].x() + sizes.ledSize.width() / 2, l.switches[i].x() + sizes.switchSize.width() / 2);
     }
+}
+
+TEST(DesignChoicesMemory, OneEntryPerSetOfFilesInAnyOrder)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("config.json"));
+    const QString a = dir.filePath(QStringLiteral("a.v")), b = dir.filePath(QStringLiteral("b.sv"));
+    const DesignChoices both{QStringLiteral("beta"), QStringLiteral("verilator"), 50, true};
+    const DesignChoices alone{QString(), QStringLiteral("iverilog"), 0.5, false};
+    ASSERT_TRUE(design::rememberChoices(config, {a, b}, both));
+    ASSERT_TRUE(design::rememberChoices(config, {a}, alone));
+    const DesignChoices none{QString(), QString(), design::kDefaultClockHz, false};
+    const struct {
+        QStringList files;
+        DesignChoices expected;
+    } cases[] = {
+        {{b, a}, both}, {{a, b}, both}, {{a}, alone}, {{b}, none}, {{a, b, a + QStringLiteral("x")}, none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.files.join(QLatin1Char(' ')).toStdString());
+        const DesignChoices got = design::rememberedChoices(config, c.files);
+        EXPECT_EQ(got.top, c.expected.top);
+        EXPECT_EQ(got.simulator, c.expected.simulator);
+        EXPECT_EQ(got.clockHz, c.expected.clockHz);
+        EXPECT_EQ(got.keysActiveLow, c.expected.keysActiveLow);
+    }
+    EXPECT_FALSE(design::rememberChoices(dir.filePath(QStringLiteral("none/config.json")), {a}, both));
 }

@@ -47,13 +47,17 @@ protected:
     {
         QKeyEvent e(type, code, mods, QString(), repeat);
         QApplication::sendEvent(to, &e);
+        settle(to);
     }
+    // Until the board has answered what the event asked.
+    static void settle(QWidget* in) { EXPECT_TRUE(waitIdle(*qobject_cast<MainWindow*>(in->window()))); }
     // A key let go is acted on once no press followed it at once (auto-repeat).
     static void release(QWidget* to, int code)
     {
         key(to, QEvent::KeyRelease, code);
         auto* w = qobject_cast<MainWindow*>(to->window());
         EXPECT_TRUE(QTest::qWaitFor([w] { return !w->runMode()->keys()->releasePending(); }, 2000));
+        settle(to);
     }
     static void tap(QWidget* to, int code)
     {
@@ -63,10 +67,15 @@ protected:
     int keyWrites() const { return circuit.scanCount(emu::LabCircuit::Keys); }
     uint64_t keys() const { return circuit.inputValue(emu::LabCircuit::Keys); }
     uint64_t switches() const { return circuit.inputValue(emu::LabCircuit::Switches); }
-    static void latch(QPushButton* b) { QTest::mouseClick(b, Qt::RightButton, Qt::NoModifier, QPoint(3, 3)); }
+    static void latch(QPushButton* b)
+    {
+        QTest::mouseClick(b, Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
+        settle(b);
+    }
     static void click(QPushButton* b, Qt::KeyboardModifiers m = Qt::NoModifier)
     {
         QTest::mouseClick(b, Qt::LeftButton, m, QPoint(3, 3));
+        settle(b);
     }
 };
 
@@ -102,9 +111,11 @@ TEST_F(PanelKeysLink, HeldKeyboardKeysAreOnePressAndOneReleaseEach)
     // A key held by the keyboard and the mouse together goes up when both let go.
     key(w.panel()->panelView(), QEvent::KeyPress, Qt::Key_2);
     QTest::mousePress(w.panel()->keyButtons()[2], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    settle(&w);
     release(w.panel()->panelView(), Qt::Key_2);
     EXPECT_EQ(keys(), 0x04u);
     QTest::mouseRelease(w.panel()->keyButtons()[2], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    settle(&w);
     EXPECT_EQ(keys(), 0u);
     EXPECT_EQ(keyWrites(), 6);
 }
@@ -157,8 +168,18 @@ TEST_F(PanelKeysLink, LatchedKeysStayDownUntilClickedOrReleasedWithThePanel)
              click(w.panel()->keyButtons()[6]);
          },
          0},
-        {"run mode ends", [](MainWindow& w) { w.findChild<QAction*>(QStringLiteral("designAction"))->trigger(); }, 0},
-        {"panel closes", [](MainWindow& w) { w.deleteAllFace(); }, 0},
+        {"run mode ends",
+         [](MainWindow& w) {
+             w.findChild<QAction*>(QStringLiteral("designAction"))->trigger();
+             settle(&w);
+         },
+         0},
+        {"panel closes",
+         [](MainWindow& w) {
+             w.deleteAllFace();
+             settle(&w);
+         },
+         0},
         // The failed write is reported once; the board is not asked again, and the next write
         // that gets through carries the keys up.
         {"link fails",

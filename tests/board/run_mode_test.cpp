@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGraphicsScene>
+#include <QProgressBar>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
@@ -63,7 +64,18 @@ protected:
         }
         w.runMode()->boardData()->setDataSlots(w.panel()->dataSlots());
     }
-    static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3)); }
+    static void click(QPushButton* b)
+    {
+        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+        EXPECT_TRUE(waitIdle(*qobject_cast<MainWindow*>(b->window())));
+    }
+    // An automatic-refresh tick by hand, and its answer.
+    static int tick(MainWindow& w)
+    {
+        const int r = w.autoRefreshBoard();
+        EXPECT_TRUE(waitIdle(w));
+        return r;
+    }
     static int digitLayers(MainWindow& w, int d) { return w.panel()->digitScenes()[d]->items().size(); }
 };
 
@@ -120,7 +132,7 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
     w.panel()->dataSlots()[1]->setDataText(w.panel()->dataSlots()[1]->text(), true);
     ASSERT_TRUE(w.panel()->dataSlots()[1]->isVertical);
     circuit.setCpuData({0xED, 0x0F, 0x00});
-    w.autoRefreshBoard();
+    tick(w);
     EXPECT_EQ(w.panel()->dataSlots()[1]->text(), QStringLiteral("0\nF\nE"));
     EXPECT_EQ(w.panel()->dataSlots()[0]->text(), QStringLiteral("D"));
 
@@ -129,7 +141,7 @@ TEST_F(RunMode, SwitchClickReachesTheCircuitAndItsOutputsAppearOnThePanel)
     w.panel()->dataSlots()[2]->index = 7;
     w.runMode()->boardData()->setDataSlots(w.panel()->dataSlots());
     circuit.setCpuData({0xED, 0x0F, 0x01});
-    w.autoRefreshBoard();
+    tick(w);
     EXPECT_EQ(w.panel()->dataSlots()[2]->text(), QStringLiteral("0"));
 
     // Off again, and the LEDs follow the next read.
@@ -158,10 +170,12 @@ TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
     buildPanel(w);
     clear();
     QTest::mousePress(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    ASSERT_TRUE(waitIdle(w));
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0x10u);
     EXPECT_EQ(w.runMode()->keyPressPending(), 0);
     EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY0"));
     QTest::mouseRelease(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    ASSERT_TRUE(waitIdle(w));
     EXPECT_EQ(circuit.inputValue(emu::LabCircuit::Keys), 0u);
     EXPECT_EQ(w.runMode()->keyPressPending(), 1);
     EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY1"));
@@ -169,6 +183,7 @@ TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
     circuit.linkStatus = 0x00;
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mousePress(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    ASSERT_TRUE(waitIdle(w));
     EXPECT_NE(w.runMode()->keyPressPending(), 0);
     EXPECT_EQ(MessageBox::shown().size(), 1);
     // The box took the release: the key is drawn up at once, not left pressed.
@@ -177,6 +192,7 @@ TEST_F(RunMode, KeyPressAndReleaseAndNoReleaseAfterAFailedPress)
     circuit.linkStatus = 0x01;
     clear();
     QTest::mouseRelease(w.panel()->keyButtons()[4], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    ASSERT_TRUE(waitIdle(w));
     EXPECT_TRUE(circuit.scans().empty());
     EXPECT_TRUE(MessageBox::shown().isEmpty());
     EXPECT_TRUE(showsPicture(w.panel()->keyButtons()[4], ":/images/KEY1"));
@@ -205,16 +221,18 @@ TEST_F(RunMode, AutoRefreshReadsTheBoard91TimesWithACountdown)
     EXPECT_EQ(w.runMode()->autoRefreshTimer()->interval(), 100);
     EXPECT_FALSE(w.runMode()->countdownLabel()->isHidden());
     clear();
-    // The ticks are delivered by hand so the test does not wait 9 seconds.
-    for (int tick = 1; tick <= 10; ++tick)
-        EXPECT_EQ(w.autoRefreshBoard(), 0);
+    // The ticks are delivered by hand so the test does not wait 9 seconds; the timer's own
+    // ticks, which would come while each answer is awaited, are held back.
+    const QSignalBlocker byHand(w.runMode()->autoRefreshTimer());
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_EQ(tick(w), 0);
     EXPECT_EQ(w.runMode()->countdownLabel()->text(), QStringLiteral("自动刷新剩余时间：9s      "));
-    for (int tick = 11; tick <= 90; ++tick)
-        w.autoRefreshBoard();
+    for (int n = 11; n <= 90; ++n)
+        tick(w);
     EXPECT_EQ(w.runMode()->countdownLabel()->text(), QStringLiteral("自动刷新剩余时间：1s      "));
     EXPECT_TRUE(w.runMode()->autoRefreshTimer()->isActive());
     EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->isChecked());
-    w.autoRefreshBoard();
+    tick(w);
     EXPECT_FALSE(w.runMode()->autoRefreshTimer()->isActive());
     EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("autoRefreshAction"))->isChecked());
     EXPECT_TRUE(w.runMode()->countdownLabel()->isHidden());
@@ -272,6 +290,11 @@ TEST_F(FpgaCommand, DownloadsTheChosenFileAndSaysSo)
     clear();
     MessageBox::setNextAnswer(QMessageBox::Ok);
     w.findChild<QAction*>(QStringLiteral("configureFpgaAction"))->trigger();
+    // The window stays live meanwhile; the commands that would wait on the board are not offered.
+    EXPECT_TRUE(w.runMode()->downloading());
+    EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("connectAction"))->isEnabled());
+    ASSERT_TRUE(waitIdle(w));
+    EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("connectAction"))->isEnabled());
     EXPECT_EQ(caption_, QStringLiteral("指定FPGA配置文件"));
     EXPECT_EQ(filter_, QStringLiteral("FPGA配置文件 (*.rbf)"));
     EXPECT_EQ(adapter.fpgaData, content);
@@ -279,11 +302,19 @@ TEST_F(FpgaCommand, DownloadsTheChosenFileAndSaysSo)
     EXPECT_EQ(MessageBox::shown()[0].title, QStringLiteral("信息"));
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("配置FPGA成功！"));
     EXPECT_EQ(MessageBox::shown()[0].icon, QMessageBox::Information);
+    // The library's bar across the top of the window, made and removed on the window's thread.
+    const std::vector<hostui::ProgressEvent> bar = hostui::takeProgressEvents();
+    ASSERT_GE(bar.size(), 3u);
+    EXPECT_EQ(bar.front().kind, hostui::ProgressEvent::Created);
+    EXPECT_TRUE(bar.front().shown);
+    EXPECT_EQ(bar.back().kind, hostui::ProgressEvent::Destroyed);
+    EXPECT_EQ(w.findChild<QProgressBar*>(), nullptr);
 
     // No file chosen: nothing happens.
     clear();
     choose(w, QString());
     w.fpgaProgram();
+    EXPECT_FALSE(w.runMode()->boardBusy());
     EXPECT_TRUE(adapter.frames.empty());
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 }
@@ -298,6 +329,7 @@ TEST_F(FpgaCommand, RepeatsOnceAfterReconnectAndASecondFailureIsSilent)
     answerConnectDialog(&seen, "button2");
     MessageBox::setNextAnswer(QMessageBox::Ok);
     w.fpgaProgram();
+    ASSERT_TRUE(waitIdle(w));
     EXPECT_TRUE(seen.opened);
     EXPECT_EQ(adapter.fpgaData, content);
     ASSERT_EQ(MessageBox::shown().size(), 1);
@@ -312,6 +344,7 @@ TEST_F(FpgaCommand, RepeatsOnceAfterReconnectAndASecondFailureIsSilent)
         return d.result();
     });
     w.fpgaProgram();
+    ASSERT_TRUE(waitIdle(w));
     EXPECT_TRUE(MessageBox::shown().isEmpty());
     EXPECT_TRUE(adapter.fpgaData.empty());
 
@@ -319,6 +352,7 @@ TEST_F(FpgaCommand, RepeatsOnceAfterReconnectAndASecondFailureIsSilent)
     clear();
     MessageBox::setNextAnswer(QMessageBox::Ok);
     w.fpgaProgram();
+    ASSERT_TRUE(waitIdle(w));
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_NE(MessageBox::shown()[0].text, QStringLiteral("配置FPGA成功！"));
 }
@@ -430,7 +464,7 @@ TEST_F(RunMode, UnchangedDigitsAreKeptAndRedrawnAfterAModeChange)
     EXPECT_EQ(digitLayers(w, 1), 1 + 2);
     // A new pattern replaces the old one.
     circuit.setDigits({0x00, 0xF9, 0, 0, 0, 0, 0, 0});
-    w.autoRefreshBoard();
+    tick(w);
     EXPECT_EQ(digitLayers(w, 0), 1 + 8);
 }
 
@@ -464,10 +498,12 @@ TEST_F(RunMode, ABrokenLinkEndsAutoRefreshWithOneBox)
         auto* autoRefresh = w.findChild<QAction*>(QStringLiteral("autoRefreshAction"));
         autoRefresh->trigger();
         clear();
-        if (unplugged)
+        if (unplugged) {
             disconnect();
-        else
+        } else {
+            std::lock_guard<std::recursive_mutex> lock(brixo::vestrixMutex()); // a read may be under way
             circuit.linkStatus = 0x00;
+        }
         int dialogs = 0;
         bool draining = false;
         constexpr int spare = 3;

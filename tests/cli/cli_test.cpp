@@ -2,58 +2,20 @@
 // hidapi calls reach emulated adapters in this test through the LD_PRELOAD proxy. The lab
 // circuit adds the low and high nibbles of the switches, counts key 0's presses and shows the
 // sum on the digits, so what `set` writes comes back through `read` and `test`.
-#include "run_process.h"
+#include "cli_fixture.h"
 
 #include "jvp_format.h"
-#include "support/adder_circuit.h"
-#include "support/emu_adapter.h"
-#include "support/emu_hid_service.h"
 #include "support/emu_lab_server.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <functional>
 #include <set>
 
 namespace {
-
-class Cli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        service.add(&adapter);
-    }
-    ProcessResult cli(std::vector<std::string> args, std::vector<std::string> env = {},
-                      const std::function<void(int)> &started = {})
-    {
-        args.insert(args.begin(), BRIXO_CLI);
-        env.insert(env.begin(), {"LD_PRELOAD=" HID_PROXY, "BRIXO_EMU_HID_SOCKET=" + service.socketPath(), "LANG=C",
-                                 "LC_ALL=", "LC_MESSAGES=", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
-        return runProcess(args, env, started);
-    }
-    std::string file(const char *name, const std::string &content)
-    {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(content.data(), qint64(content.size()));
-        return path.toStdString();
-    }
-    QTemporaryDir dir;
-    emu::AdderCircuit circuit;
-    emu::Adapter adapter{emu::Adapter::Kind::Hid, &circuit};
-    emu::HidService service;
-};
-
-bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 TEST_F(Cli, ListsAndRefusesWithExitCodes)
 {
@@ -73,7 +35,12 @@ TEST_F(Cli, ListsAndRefusesWithExitCodes)
         {{"--json", "set", "sw=1"}, {}, 1, 2, "", "option --json does not apply to set"},
         {{"--server", "localhost"}, {}, 1, 2, "", "invalid value: --server localhost"},
         {{"configure"}, {}, 1, 2, "", "configure needs one .rbf file"},
-        {{"test", "/nonexistent/v.txt"}, {}, 1, 2, "", "cannot read /nonexistent/v.txt"},
+        {{"test", "/nonexistent/v.txt"},
+         {},
+         1,
+         2,
+         "no row ran: cannot read /nonexistent/v.txt\n0 passed, 0 failed, 1 errors\n",
+         "cannot read /nonexistent/v.txt"},
         {{"--adapter", "3", "read", "leds"}, {}, 1, 3, "", "no adapter 3 (1 found)"},
         {{"read", "leds"}, {}, 3, 3, "", "brixo-cli: Failed to connect FPGA. Error code: -4\n"},
         {{"read", "leds"}, {"LANG=zh_CN.UTF-8"}, 3, 3, "", "brixo-cli: 连接FPGA失败。 错误代码：-4\n"},
@@ -189,6 +156,8 @@ TEST_F(Cli, RunsVectorFiles)
          "line 6: R3..R0 expected 0x5, read 0x4; D0 expected 5, read 4\n1 passed, 3 failed\n",
          ""},
         {"\xEF\xBB\xBFS0 R0 G18\r\n1 1 0\r\n0 0 x\r\n", true, 0, "2 passed, 0 failed\n", ""},
+        // A wait and three presses on a board as well.
+        {"S0 K0 WAIT_MS R0 G3..G0\n1 P*3 10 1 3\n", false, 0, "1 passed, 0 failed\n", ""},
         {"S1 R0\n1 1\n", true, 2, "", "v.txt:1: the panel has no S1\n"},
         {"S0 G0\n1 1\n", true, 2, "", "v.txt:1: unknown column: G0\n"},
         {"S3..S0 Q1\n1 1\n", false, 2, "", "v.txt:1: unknown column: Q1\n"},
@@ -213,10 +182,11 @@ TEST_F(Cli, RunsVectorFiles)
         if (c.panel)
             args.insert(args.end(), {"--panel", panel});
         const ProcessResult r = cli(args);
+        const std::string said = vectors.substr(0, vectors.size() - 5) + c.err;
         EXPECT_EQ(r.exitCode, c.code) << c.vectors << r.err;
-        EXPECT_EQ(r.out, c.out) << c.vectors;
-        EXPECT_EQ(r.err, c.err.empty() ? "" : "brixo-cli: " + vectors.substr(0, vectors.size() - 5) + c.err)
-            << c.vectors;
+        // A file that cannot run says why on both streams, and still ends with the counts.
+        EXPECT_EQ(r.out, c.err.empty() ? c.out : "no row ran: " + said + "0 passed, 0 failed, 1 errors\n") << c.vectors;
+        EXPECT_EQ(r.err, c.err.empty() ? "" : "brixo-cli: " + said) << c.vectors;
     }
 }
 
@@ -270,9 +240,9 @@ TEST_F(Cli, SimStartsTheLabServerAndEndsIt)
          "",
          "--verilog a.v b.v --top part2 --keys-active-low --listen 127.0.0.1:0 --stdin-lifetime"},
         {{"--sim", "broken.v", "--simulator", "verilator", "read", "leds"},
-         3,
+         4,
          "",
-         "broken.v:3: syntax error\nbrixo-cli: brixo-labd did not start the simulated board (status 1)\n",
+         "broken.v:3: syntax error\nbrixo-cli: the simulated design did not build or start\n",
          "--verilog broken.v --simulator verilator --listen 127.0.0.1:0 --stdin-lifetime"},
     };
     for (const Case &c : cases) {

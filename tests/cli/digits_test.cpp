@@ -1,6 +1,6 @@
 // What character a digit register byte shows: the board's patterns, the other usual forms of
 // 7 and 9, blanks and patterns that are no digit.
-#include "board_io.h"
+#include "output_text.h"
 
 #include <gtest/gtest.h>
 

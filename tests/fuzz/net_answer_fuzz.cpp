@@ -1,7 +1,7 @@
 // The remote-lab server's answers: the HTTP/XML parser, the result-slot decoding of a scan,
 // the request builder for any scan, and the receive path over a real socket pair.
 #include "net_connection.h"
-#include "net_request.h"
+#include "remote_lab_wire.h"
 
 #include <hostui.h>
 #include <tamro.h>

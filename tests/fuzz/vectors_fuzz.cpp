@@ -19,7 +19,9 @@ void checkTable(const cli::VectorTable &t, const cli::PanelInventory *panel)
 {
     check(!t.columns.empty() && !t.rows.empty());
     for (const cli::Column &c : t.columns) {
+        const bool count = c.kind == cli::Column::Cycles || c.kind == cli::Column::WaitMs; // no register bits
         check(c.kind == cli::Column::Cpu ? c.cpuBits >= 1 && c.cpuBits <= cli::kMaxCpuBits
+              : count                    ? c.bits.empty()
                                          : !c.bits.empty() && c.bits.size() <= 36);
         for (int b : c.bits)
             check(b >= 0 && b < 36);
@@ -35,7 +37,11 @@ void checkTable(const cli::VectorTable &t, const cli::PanelInventory *panel)
             check(cell.kind != cli::Cell::Pulse || (c.kind == cli::Column::Key && c.bits.size() == 1));
             if (cell.kind == cli::Cell::Value && c.kind == cli::Column::Cpu)
                 check(cell.wide.size() == size_t((c.cpuBits + 7) / 8));
-            if (cell.kind == cli::Cell::Value && c.kind != cli::Column::Cpu && c.kind != cli::Column::Digit)
+            if (cell.kind == cli::Cell::Value && c.kind == cli::Column::Cycles)
+                check(cell.value <= cli::kMaxCycles);
+            else if (cell.kind == cli::Cell::Value && c.kind == cli::Column::WaitMs)
+                check(cell.value <= cli::kMaxWaitMs);
+            else if (cell.kind == cli::Cell::Value && c.kind != cli::Column::Cpu && c.kind != cli::Column::Digit)
                 check(c.width() >= 64 || cell.value < (uint64_t(1) << c.width()));
         }
     }

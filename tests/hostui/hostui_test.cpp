@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 TEST(HostUi, BoxIsOwnedByTheWindowWithThatNativeId)
 {
     QWidget main, other;
@@ -89,6 +91,49 @@ TEST(HostUi, ProgressBarAcrossTheTopOfTheOwner)
     orphan.setRange(0, 2);
     orphan.step();
     EXPECT_EQ(orphan.value(), 1);
+}
+
+// A board worker's download and message: made on the application's thread, never waited for.
+TEST(HostUi, CalledFromAnotherThreadTheWidgetsAreMadeOnTheApplicationsThread)
+{
+    QWidget main;
+    main.resize(500, 300);
+    main.show();
+    void *id = reinterpret_cast<void *>(main.winId());
+    hostui::setCollecting(true);
+    bool shownThere = true;
+    std::thread worker([id, &shownThere] {
+        hostui::ProgressBar bar(id, "下载进度");
+        shownThere = bar.shown(); // not yet: the application's thread has not run
+        bar.setRange(0, 2);
+        for (int i = 0; i < 3; ++i)
+            bar.step();
+    });
+    worker.join();
+    EXPECT_FALSE(shownThere);
+    EXPECT_TRUE(hostui::takeProgressEvents().empty());
+    QCoreApplication::processEvents();
+    const auto events = hostui::takeProgressEvents();
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events.front().kind, hostui::ProgressEvent::Created);
+    for (const auto &e : events)
+        EXPECT_TRUE(e.shown);
+    EXPECT_EQ(events[4].value, 2); // never past the range
+    EXPECT_EQ(events.back().kind, hostui::ProgressEvent::Destroyed);
+    EXPECT_EQ(main.findChild<QProgressBar *>("hostuiProgress"), nullptr);
+    hostui::setCollecting(false);
+
+    std::thread([id] { hostui::showMessage(id, "连接FPGA失败！", "错误代码：-4"); }).join();
+    QCoreApplication::processEvents();
+    QMessageBox *box = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
+            box = b;
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QString::fromUtf8("连接FPGA失败！"));
+    EXPECT_EQ(box->parentWidget(), &main);
+    EXPECT_TRUE(box->isModal());
+    box->accept();
 }
 
 int main(int argc, char **argv)

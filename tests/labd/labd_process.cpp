@@ -134,6 +134,15 @@ bool Labd::start(const std::vector<std::string> &args, int limitMs)
 
 std::string Labd::errors() const { return readAll(errFile_); }
 
+long Labd::residentKiB() const
+{
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.compare(0, 6, "VmRSS:") == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
 int Labd::stop(int signal)
 {
     if (pid_ <= 0)
@@ -166,7 +175,7 @@ Run runLabd(const std::vector<std::string> &args, int limitMs)
     return r;
 }
 
-std::string exchange(int port, const std::string &request)
+std::string exchange(int port, const std::string &request, int quietMs)
 {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -178,7 +187,7 @@ std::string exchange(int port, const std::string &request)
         send(s, request.data(), request.size(), MSG_NOSIGNAL) >= 0) {
         char buf[4096];
         pollfd p{s, POLLIN, 0};
-        while (poll(&p, 1, 1000) > 0) {
+        while (poll(&p, 1, quietMs) > 0) {
             const ssize_t n = recv(s, buf, sizeof buf, 0);
             if (n <= 0)
                 break;
@@ -187,6 +196,25 @@ std::string exchange(int port, const std::string &request)
     }
     close(s);
     return answer;
+}
+
+HttpAnswer http(int port, const std::string &method, const std::string &path, const std::string &body,
+                const std::string &headers)
+{
+    std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + headers;
+    if (headers.find("Transfer-Encoding") == std::string::npos)
+        request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    const std::string text = exchange(port, request + "\r\n" + body, 5000);
+    HttpAnswer a;
+    const size_t headEnd = text.find("\r\n\r\n");
+    if (text.compare(0, 9, "HTTP/1.1 ") != 0 || headEnd == std::string::npos)
+        return a;
+    a.status = std::atoi(text.c_str() + 9);
+    const size_t type = text.find("\r\nContent-Type: ");
+    if (type < headEnd)
+        a.type = text.substr(type + 16, text.find("\r\n", type + 2) - type - 16);
+    a.body = text.substr(headEnd + 4);
+    return a;
 }
 
 int selectServer(int port)

@@ -22,6 +22,9 @@ public:
     std::string errors() const; // what it wrote on standard error so far
     // Sends `signal` (0: closes its standard input) and returns its exit status (-1: killed).
     int stop(int signal);
+    int pid() const { return pid_; }
+    // Its resident memory (VmRSS) in KiB, or -1.
+    long residentKiB() const;
 
 private:
     int pid_ = -1, stdin_ = -1, stdout_ = -1;
@@ -36,8 +39,18 @@ struct Run {
 Run runLabd(const std::vector<std::string> &args, int limitMs = 20000);
 
 // Sends `request` on a new connection and returns what comes back until the server closes it
-// or a second passes without more.
-std::string exchange(int port, const std::string &request);
+// or `quietMs` pass without more.
+std::string exchange(int port, const std::string &request, int quietMs = 1000);
+
+// One HTTP request on a new connection that the server closes after its answer (waited for as
+// long as a client waits, 5 s). The body gets
+// a Content-Length unless `headers` (lines ending in CRLF) give a Transfer-Encoding.
+struct HttpAnswer {
+    int status = 0; // 0: no answer
+    std::string type, body;
+};
+HttpAnswer http(int port, const std::string &method, const std::string &path, const std::string &body = "",
+                const std::string &headers = "");
 
 // Lists the server with ScanTAMRO and connects its "Lantrovex" entry; the result code.
 int selectServer(int port);

@@ -1,7 +1,6 @@
 // The server's reading of request bodies: whatever the client builds reads back as the scan it
 // meant; anything else is refused with a reason, never taken for a scan.
-#include "labd/request.h"
-#include "net_request.h"
+#include "remote_lab_wire.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +20,9 @@ TEST(LabRequest, ReadsEveryScanTheClientBuilds)
             ASSERT_TRUE(tamro::net::scanParameters(capture, 9, bits, data.empty() ? nullptr : data.data(), params));
             std::string request, error;
             ASSERT_TRUE(tamro::net::buildRequest(params, "127.0.0.1", request));
-            labd::Request r;
-            ASSERT_TRUE(labd::readRequest(bodyOf(request), r, error)) << error;
-            EXPECT_EQ(r.kind, labd::Request::Scan);
+            tamro::net::Request r;
+            ASSERT_TRUE(tamro::net::readRequest(bodyOf(request), r, error)) << error;
+            EXPECT_EQ(r.kind, tamro::net::Request::Scan);
             EXPECT_EQ(r.capture, capture);
             EXPECT_EQ(r.instruction, 9);
             EXPECT_EQ(r.bits, bits);
@@ -36,9 +35,9 @@ TEST(LabRequest, ReadsEveryScanTheClientBuilds)
     probe.add(12, tamro::net::kAccessCode);
     std::string request, error;
     ASSERT_TRUE(tamro::net::buildRequest(probe, "127.0.0.1", request));
-    labd::Request r;
-    ASSERT_TRUE(labd::readRequest(bodyOf(request), r, error)) << error;
-    EXPECT_EQ(r.kind, labd::Request::Probe);
+    tamro::net::Request r;
+    ASSERT_TRUE(tamro::net::readRequest(bodyOf(request), r, error)) << error;
+    EXPECT_EQ(r.kind, tamro::net::Request::Probe);
 }
 
 TEST(LabRequest, RefusesWhatTheClientNeverSends)
@@ -72,12 +71,12 @@ TEST(LabRequest, RefusesWhatTheClientNeverSends)
         {"last shift of 9 bits", body(head + el("02", "") + el("06", "09ff") + tail)},
         {"odd hex", body(head + el("02", "") + el("06", "08f") + tail)},
         {"trailing parameter", body(head + el("02", "") + el("06", "08ff") + tail + el("07", ""))},
-        {"too long", body(std::string(labd::kMaxBody, ' '))},
+        {"too long", body(std::string(tamro::net::kMaxBody, ' '))},
     };
     for (const auto &c : cases) {
-        labd::Request r;
+        tamro::net::Request r;
         std::string error;
-        EXPECT_FALSE(labd::readRequest(c.body, r, error)) << c.why;
+        EXPECT_FALSE(tamro::net::readRequest(c.body, r, error)) << c.why;
         EXPECT_FALSE(error.empty()) << c.why;
     }
 }
@@ -92,18 +91,18 @@ TEST(LabRequest, AnswersDecodeAsTheClientExpects)
         return tamro::net::decodeScan(results, capture, bits, out.data());
     };
     std::vector<uint8_t> out(256);
-    EXPECT_EQ(decode(labd::scanAnswer(0x01, {}, false), false, 36, out), 0);
-    EXPECT_EQ(decode(labd::errorAnswer("the design did not settle"), false, 36, out), -4);
-    EXPECT_EQ(decode(labd::errorAnswer("malformed request: --> <x>"), true, 64, out), -27);
-    EXPECT_EQ(decode(labd::errorAnswer(""), true, 4, out), -27);
+    EXPECT_EQ(decode(tamro::net::scanAnswer(0x01, {}, false), false, 36, out), 0);
+    EXPECT_EQ(decode(tamro::net::errorAnswer("the design did not settle"), false, 36, out), -4);
+    EXPECT_EQ(decode(tamro::net::errorAnswer("malformed request: --> <x>"), true, 64, out), -27);
+    EXPECT_EQ(decode(tamro::net::errorAnswer(""), true, 4, out), -27);
     const std::vector<uint8_t> wide = {0x12, 0xAB, 0x00, 0xFF, 0x3C};
-    EXPECT_EQ(decode(labd::scanAnswer(0x01, wide, true), true, 36, out), 0);
+    EXPECT_EQ(decode(tamro::net::scanAnswer(0x01, wide, true), true, 36, out), 0);
     EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + 5), wide);
     std::vector<uint8_t> full(256, 0xA5);
-    EXPECT_EQ(decode(labd::scanAnswer(0x01, full, true), true, 2048, out), 0);
+    EXPECT_EQ(decode(tamro::net::scanAnswer(0x01, full, true), true, 2048, out), 0);
     EXPECT_EQ(out, full);
     tamro::net::ResultList probe;
-    const std::string answer = "HTTP/1.1 200 OK\r\n\r\n" + labd::probeAnswer();
+    const std::string answer = "HTTP/1.1 200 OK\r\n\r\n" + tamro::net::probeAnswer();
     tamro::net::parseAnswer(answer.c_str(), int(answer.size()), probe);
     ASSERT_GE(probe.count, 1);
     EXPECT_EQ(probe.tag[0], tamro::net::TagNeedReturn);

@@ -3,6 +3,8 @@
 #include "labd_process.h"
 #include "labd/circuit.h"
 
+#include "step_json.h"
+
 #include <tamro.h>
 #include <vestrix.h>
 
@@ -235,6 +237,29 @@ endmodule
         EXPECT_NE(added.find(s.said), std::string::npos) << added;
         if (s.result == 0) {
             EXPECT_EQ(leds(), 2u);
+        }
+    }
+    // The step route fails the same way, with the words the server prints, in JSON.
+    const struct {
+        const char *body;
+        int status;
+        const char *said;
+    } route[] = {
+        {R"({"switches": 1})", 500, "did not settle within 1000 ms"},
+        {R"({"switches": 2})", 200, "\"leds\":2,"},
+        {R"({"keys": 1})", 500, "the simulator has ended"},
+        {R"({"keys": 0})", 200, "\"leds\":2,"},
+    };
+    for (const auto &r : route) {
+        SCOPED_TRACE(r.body);
+        const std::string before = labd.errors();
+        const labtest::HttpAnswer a = labtest::http(labd.port, "POST", "/api/v1/step", r.body);
+        EXPECT_EQ(a.status, r.status);
+        EXPECT_EQ(a.type, "application/json");
+        EXPECT_NE(a.body.find(r.said), std::string::npos) << a.body;
+        if (r.status != 200) {
+            EXPECT_NE(labd.errors().substr(before.size()).find("brixo-labd: " + brixo::errorOf(a.body)),
+                      std::string::npos);
         }
     }
     EXPECT_EQ(labd.stop(0), 0) << "ends when its standard input closes";

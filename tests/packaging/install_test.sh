@@ -9,12 +9,15 @@ cmake --install "$build_dir" --prefix "$prefix" > "$prefix/install.log"
 
 libdir=$(find "$prefix" -name pkgconfig -type d | head -1); libdir=${libdir%/pkgconfig}
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# A command's whole output, then the match: `cmd | grep -q` fails under pipefail whenever grep
+# stops reading before cmd has written everything.
+has() { grep -q -- "$2" <<<"$1"; }
 
 test -x "$prefix/bin/brixo" || fail "program not installed"
 test -x "$prefix/bin/brixo-cli" || fail "brixo-cli not installed"
 test -f "$prefix/share/brixo/examples/adder_a.vectors" || fail "example vector file not installed"
 test -x "$prefix/bin/brixo-labd" || fail "brixo-labd not installed"
-"$prefix/bin/brixo-labd" --help | grep -q "^  listening on HOST:PORT" || fail "brixo-labd --help lacks its ready line"
+has "$("$prefix/bin/brixo-labd" --help)" "^  listening on HOST:PORT" || fail "brixo-labd --help lacks its ready line"
 # The installed command-line tool finds the installed lab server beside it and grades the
 # installed Verilog example in simulation.
 verilog="$prefix/share/brixo/examples/verilog"
@@ -33,7 +36,7 @@ export PKG_CONFIG_PATH="$libdir/pkgconfig"
 for lib in "${libs[@]}"; do
   so="$libdir/lib$lib.so"
   test -L "$so" || fail "lib$lib.so development link missing"
-  readelf -d "$so" | grep -q "SONAME.*\[lib$lib.so.1\]" || fail "lib$lib.so has no versioned SONAME"
+  has "$(readelf -d "$so")" "SONAME.*\[lib$lib.so.1\]" || fail "lib$lib.so has no versioned SONAME"
   test -f "$prefix/include/$lib.h" || fail "$lib.h not installed"
   # The client is compiled outside the source tree's include paths: only the prefix is visible.
   # A sanitized build's libraries need the client built with the same compiler and runtime.
@@ -44,8 +47,8 @@ for lib in "${libs[@]}"; do
   echo "$out"
 done
 # The installed program must find its libraries inside the prefix (no build-tree paths).
-if ldd "$prefix/bin/brixo" | grep -q "not found"; then fail "installed brixo misses a library"; fi
-if ldd "$prefix/bin/brixo" | grep -q "$build_dir"; then fail "installed brixo uses the build tree"; fi
-if ldd "$prefix/bin/brixo-cli" | grep -q "not found\|$build_dir"; then fail "installed brixo-cli misses its libraries"; fi
-"$prefix/bin/brixo-cli" --help | grep -q "test VECTORS" || fail "installed brixo-cli --help"
+if has "$(ldd "$prefix/bin/brixo")" "not found"; then fail "installed brixo misses a library"; fi
+if has "$(ldd "$prefix/bin/brixo")" "$build_dir"; then fail "installed brixo uses the build tree"; fi
+if has "$(ldd "$prefix/bin/brixo-cli")" "not found\|$build_dir"; then fail "installed brixo-cli misses its libraries"; fi
+has "$("$prefix/bin/brixo-cli" --help)" "test VECTORS" || fail "installed brixo-cli --help"
 echo "install test passed"

@@ -1,18 +1,19 @@
-// The emulated remote-lab server. Element names "00".."0C" are not valid XML, so the body is
-// read as the request lays it out: "<NN>\n", text, "</NN>\n" inside soap:Body.
+// The emulated remote-lab server: its own HTTP on a socket, the wire format's reader and writers.
 #include "support/emu_lab_server.h"
+
+#include "remote_lab_wire.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace emu {
+
+namespace net = tamro::net;
 
 namespace {
 
@@ -24,32 +25,6 @@ bool waitReadable(int fd, const std::atomic<bool> &stop)
             return true;
     }
     return false;
-}
-
-std::string hex(const uint8_t *p, int n)
-{
-    std::string s;
-    char b[3];
-    for (int i = 0; i < n; ++i) {
-        std::snprintf(b, sizeof b, "%02x", p[i]);
-        s += b;
-    }
-    return s;
-}
-
-std::vector<uint8_t> unhex(const std::string &s)
-{
-    std::vector<uint8_t> v;
-    for (size_t i = 0; i + 1 < s.size(); i += 2)
-        v.push_back(uint8_t(std::strtoul(s.substr(i, 2).c_str(), nullptr, 16)));
-    return v;
-}
-
-std::string envelope(const std::string &inner)
-{
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<soap:Envelope "
-           "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">\r\n<soap:Body>\r\n" +
-           inner + "\r\n</soap:Body>\r\n</soap:Envelope>";
 }
 
 } // namespace
@@ -143,26 +118,24 @@ void LabServer::serve(int client)
         r.raw = in.substr(0, headEnd + 4 + bodyLength);
         in.erase(0, r.raw.size());
         const std::string body = r.raw.substr(headEnd + 4);
-        size_t at = body.find("<soap:Body>\n");
-        at = at == std::string::npos ? body.size() : at + 12;
-        while (at + 5 <= body.size() && body[at] == '<' && body[at + 1] != '/' && body[at + 4] == '\n') {
-            const std::string name = body.substr(at + 1, 2);
-            const size_t end = body.find("</" + name + ">\n", at + 5);
-            if (end == std::string::npos)
-                break;
-            r.params.emplace_back(name, body.substr(at + 5, end - at - 5));
-            at = end + 6;
-        }
+        std::vector<net::Element> elements;
+        std::string error;
+        net::readElements(body, elements, error); // as far as they go: a bad body is answered below
+        for (const net::Element &e : elements)
+            r.params.emplace_back(e.name, e.text);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             requests_.push_back(r);
         }
+        // The wait ends early when the server stops.
+        for (int left = delayMs_; left > 0 && !stop_; left -= 10)
+            ::usleep(10000);
         const int m = misbehaviour_;
         if (m == NeverAnswer) {
             waitReadable(client, stop_); // holds the connection open, silent
             return;
         }
-        std::string xml = respond(r);
+        std::string xml = respond(body);
         if (m == AnswerTooMuch)
             xml.insert(xml.find("<soap:Body>"), std::string(3000, ' '));
         if (m == MalformedXml)
@@ -178,48 +151,21 @@ void LabServer::serve(int client)
     }
 }
 
-std::string LabServer::respond(const Request &r)
+std::string LabServer::respond(const std::string &body)
 {
-    bool capture = false, afterData = false;
-    int instruction = 0, rest = 0;
-    std::vector<uint8_t> data;
-    for (const auto &p : r.params) {
-        if (p.first == "0C")
-            return envelope(probeNeed_ ? "<NeedReturn>1</NeedReturn>" : "<NoneReturn>0</NoneReturn>");
-        if (p.first == "00")
-            capture = p.second == "1";
-        else if (p.first == "02")
-            afterData = true;
-        else if (p.first == "05") {
-            const std::vector<uint8_t> v = unhex(p.second);
-            // the first "05" slot begins with the whole-byte count, later ones continue the data
-            data.insert(data.end(), v.begin() + (data.empty() && !v.empty() ? 1 : 0), v.end());
-        } else if (p.first == "06") {
-            const std::vector<uint8_t> v = unhex(p.second);
-            if (v.size() != 2)
-                return envelope("<ErrorOccur>bad</ErrorOccur>");
-            if (afterData) {
-                rest = v[0];
-                data.push_back(v[1]);
-            } else {
-                instruction = v[1];
-            }
-        }
-    }
-    const int whole = data.empty() ? 0 : int(data.size()) - 1;
-    const int bits = afterData ? 8 * whole + rest : 0;
-    std::vector<uint8_t> out(data.size() + 1, 0);
-    uint8_t status = target_ ? target_->scan(uint8_t(instruction), data.data(), bits, out.data() + 1) : 1;
+    net::Request r;
+    std::string error;
+    if (!net::readRequest(body, r, error))
+        return net::errorAnswer(error);
+    if (r.kind == net::Request::Probe)
+        return probeNeed_ ? net::probeAnswer() : net::answerEnvelope(net::answerElement(net::TagNoneReturn, "0"));
+    std::vector<uint8_t> out = net::scanOutput(r.bits);
+    uint8_t status = target_ ? target_->scan(r.instruction, r.data.data(), r.bits, out.data()) : 1;
     if (misbehaviour_ == BadStatus)
         status = 0x02;
-    out[0] = status;
-    if (!capture)
-        return envelope("<NeedReturn>" + hex(&status, 1) + "</NeedReturn>");
-    if (out.size() < 2)
-        out.push_back(0);
     if (misbehaviour_ == WrongByteCount)
         out.push_back(0);
-    return envelope("<NeedReturn>" + hex(out.data(), int(out.size())) + "</NeedReturn>");
+    return net::scanAnswer(status, out, r.capture);
 }
 
 } // namespace emu

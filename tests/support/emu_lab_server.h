@@ -22,6 +22,8 @@ public:
 
     void setMisbehaviour(Misbehaviour m) { misbehaviour_ = m; }
     void setProbeAnswer(bool need) { probeNeed_ = need; } // NoneReturn when false
+    // Every request is served this long after it came, as a slow or distant server would.
+    void setAnswerDelay(int ms) { delayMs_ = ms; }
     // Ends every open client connection, as a restart of the server would; new ones are served.
     void dropConnections();
 
@@ -34,7 +36,7 @@ public:
 private:
     void run();
     void serve(int client);
-    std::string respond(const Request &r);
+    std::string respond(const std::string &body);
 
     ScanTarget *target_;
     int listener_ = -1;
@@ -42,6 +44,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> misbehaviour_{Normal};
     std::atomic<bool> probeNeed_{true};
+    std::atomic<int> delayMs_{0};
     std::mutex mutex_;
     std::vector<Request> requests_;
     std::vector<std::thread> clients_;

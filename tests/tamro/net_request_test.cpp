@@ -1,5 +1,5 @@
 // The remote-lab request builder, answer parser and result decoding on plain buffers.
-#include "net_request.h"
+#include "remote_lab_wire.h"
 
 #include <tamro.h>
 
