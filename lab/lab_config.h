@@ -14,6 +14,7 @@ struct BoardConfig {
     std::string id, kind;
     int adapter = 0;
     std::string panel, reset; // the panel file shown, the configuration that blanks the board
+    int cpuDataBits = 0;      // not in the file: read from the panel when the server opens the board
 };
 
 struct LabConfig {

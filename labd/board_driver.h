@@ -39,6 +39,17 @@ public:
     virtual bool reset(std::string &why) = 0;
     // The health check of an idle board: the chip answers with its information.
     virtual bool check(std::string &why) = 0;
+
+    // A simulated board started with its design's signals dumped: ends its simulation and hands
+    // over the dump (a value change dump). False with the reason when it has none; the board is
+    // of no use after it.
+    virtual bool dumps() const { return false; }
+    virtual bool endWithDump(std::string &vcd, std::string &why)
+    {
+        vcd.clear();
+        why = "this board dumps no signals";
+        return false;
+    }
 };
 
 // A design a student uploads for a simulated board of their own.
@@ -47,7 +58,11 @@ struct DesignUpload {
     std::string top, simulator;
     bool keysActiveLow = false;
     double clockHz = 0;
+    bool dump = false; // the design's own signals dumped, for the student to take at the end
 };
+
+// What a simulated board's dump may hold at most (the simulator stops dumping there).
+constexpr unsigned long long kStudentDumpBytes = 8ull << 20;
 
 // One compiler or simulator message about the student's own files.
 struct DesignMessage {

@@ -112,6 +112,7 @@ int runLabMode(const std::vector<std::string> &args)
         AdapterBoardOptions o;
         o.adapter = b.adapter;
         o.resetFile = b.reset;
+        o.cpuDataBits = b.cpuDataBits;
         o.program = program;
         return openAdapterBoard(o);
     };

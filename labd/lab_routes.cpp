@@ -122,6 +122,13 @@ bool readUpload(const json &o, DesignUpload &d, http::Response &refusal)
         }
         d.keysActiveLow = o["keys_active_low"];
     }
+    if (o.contains("dump")) {
+        if (!o["dump"].is_boolean()) {
+            refusal = failure(400, "\"dump\" must be true or false");
+            return false;
+        }
+        d.dump = o["dump"];
+    }
     if (o.contains("clock_hz")) {
         if (!o["clock_hz"].is_number() || o["clock_hz"].get<double>() < 0 || o["clock_hz"].get<double>() > 1e9) {
             refusal = failure(400, "\"clock_hz\" must be a number from 0 to 1e9");
@@ -151,6 +158,8 @@ public:
             return top(req, *who, s[0]);
         if (s.size() == 3 && s[0] == "boards")
             return board(req, *who, s[1], s[2]);
+        if (s == std::vector<std::string>{"simulated", "dump"})
+            return req.method == "POST" ? simulatedDump(*who) : wrongMethod(req, "POST");
         return failure(404, "no route " + req.path().substr(0, 200));
     }
 
@@ -318,6 +327,21 @@ private:
             return failure(o);
         changed();
         return reply(200, {{"board", id}, {"describe", json::parse(brixo::boardJson(description))}});
+    }
+
+    // The simulated board ends and its design's signals go to the student as a file.
+    http::Response simulatedDump(const Identity &who)
+    {
+        std::string vcd;
+        const Outcome o = service_.endSimulatedWithDump(who.name, vcd);
+        if (o.status != 409)
+            changed();
+        if (!o.ok())
+            return failure(o);
+        return {200,
+                "application/octet-stream",
+                std::move(vcd),
+                {{"Content-Disposition", "attachment; filename=\"signals.vcd\""}}};
     }
 
     http::Response board(const http::Request &req, const Identity &who, const std::string &id, const std::string &a)

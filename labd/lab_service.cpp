@@ -1,5 +1,7 @@
 #include "lab_service.h"
 
+#include "panel_cpu_data.h"
+
 #include <openssl/evp.h>
 
 #include <cstdio>
@@ -87,8 +89,14 @@ LabService::LabService(Options options) : options_(std::move(options))
         b->panel = readPanel(c.panel, why);
         if (!why.empty())
             warn("board " + c.id + ": " + why);
+        b->config.cpuDataBits = lab::panelCpuDataBits(b->panel);
+        if (b->config.cpuDataBits < 0) {
+            warn("board " + c.id + ": its panel's data displays are wider than the board's " +
+                 std::to_string(brixo::BoardLayout::cpuDataBits) + " bits of CPU data; none are read");
+            b->config.cpuDataBits = 0;
+        }
         try {
-            b->driver = options_.openBoard ? options_.openBoard(c, b->openError) : nullptr;
+            b->driver = options_.openBoard ? options_.openBoard(b->config, b->openError) : nullptr;
         } catch (const std::exception &e) {
             b->openError = e.what();
         }
@@ -517,7 +525,11 @@ Outcome LabService::startSimulated(const lab::Identity &who, const DesignUpload 
     return {};
 }
 
-Outcome LabService::stopSimulated(const std::string &user)
+Outcome LabService::stopSimulated(const std::string &user) { return endSimulated(user, nullptr); }
+
+Outcome LabService::endSimulatedWithDump(const std::string &user, std::string &vcd) { return endSimulated(user, &vcd); }
+
+Outcome LabService::endSimulated(const std::string &user, std::string *vcd)
 {
     std::shared_ptr<Board> b;
     {
@@ -525,16 +537,25 @@ Outcome LabService::stopSimulated(const std::string &user)
         const auto it = simulated_.find(user);
         if (it == simulated_.end())
             return {404, user + " runs no simulated board", ""};
+        // Set at the start and never changed: read without the driver's lock.
+        if (vcd && !it->second->driver->dumps())
+            return {409, "the simulated board was started without \"dump\"", ""};
         b = it->second;
         simulated_.erase(it);
         seen_.erase(user);
     }
     endJob(*b);
+    std::string why;
+    bool dumped = true;
     {
         std::lock_guard<std::mutex> driver(b->driverMutex);
+        if (vcd)
+            dumped = b->driver->endWithDump(*vcd, why);
         b->driver.reset();
     }
     store_->queue().stopSimulated(user);
+    if (!dumped)
+        return {500, why, ""};
     return {};
 }
 

@@ -103,6 +103,9 @@ public:
     Outcome startSimulated(const lab::Identity &who, const DesignUpload &design, std::string &board,
                            brixo::BoardDescription &description, std::vector<DesignMessage> &messages);
     Outcome stopSimulated(const std::string &user);
+    // Ends it as stopSimulated does and hands over its design's dump; 409, with the board kept,
+    // when it was started without one.
+    Outcome endSimulatedWithDump(const std::string &user, std::string &vcd);
     std::string simulatedOf(const std::string &user);
 
     // The push channel's read of a board with its current inputs, when the board is here and not
@@ -123,6 +126,7 @@ private:
     void resetWaiting();
     void checkIdle();
     void endIdleSimulated();
+    Outcome endSimulated(const std::string &user, std::string *vcd);
     void run();
 
     Options options_;

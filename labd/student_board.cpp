@@ -3,6 +3,7 @@
 // step route to drive it. What the compiler says about the student's files comes back as
 // messages naming those files alone; nothing of the server's paths goes with them.
 #include "student_board.h"
+#include "design_dump.h"
 #include "work_dir.h"
 
 #include "lab_server.h"
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <unistd.h>
 
@@ -140,8 +142,9 @@ std::vector<DesignMessage> messagesOf(const std::string &said, const std::string
 
 class StudentBoard : public BoardDriver {
 public:
-    StudentBoard(std::string dir, std::unique_ptr<brixo::LabServer> lab, std::unique_ptr<brixo::StepRouteBoard> board)
-        : dir_(std::move(dir)), lab_(std::move(lab)), board_(std::move(board))
+    StudentBoard(std::string dir, std::unique_ptr<brixo::LabServer> lab, std::unique_ptr<brixo::StepRouteBoard> board,
+                 std::string dumpFile)
+        : dir_(std::move(dir)), lab_(std::move(lab)), board_(std::move(board)), dumpFile_(std::move(dumpFile))
     {}
     ~StudentBoard() override
     {
@@ -180,10 +183,43 @@ public:
         return r.ok();
     }
 
+    bool dumps() const override { return !dumpFile_.empty(); }
+    // Its server copies the dump out of the sandbox as it ends. A simulator started again after
+    // a failure dumped a run of its own: the last run is the one the student last saw.
+    bool endWithDump(std::string &vcd, std::string &why) override
+    {
+        vcd.clear();
+        if (dumpFile_.empty())
+            return BoardDriver::endWithDump(vcd, why);
+        board_.reset();
+        lab_->stop();
+        std::string file;
+        std::error_code e;
+        for (int run = 1; std::filesystem::is_regular_file(DesignDump::runFile(dumpFile_, run), e); ++run)
+            file = DesignDump::runFile(dumpFile_, run);
+        std::ifstream in(file, std::ios::binary);
+        if (file.empty() || !in) {
+            why = "the simulated board left no dump";
+            return false;
+        }
+        // The simulator stops a time step past its limit; a file beyond that bound is not its dump.
+        constexpr std::size_t kReadLimit = kStudentDumpBytes + (16u << 20);
+        vcd.assign(kReadLimit + 1, '\0');
+        in.read(vcd.data(), std::streamsize(vcd.size()));
+        vcd.resize(std::size_t(in.gcount()));
+        if (vcd.size() > kReadLimit) {
+            vcd.clear();
+            why = "the simulated board's dump is larger than its limit";
+            return false;
+        }
+        return true;
+    }
+
 private:
     std::string dir_;
     std::unique_ptr<brixo::LabServer> lab_;
     std::unique_ptr<brixo::StepRouteBoard> board_;
+    std::string dumpFile_; // where its server keeps the dump; empty: it dumps none
 };
 
 } // namespace
@@ -239,6 +275,10 @@ std::unique_ptr<BoardDriver> startStudentBoard(const DesignUpload &design, const
     o.keysActiveLow = design.keysActiveLow;
     o.clockHz = design.clockHz;
     o.extraArgs = {"--require-sandbox"}; // a student's design is untrusted code
+    const std::string dumpFile = design.dump ? dir + "/signals.vcd" : "";
+    if (design.dump)
+        o.extraArgs.insert(o.extraArgs.end(),
+                           {"--dump-vcd", dumpFile, "--dump-limit", std::to_string(kStudentDumpBytes)});
     o.captureErrors = true;
     auto lab = std::make_unique<brixo::LabServer>();
     const brixo::LabServer::Status status = lab->start(o);
@@ -270,7 +310,7 @@ std::unique_ptr<BoardDriver> startStudentBoard(const DesignUpload &design, const
         error = "the simulated board does not answer: " + why;
         return fail();
     }
-    return std::make_unique<StudentBoard>(dir, std::move(lab), std::move(board));
+    return std::make_unique<StudentBoard>(dir, std::move(lab), std::move(board), dumpFile);
 }
 
 } // namespace labd

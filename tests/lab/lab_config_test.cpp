@@ -1,5 +1,7 @@
-// lab.json: strict reading, paths relative to the file, and the example that ships.
+// lab.json: strict reading, paths relative to the file, and the example that ships; the CPU data
+// a board's panel asks the server to read.
 #include "lab_config.h"
+#include "panel_cpu_data.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,29 @@ TEST(LabConfigTest, ExampleReadsWithPathsBesideIt)
     EXPECT_EQ(c.key, "/k.pem");
     EXPECT_EQ(c.boards[0].panel, "/srv/lab/p.jvp");
     EXPECT_EQ(c.sliceSeconds, 900);
+}
+
+TEST(LabConfigTest, PanelCpuDataBitsAreItsDataDisplaysWidths)
+{
+    const auto data = [](const std::string &width) {
+        return R"({"type": "data", "index": 0, "value": {"bitWidth": )" + width + R"(, "data": "x"}})";
+    };
+    const struct {
+        std::string components;
+        int bits;
+    } cases[] = {
+        {"", 0},
+        {data("8") + "," + data("24") + R"(, {"type": "switch", "index": 3})", 32},
+        {data("2048"), 2048},
+        {data("2048") + "," + data("1"), -1}, // wider than the register: the program reads none either
+        {data("-1") + "," + data("8"), -1},
+        {data("7.5") + "," + data("\"9\"") + "," + data("4"), 4}, // non-integral widths read as 0
+        {R"({"type": "data"}, {"type": "data", "value": 12}, 5)", 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(lab::panelCpuDataBits(R"({"components": [)" + c.components + "]}"), c.bits) << c.components;
+    for (const char *notPanel : {"", "[1]", "{\"components\": {}}", "{\"components\": ["})
+        EXPECT_EQ(lab::panelCpuDataBits(notPanel), 0) << notPanel;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // `brixo-labd lab` as a process on loopback, its boards behind adapter processes whose hidapi
 // calls reach this test's emulated adapters: accounts and tokens, the queue and its time limits,
-// resets that fail, downloads, a restart, and two lab PCs sharing one PostgreSQL.
+// resets that fail, downloads, students' simulated boards, a restart, and two lab PCs sharing one
+// PostgreSQL.
 #include "lab_server_fixture.h"
 #include "postgres_server.h"
 
@@ -190,6 +191,51 @@ TEST_F(LabServerTest, DownloadOverTheNetworkReportsProgressAndStopsOnCancel)
     EXPECT_EQ(call("DELETE", path, alice).status, 409) << "nothing left to cancel";
     EXPECT_EQ(call("POST", "/api/v1/boards/b1/step", alice, json::object()).status, 200);
     adapters[0].onFpgaPiece = nullptr;
+}
+
+TEST_F(LabServerTest, AStudentsSimulatedBoardBuildsStepsAndEndsWithItsDesignsDump)
+{
+    ASSERT_TRUE(up(server, oneBoard()));
+    const std::string alice = token("alice"), bob = token("bob");
+    const auto upload = [](const std::string &text, const json &dump) {
+        return json{{"files", json::array({{{"name", "adder.v"}, {"text", text}}})}, {"dump", dump}};
+    };
+    const std::string adder = "module adder(input [35:0] SW, output [17:0] LEDR);\n"
+                              "  wire [3:0] sum = SW[3:0] + SW[7:4];\n"
+                              "  assign LEDR = {14'b0, sum};\nendmodule\n";
+    const std::string step = "/api/v1/boards/sim-alice/step";
+
+    const Reply broken = call("POST", "/api/v1/simulated", alice,
+                              upload("module adder(input [35:0] SW);\n  assign = ;\nendmodule\n", false));
+    ASSERT_EQ(broken.status, 422) << broken.text;
+    ASSERT_FALSE(broken.body["messages"].empty()) << broken.text;
+    EXPECT_EQ(broken.body["messages"][0]["file"], "adder.v");
+    EXPECT_EQ(broken.body["messages"][0]["line"], 2);
+    EXPECT_EQ(call("POST", "/api/v1/simulated", alice, upload(adder, "yes")).status, 400);
+
+    const Reply started = call("POST", "/api/v1/simulated", alice, upload(adder, true));
+    ASSERT_EQ(started.status, 200) << started.text;
+    EXPECT_EQ(started.body["board"], "sim-alice");
+    EXPECT_EQ(me(alice)["simulated"], "sim-alice");
+    EXPECT_EQ(call("POST", step, bob, {{"switches", 0x35}}).status, 403) << "a simulated board is its owner's";
+    const Reply stepped = call("POST", step, alice, {{"switches", 0x35}});
+    ASSERT_EQ(stepped.status, 200) << stepped.text;
+    EXPECT_EQ(stepped.body["leds"], 8);
+
+    const Reply dump = call("POST", "/api/v1/simulated/dump", alice);
+    ASSERT_EQ(dump.status, 200) << dump.text;
+    EXPECT_NE(dump.text.find("$enddefinitions"), std::string::npos) << dump.text.substr(0, 400);
+    EXPECT_NE(dump.text.find(" sum "), std::string::npos) << "the design's own signals";
+    EXPECT_NE(dump.text.find("b1000 "), std::string::npos) << "the sum the step made";
+    EXPECT_EQ(call("POST", step, alice, json::object()).status, 404) << "the dump ended the board";
+    EXPECT_FALSE(me(alice).contains("simulated"));
+    EXPECT_EQ(call("POST", "/api/v1/simulated/dump", alice).status, 404);
+
+    ASSERT_EQ(call("POST", "/api/v1/simulated", alice, upload(adder, false)).status, 200);
+    EXPECT_EQ(call("POST", "/api/v1/simulated/dump", alice).status, 409) << "started without a dump";
+    EXPECT_EQ(call("POST", step, alice, json::object()).status, 200) << "and kept running";
+    EXPECT_EQ(call("DELETE", "/api/v1/simulated", alice).status, 200);
+    EXPECT_EQ(call("POST", step, alice, json::object()).status, 404);
 }
 
 TEST_F(LabServerTest, ARestartKeepsHoldsAndTheQueueAndResetsBoardsLeftWaiting)

@@ -26,12 +26,7 @@ export function setToken(t: string): void {
 // page hold more.
 const kMaxAnswer = 64 * 1024 * 1024;
 
-export async function call<T = Record<string, unknown>>(
-  method: string,
-  path: string,
-  body?: unknown,
-  signal?: AbortSignal,
-): Promise<T> {
+async function send(method: string, path: string, body?: unknown, signal?: AbortSignal): Promise<Response> {
   const headers: Record<string, string> = {};
   if (token()) headers.Authorization = `Bearer ${token()}`;
   if (body !== undefined) headers['Content-Type'] = 'application/json';
@@ -44,18 +39,39 @@ export async function call<T = Record<string, unknown>>(
   });
   const length = Number(r.headers.get('Content-Length') ?? '0');
   if (length > kMaxAnswer) throw new ApiError(r.status, 'answer too large');
-  const text = await r.text();
-  let json: unknown = {};
+  return r;
+}
+
+function parsed(text: string): Record<string, unknown> {
   try {
-    json = text ? JSON.parse(text) : {};
+    const json: unknown = text ? JSON.parse(text) : {};
+    return (json && typeof json === 'object' ? json : {}) as Record<string, unknown>;
   } catch {
-    json = {};
+    return {};
   }
-  if (!r.ok) {
-    const o = (json && typeof json === 'object' ? json : {}) as Record<string, unknown>;
-    throw new ApiError(r.status, typeof o.error === 'string' ? o.error : `HTTP ${r.status}`, o);
-  }
-  return json as T;
+}
+
+function refusal(r: Response, o: Record<string, unknown>): ApiError {
+  return new ApiError(r.status, typeof o.error === 'string' ? o.error : `HTTP ${r.status}`, o);
+}
+
+export async function call<T = Record<string, unknown>>(
+  method: string,
+  path: string,
+  body?: unknown,
+  signal?: AbortSignal,
+): Promise<T> {
+  const r = await send(method, path, body, signal);
+  const o = parsed(await r.text());
+  if (!r.ok) throw refusal(r, o);
+  return o as T;
+}
+
+// A route that answers a file rather than JSON (its refusals are JSON all the same).
+export async function callFile(method: string, path: string): Promise<Blob> {
+  const r = await send(method, path);
+  if (!r.ok) throw refusal(r, parsed(await r.text()));
+  return r.blob();
 }
 
 export interface Place {

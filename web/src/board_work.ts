@@ -1,6 +1,6 @@
 // Work on a held board: an FPGA configuration uploaded and downloaded with a progress bar and
 // a cancel, and a Verilog design uploaded to run as the student's own simulated board.
-import { ApiError, boardPath, call, token } from './api';
+import { ApiError, boardPath, call, callFile, token } from './api';
 import { tr } from './i18n';
 
 const $ = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
@@ -161,6 +161,7 @@ export class Simulate {
   constructor(private readonly started: (answer: SimulatedAnswer) => void, private readonly stopped: () => void) {
     $('simulate-start').addEventListener('click', () => void this.start());
     $('simulate-stop').addEventListener('click', () => void this.stop());
+    $('simulate-dump').addEventListener('click', () => void this.stopWithDump());
   }
 
   private status(text: string): void {
@@ -192,11 +193,14 @@ export class Simulate {
     };
     const top = $<HTMLInputElement>('design-top').value.trim();
     if (top) body.top = top;
+    const dump = $<HTMLInputElement>('design-dump').checked;
+    if (dump) body.dump = true;
     $<HTMLButtonElement>('simulate-start').disabled = true;
     this.status(tr('compiling', top || files[0].name));
     try {
       const answer = await call<SimulatedAnswer>('POST', '/api/v1/simulated', body);
       this.running(answer);
+      $('simulate-dump').hidden = !dump;
       this.started(answer);
     } catch (e) {
       this.status(e instanceof ApiError && e.status === 422 ? tr('designFailed') : tr('error', String((e as Error).message)));
@@ -214,6 +218,7 @@ export class Simulate {
 
   running(answer: SimulatedAnswer | null): void {
     $('simulate-stop').hidden = !answer;
+    if (!answer) $('simulate-dump').hidden = true;
     const top = answer && typeof answer.describe?.top === 'string' ? answer.describe.top : answer?.board ?? '';
     this.status(answer ? tr('simulating', top) : '');
   }
@@ -222,5 +227,26 @@ export class Simulate {
     await call('DELETE', '/api/v1/simulated').catch(() => undefined);
     this.running(null);
     this.stopped();
+  }
+
+  // The simulation ends and its dump is saved as a file, for GTKWave or brixo-cli wave.
+  private async stopWithDump(): Promise<void> {
+    try {
+      const vcd = await callFile('POST', '/api/v1/simulated/dump');
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(vcd);
+      link.download = 'signals.vcd';
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+      this.running(null);
+      this.stopped();
+    } catch (e) {
+      this.status(tr('error', String((e as Error).message)));
+      // Refused (409) leaves the board running; any other failure has ended it.
+      if (!(e instanceof ApiError && e.status === 409)) {
+        this.running(null);
+        this.stopped();
+      }
+    }
   }
 }

@@ -52,6 +52,8 @@ const texts: Texts = {
   designFailed: ['设计无法仿真，仿真器报告了以下问题：', 'The design cannot be simulated. The simulator reported:'],
   simulating: ['正在仿真设计 %1', 'Simulating design %1'],
   stopSimulation: ['结束仿真', 'Stop the simulation'],
+  dumpSignals: ['记录设计内部信号', "Record the design's own signals"],
+  stopAndSaveSignals: ['结束仿真并保存波形', 'Stop and save the waveform'],
   tooManyFiles: ['设计文件超过 %1 个', 'more than %1 design files'],
   tooLarge: ['设计文件太大：%1', 'design file too large: %1'],
   teacher: ['教师', 'Teacher'],
