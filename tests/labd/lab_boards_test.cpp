@@ -150,7 +150,7 @@ TEST_F(AdapterBoards, DownloadReportsEachPieceAndStopsOnCancel)
         const bool ok = board->configure(
             bytes, [&](std::size_t done, std::size_t total) { progress.emplace_back(done, total); }, cancel, error);
         EXPECT_EQ(ok, c.ok) << c.name << ": " << error;
-        ASSERT_EQ(adapters[0].fpgaPieceSizes.size(), c.pieces) << c.name;
+        ASSERT_EQ(adapters[0].fpgaPieceSizes.size(), c.pieces) << c.name << ": " << error;
         EXPECT_EQ(adapters[0].fpgaDone, c.ok) << c.name;
         EXPECT_EQ(adapters[0].fpgaAnnounced, int(bytes.size())) << c.name;
         if (c.ok) {
