@@ -1,8 +1,12 @@
 // The HTTP stack over TLS, in process with a self-signed certificate made for the test: only a
 // certificate and its own key are taken, HTTPS and wss are served, and a client that is not
-// speaking TLS, or stalls in the handshake, is dropped within the request's time.
+// speaking TLS, or stalls in the handshake, is dropped within the request's time. The lab's own
+// clients (brixo-cli, the program) reach it only with a certificate they trust.
 #include "labd/http_server.h"
+#include "lab_client.h"
 #include "raw_client.h"
+
+#include <httplib.h>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
@@ -169,6 +173,29 @@ TEST(Tls, DropsAClientThatDoesNotSpeakIt)
     }
     TlsClient client(certs); // and the next is served
     EXPECT_NO_THROW(client.connect(s.port));
+}
+
+TEST(Tls, TheLabsClientsTrustOnlyACertificateTheyAreGiven)
+{
+    Certificates certs;
+    Served s(certs, Limits{});
+    brixo::LabUrl url;
+    std::string why;
+    ASSERT_TRUE(brixo::parseLabUrl("https://127.0.0.1:" + std::to_string(s.port), url, why)) << why;
+    const struct {
+        const char *ca; // BRIXO_LAB_CA_FILE; null: the system's store, which does not know ours
+        bool served;
+    } cases[] = {{nullptr, false}, {"cert.pem", true}, {"other.pem", false}};
+    for (const auto &c : cases) {
+        if (c.ca)
+            ::setenv("BRIXO_LAB_CA_FILE", certs[c.ca].c_str(), 1);
+        else
+            ::unsetenv("BRIXO_LAB_CA_FILE");
+        const auto client = brixo::labHttpClient(url, 5000);
+        const httplib::Result r = client->Get("/api/v1/me");
+        EXPECT_EQ(r && r->status == 200 && r->body == "secure /api/v1/me", c.served) << (c.ca ? c.ca : "system");
+    }
+    ::unsetenv("BRIXO_LAB_CA_FILE");
 }
 
 } // namespace
