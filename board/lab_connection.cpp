@@ -131,7 +131,10 @@ void LabConnection::queueFor(const QString& kind)
         [client, ok, message, k] {
             int position = 0;
             brixo::LabError e;
-            *ok = client->queue(k, position, e);
+            // A hold or a place the user has from another client (a browser tab) is taken over.
+            brixo::LabMe me;
+            *ok = client->me(me, e) &&
+                  ((me.kind == k && (me.state == "holding" || me.state == "queued")) || client->queue(k, position, e));
             if (*ok)
                 client->startHeartbeat();
             else

@@ -286,8 +286,13 @@ int LabHold::acquire(const Options &o, QString *why)
         }
         kind = *kinds.begin();
     }
-    int position = 0;
-    {
+    // A board of the kind held already, or a place in its queue, from another of the user's
+    // clients (a browser tab, another shell) is used as it is, and left to that client at the end.
+    brixo::LabMe before;
+    if (!s.client->me(before, e))
+        return labFailed(s.url, e, why);
+    if (before.kind != kind || (before.state != "holding" && before.state != "queued")) {
+        int position = 0;
         std::lock_guard<std::mutex> lock(s.mutex);
         if (!s.client->queue(kind, position, e))
             return labFailed(s.url, e, why);

@@ -127,6 +127,13 @@ TEST_F(CliLab, LoginSavesTheTokenForTheUserAloneAndLabCommandsRunOnTheQueuedBoar
         // Given back at the end: the board is free for the next.
         EXPECT_EQ(settled(token), "free");
     }
+    // A board the user holds from another client is used as it is and left held.
+    ASSERT_EQ(labtest::request(server.port, "POST", "/api/v1/queue", json{{"kind", "adder"}}.dump(), token).status,
+              200);
+    const ProcessResult held = cli({"--lab", url, "set", "sw=0x11"});
+    EXPECT_EQ(held.exitCode, 0) << held.err;
+    EXPECT_EQ(labtest::request(server.port, "GET", "/api/v1/me", "", token).body.value("state", ""), "holding");
+    ASSERT_EQ(labtest::request(server.port, "DELETE", "/api/v1/me", "", token).status, 200);
     EXPECT_EQ(login("alice", "wrong").exitCode, 3);
     const ProcessResult printed = login("bob", "bob-pw", "--print-token");
     EXPECT_EQ(printed.exitCode, 0) << printed.err;
